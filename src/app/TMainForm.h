@@ -1,0 +1,101 @@
+// The main window: a thin bar with the menus and the status bar. It owns the
+// configuration, the controller image and every other window, runs the single
+// 100 ms timer and carries out the commands that act on the whole system.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "app/AccessLevels.h"
+#include "app/MainTick.h"
+#include "app/StoredSettings.h"
+#include "config/SystemConfiguration.h"
+#include "image/ControllerImage.h"
+
+class QAction;
+class QMenu;
+
+namespace vorel {
+
+class TAboutForm;
+
+class TMainForm : public QMainWindow, private TickSteps {
+  Q_OBJECT
+
+ public:
+  static constexpr int kDesignWidth = 937;
+  static constexpr int kDesignHeight = 84;
+  static constexpr int kTimerIntervalMs = 100;
+
+  // `arguments`: the command-line arguments after the program name.
+  explicit TMainForm(const QStringList& arguments, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Where the operator's settings are kept; tests put a double in its place.
+  using SettingsStoreFactory = std::function<std::unique_ptr<SettingsStore>()>;
+  void SetSettingsStoreFactory(SettingsStoreFactory factory) { settingsFactory_ = std::move(factory); }
+
+  SystemConfiguration& Configuration() { return config_; }
+  ControllerImage& Image() { return image_; }
+  bool ImageValid() const { return imageValid_; }
+  bool SetupFlag() const { return access_.setup; }
+  bool MasterFlag() const { return access_.master; }
+  const ProgramRecord* CopiedProgram() const { return copiedProgram_; }
+  void SetCopiedProgram(const ProgramRecord* program) { copiedProgram_ = program; }
+  const OperatorSettings& Settings() const { return settings_; }
+  QString LastSystemFileName() const { return QString::fromStdString(settings_.lastSystemFileName); }
+  bool FirstActivationDone() const { return firstActivationDone_; }
+  QLabel* StatusPanel(int index) const { return statusPanels_[index]; }
+
+  void UpdateCaption();
+  void UpdateStatusBar();
+  void ClearAll();
+  void RefreshAll();
+
+  // Menu handlers.
+  void NewSystemBtnClick();
+  void ClearMachineBtnClick(int tag);  // 1..10 one machine, 11 all
+  void HelpBtnClick();
+  void ExitBtnClick();
+
+  // One tick of the 100 ms timer.
+  void MainTimer100ms();
+
+ signals:
+  void FirstActivationCompleted();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildStatusBar();
+  void FormActivate();
+  void RestoreSettings();
+  void StoreSettings();
+  void UpdateMachineMenu();
+
+  AccessFlags access_;
+  SystemConfiguration config_;
+  ControllerImage image_;
+  bool imageValid_ = false;
+  const ProgramRecord* copiedProgram_ = nullptr;
+  OperatorSettings settings_;
+  SettingsStoreFactory settingsFactory_;
+  bool firstActivationDone_ = false;
+  MainTick tick_;
+  QTimer timer_;
+
+  TAboutForm* aboutForm_ = nullptr;
+  std::array<QLabel*, 4> statusPanels_{};
+  std::array<QAction*, kMachineCount> machineActions_{};
+  QAction* firmwareControllerAction_ = nullptr;
+};
+
+}  // namespace vorel

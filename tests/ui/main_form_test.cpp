@@ -1,0 +1,177 @@
+// The main window driven through its menus: captions, status bar, first
+// activation, settings, Clear Machine questions, New System.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "UiTestSupport.h"
+#include "app/TMainForm.h"
+#include "platform/QtSettingsStore.h"
+#include "support/MemorySettingsStore.h"
+
+using namespace vorel;
+
+class MainFormTest : public QObject {
+  Q_OBJECT
+
+  // A main window with its settings in memory, shown and past its first activation.
+  std::unique_ptr<TMainForm> Started(const QStringList& arguments,
+                                     std::shared_ptr<test::MemorySettingsStore> store) {
+    auto form = std::make_unique<TMainForm>(arguments);
+    form->SetSettingsStoreFactory([store] {
+      return std::make_unique<ForwardingStore>(store);
+    });
+    QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
+    form->show();
+    if (activated.isEmpty()) activated.wait(2000);
+    return form;
+  }
+
+  // Lets each factory call hand out the same shared memory store.
+  class ForwardingStore : public SettingsStore {
+   public:
+    explicit ForwardingStore(std::shared_ptr<test::MemorySettingsStore> s) : s_(std::move(s)) {}
+    Result ReadInteger(const std::string& n, int32_t& v) override { return s_->ReadInteger(n, v); }
+    Result ReadString(const std::string& n, std::string& v) override { return s_->ReadString(n, v); }
+    bool WriteInteger(const std::string& n, int32_t v) override { return s_->WriteInteger(n, v); }
+    bool WriteString(const std::string& n, const std::string& v) override { return s_->WriteString(n, v); }
+
+   private:
+    std::shared_ptr<test::MemorySettingsStore> s_;
+  };
+
+  static QStringList MenuCaptions(QMenu* menu) {
+    QStringList captions;
+    for (QAction* action : menu->actions()) {
+      if (!action->isSeparator()) captions << action->text();
+    }
+    return captions;
+  }
+
+ private slots:
+  void menusHaveTheirCaptions() {
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    QStringList bar;
+    for (QAction* action : form->menuBar()->actions()) bar << action->text();
+    QCOMPARE(bar, QStringList({"File", "System", "Machine 1...", "Machine 2...", "Machine 3...",
+                               "Machine 4...", "Machine 5...", "Machine 6...", "Machine 7...",
+                               "Machine 8...", "Machine 9...", "Machine 10...", "Help"}));
+    QCOMPARE(MenuCaptions(form->findChild<QMenu*>("FileMenu")),
+             QStringList({"Login...", "New System...", "Load System...", "Save System...",
+                          "Firmware update, TL4200...", "Firmware update, Trigger...", "Exit"}));
+    QCOMPARE(MenuCaptions(form->findChild<QMenu*>("SystemMenu")),
+             QStringList({"Read/write system data...", "System setup...", "Communication...",
+                          "Log data...", "Alarm log...", "Copy Machine...", "Clear Machine"}));
+    QCOMPARE(MenuCaptions(form->findChild<QMenu*>("ClearMachineMenu")).last(), QString("All"));
+    test::SaveScreenshot(form.get(), "main_form");
+  }
+
+  void captionAndStatusBarAfterStart() {
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    QCOMPARE(form->windowTitle(), QString("Vorel, Version: 3.21, Miele pulse"));
+    for (int i = 0; i < 4; ++i) QVERIFY(form->StatusPanel(i)->text().isEmpty());
+    QCOMPARE(form->StatusPanel(0)->width(), 100);
+    QCOMPARE(form->StatusPanel(1)->width(), 150);
+    auto setup = Started({"ChiefAccess", "RB316entry"}, std::make_shared<test::MemorySettingsStore>());
+    QCOMPARE(setup->windowTitle(), QString("Vorel, Version: 3.21, Miele pulse,  TL4200 setup"));
+    QVERIFY(setup->SetupFlag());
+    QVERIFY(setup->MasterFlag());
+    auto lower = Started({"rb316entry"}, std::make_shared<test::MemorySettingsStore>());
+    QVERIFY(!lower->SetupFlag());
+  }
+
+  void firstActivationRunsOnce() {
+    auto store = std::make_shared<test::MemorySettingsStore>();
+    auto form = Started({}, store);
+    QVERIFY(form->FirstActivationDone());
+    form->Configuration().MainSetup.SystemName = "Kept";
+    form->activateWindow();
+    QEvent activation(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(form.get(), &activation);
+    QCoreApplication::processEvents();
+    QCOMPARE(form->Configuration().MainSetup.SystemName, std::string("Kept"));
+  }
+
+  void settingsRestoredAndStored() {
+    auto store = std::make_shared<test::MemorySettingsStore>();
+    store->values = {{"Width", 500}, {"Height", 20}, {"LastSystemFileName", std::string("/x/a.xml")},
+                     {"ComPort", std::string("COM4")}, {"GatewayServer", std::string(" gw ")}};
+    auto form = Started({}, store);
+    QCOMPARE(form->width(), 800);
+    QCOMPARE(form->height(), 50);
+    QCOMPARE(form->LastSystemFileName(), QString("/x/a.xml"));
+    QCOMPARE(form->Settings().gatewayServer, std::string("gw"));
+    store->written.clear();
+    form->close();
+    QCOMPARE(store->written.front(), std::string("LastSystemFileName"));
+    QCOMPARE(std::get<std::string>(store->values["ComPort"]), std::string("COM4"));
+    QCOMPARE(std::get<int32_t>(store->values["Width"]), 800);
+  }
+
+  void settingsThroughTheNativeStore() {
+    QTemporaryDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    {
+      QtSettingsStore store;
+      QVERIFY(store.WriteString("LastSystemFileName", "/data/hotel.xml"));
+      QVERIFY(store.WriteInteger("CommLocal", 1));
+      QVERIFY(store.WriteInteger("Width", 1024));
+    }
+    QtSettingsStore store;
+    OperatorSettings settings;
+    settings.width = 937;
+    RestoreSettings(store, settings);
+    QCOMPARE(settings.lastSystemFileName, std::string("/data/hotel.xml"));
+    QVERIFY(settings.commLocal);
+    QCOMPARE(settings.width, 1024);
+    QVERIFY(QFile::exists(folder.path() + "/Vantrell/VOREL.conf"));
+  }
+
+  void clearMachineAsksFirst() {
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    auto& machines = form->Configuration().MachineData;
+    machines[2].Comment = "three";
+    machines[2].AllowNoProgram = true;
+    machines[4].Comment = "five";
+
+    dialogs.answers = {kMsgNo};
+    form->findChild<QAction*>("ClearMachine3Btn")->trigger();
+    QCOMPARE(dialogs.asked.last().text, QString("Clear all data for Machine 3\n\nAre you sure?"));
+    QCOMPARE(dialogs.asked.last().buttons, unsigned(kMsgYes | kMsgNo));
+    QCOMPARE(machines[2].Comment, std::string("three"));
+
+    dialogs.answers = {kMsgYes};
+    form->findChild<QAction*>("ClearMachine3Btn")->trigger();
+    QCOMPARE(machines[2].Comment, std::string());
+    QVERIFY(machines[2].AllowNoProgram);
+    QCOMPARE(machines[4].Comment, std::string("five"));
+
+    dialogs.answers = {kMsgNo};
+    form->findChild<QAction*>("ClearMachine11Btn")->trigger();
+    QCOMPARE(dialogs.asked.last().text, QString("Clear all data for all Machines\n\nAre you sure?"));
+    QCOMPARE(machines[4].Comment, std::string("five"));
+    dialogs.answers = {kMsgYes};
+    form->findChild<QAction*>("ClearMachine11Btn")->trigger();
+    QCOMPARE(machines[4].Comment, std::string());
+  }
+
+  void newSystemResetsTheConfiguration() {
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    form->Configuration().MainSetup.SystemName = "Hotel";
+    form->Configuration().MachineData[5].Enabled = true;
+    ProgramRecord& program = form->Configuration().MachineData[0].Programs[0];
+    form->SetCopiedProgram(&program);
+    form->findChild<QAction*>("NewSystemBtn")->trigger();
+    QCOMPARE(form->Configuration().MainSetup.SystemName, std::string());
+    QVERIFY(!form->Configuration().MachineData[5].Enabled);
+    QVERIFY(form->CopiedProgram() == nullptr);
+  }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_test.moc"
