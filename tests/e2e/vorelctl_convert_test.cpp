@@ -1,0 +1,232 @@
+// vorelctl as a technician runs it: convert, its failures and exit codes, the
+// usage, and that a failed run never leaves a damaged or partial OUTPUT.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+class VorelctlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vorelctl-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  RunResult Run(const std::vector<std::string>& args) {
+    std::string command = ShellQuoted(VORELCTL_PATH);
+    for (const auto& arg : args) command += " " + ShellQuoted(arg);
+    const fs::path outFile = folder_ / "stdout.txt";
+    const fs::path errFile = folder_ / "stderr.txt";
+    command += " >" + ShellQuoted(outFile) + " 2>" + ShellQuoted(errFile);
+    RunResult result;
+    const int status = std::system(command.c_str());
+    if (status != -1 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    result.out = ReadFile(outFile);
+    result.err = ReadFile(errFile);
+    fs::remove(outFile);
+    fs::remove(errFile);
+    return result;
+  }
+
+  // Files in the work folder, to see that no temporary file is left behind.
+  std::vector<std::string> FolderEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  static std::string Golden() {
+    return ReadFile(std::string(VOREL_TEST_DATA) + "/golden_small.xml");
+  }
+
+  fs::path folder_;
+};
+
+size_t LineCount(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
+
+TEST_F(VorelctlTest, ConvertWritesTheSystemFileAsTheToolSavesIt) {
+  const fs::path input = folder_ / "in.xml";
+  const fs::path output = folder_ / "out.xml";
+  WriteFile(input, Golden());
+  const RunResult result = Run({"convert", input, output});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(ReadFile(output), Golden());
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.xml", "out.xml"}));
+}
+
+TEST_F(VorelctlTest, ConvertReplacesAnEarlierOutputAndNormalisesTheLayout) {
+  const fs::path input = folder_ / "in.xml";
+  const fs::path output = folder_ / "out.xml";
+  WriteFile(input,
+            "<TL4200system><MainSetup><SystemName>A &#38; B</SystemName></MainSetup>"
+            "<MachineData><Machine1><Trigger><Type>TL4210, Miele Logic</Type></Trigger>"
+            "</Machine1></MachineData></TL4200system>");
+  WriteFile(output, "earlier contents");
+  const RunResult result = Run({"convert", input, output});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string written = ReadFile(output);
+  EXPECT_EQ(written.rfind("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n", 0), 0u);
+  EXPECT_NE(written.find("    <SystemName>A &amp; B</SystemName>\r\n"), std::string::npos);
+  EXPECT_NE(written.find("        <Type>Miele Logic</Type>\r\n"), std::string::npos);
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.xml", "out.xml"}));
+}
+
+TEST_F(VorelctlTest, FailedLoadReportsOneLineAndWritesNothing) {
+  struct Case {
+    const char* name;
+    std::string input;  // empty: the input file does not exist
+    std::vector<std::string> errParts;
+  } cases[] = {
+      {"unreadable strict boolean",
+       "<TL4200system><Alarm><Group0><Level>0</Level></Group0></Alarm></TL4200system>",
+       {"in.xml", "TL4200system/Alarm/Group0/Level", "\"0\" is neither True nor False"}},
+      {"machine enabled",
+       "<TL4200system><MachineData><Machine10><Enabled>?</Enabled></Machine10></MachineData>"
+       "</TL4200system>",
+       {"in.xml", "TL4200system/MachineData/Machine10/Enabled"}},
+      {"short log block",
+       "<TL4200system><AlarmLog>00FF</AlarmLog></TL4200system>",
+       {"in.xml", "TL4200system/AlarmLog", "4 hexadecimal digits where 512 are needed"}},
+      {"another root", "<System/>", {"in.xml", "System", "root element is not TL4200system"}},
+      {"malformed XML",
+       "<TL4200system>\r\n<MainSetup>\r\n</TL4200system>",
+       {"in.xml", "malformed XML at line 3"}},
+      {"missing input", "", {"in.xml", "no such file"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path input = folder_ / "in.xml";
+    const fs::path output = folder_ / "out.xml";
+    fs::remove(input);
+    if (!c.input.empty()) WriteFile(input, c.input);
+
+    fs::remove(output);
+    RunResult result = Run({"convert", input, output});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(LineCount(result.err), 1u) << result.err;
+    EXPECT_EQ(result.err.rfind("vorelctl: ", 0), 0u) << result.err;
+    for (const auto& part : c.errParts) {
+      EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
+    }
+    EXPECT_FALSE(fs::exists(output));
+
+    WriteFile(output, "earlier contents");
+    result = Run({"convert", input, output});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(ReadFile(output), "earlier contents");
+  }
+}
+
+TEST_F(VorelctlTest, FailedWriteLeavesNoPartialFile) {
+  const fs::path input = folder_ / "in.xml";
+  WriteFile(input, Golden());
+  const fs::path existingFolder = folder_ / "taken";
+  fs::create_directory(existingFolder);
+  WriteFile(existingFolder / "inside.txt", "kept");
+
+  struct Case {
+    const char* name;
+    fs::path output;
+    const char* errPart;
+  } cases[] = {
+      {"output is a folder", existingFolder, "is a folder"},
+      {"folder of the output missing", folder_ / "missing" / "out.xml", "does not exist"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RunResult result = Run({"convert", input, c.output});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(LineCount(result.err), 1u) << result.err;
+    EXPECT_NE(result.err.find(c.output.string()), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(c.errPart), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(existingFolder / "inside.txt"), "kept");
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.xml", "taken"}));
+  }
+}
+
+TEST_F(VorelctlTest, CommandLineAndExitCodes) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;      // exact, when `outPart` is empty
+    const char* outPart;  // part of stdout
+    const char* errPart;  // part of stderr; nullptr: stderr empty
+  } cases[] = {
+      {"version", {"--version"}, 0, "3.21\n", "", nullptr},
+      {"help", {"--help"}, 0, "", "Usage: vorelctl", nullptr},
+      {"help lists convert", {"--help"}, 0, "", "convert INPUT.xml OUTPUT.xml", nullptr},
+      {"nothing", {}, 2, "", "", "Usage: vorelctl"},
+      {"unknown verb", {"explode"}, 2, "", "", "unknown command 'explode'"},
+      {"convert without arguments", {"convert"}, 2, "", "", "Usage: vorelctl"},
+      {"convert with one argument", {"convert", "a.xml"}, 2, "", "", "convert needs"},
+      {"convert with three arguments",
+       {"convert", "a.xml", "b.xml", "c.xml"},
+       2,
+       "",
+       "",
+       "convert needs"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RunResult result = Run(c.args);
+    EXPECT_EQ(result.exitCode, c.exitCode);
+    if (std::string(c.outPart).empty()) {
+      EXPECT_EQ(result.out, c.out);
+    } else {
+      EXPECT_NE(result.out.find(c.outPart), std::string::npos) << result.out;
+    }
+    if (c.errPart == nullptr) {
+      EXPECT_EQ(result.err, "");
+    } else {
+      EXPECT_NE(result.err.find(c.errPart), std::string::npos) << result.err;
+    }
+  }
+}
+
+}  // namespace

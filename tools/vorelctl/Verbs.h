@@ -1,0 +1,28 @@
+// The commands of vorelctl: each verb is one function taking the arguments after
+// its name and returning the process exit code.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string_view>
+
+namespace vorelctl {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+using Arguments = std::span<const std::string_view>;
+
+// The whole command line after the program name.
+int Run(Arguments args, std::ostream& out, std::ostream& err);
+
+void PrintUsage(std::ostream& stream);
+
+// Prints "vorelctl: <message>" and the usage on `err`; returns kExitUsage.
+int UsageError(std::ostream& err, std::string_view message);
+
+// vorelctl convert INPUT.xml OUTPUT.xml
+int Convert(Arguments args, std::ostream& out, std::ostream& err);
+
+}  // namespace vorelctl
