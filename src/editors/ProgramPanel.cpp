@@ -341,4 +341,40 @@ bool IsAcceptableNumberText(const NumberEditLimit& limit, std::string_view text)
   return true;
 }
 
+ProgramHeader HeaderOf(const ProgramRecord& program) {
+  ProgramHeader header;
+  header.programNameEdit = program.Name;
+  header.programCommentEdit = program.Comment;
+  header.activeBtn = program.Active;
+  header.softnerBtn = program.Softner;
+  header.defaultSoftnerBtn = program.DefaultSoftner;
+  const bool known = program.DefaultLevel >= 0 && program.DefaultLevel <= kHighestDefaultLevel;
+  header.defaultLevelComboBox = known ? program.DefaultLevel : kNoSelection;
+  return header;
+}
+
+void SaveProgram(const ProgramHeader& header, const ProgramRecord& working, ProgramRecord& stored) {
+  stored.Active = header.activeBtn;
+  stored.Name = header.programNameEdit;
+  stored.Comment = header.programCommentEdit;
+  stored.Softner = header.softnerBtn;
+  stored.DefaultSoftner = header.defaultSoftnerBtn;
+  const int level = header.defaultLevelComboBox;
+  stored.DefaultLevel = level >= 0 && level <= kHighestDefaultLevel ? level : kHighestDefaultLevel;
+  stored.Lines = working.Lines;
+  stored.LineComments = working.LineComments;
+}
+
+std::optional<int> DebugFollow::Report(uint8_t lineByte) {
+  const int lineNumber = lineByte & kLineNumberMask;
+  if (lineNumber < 1 || lineNumber > kProgramLineCount) return std::nullopt;
+  countdown_ = kCountdownTicks;
+  return lineNumber - 1;
+}
+
+bool DebugFollow::Tick() {
+  if (countdown_ <= 0) return false;
+  return --countdown_ == 0;
+}
+
 }  // namespace vorel

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -154,5 +155,49 @@ inline constexpr std::array<NumberEditLimit, 11> kNumberEditLimits = {{
 const NumberEditLimit* FindNumberEditLimit(std::string_view controlName);
 
 bool IsAcceptableNumberText(const NumberEditLimit& limit, std::string_view text);
+
+// The editor's header row as plain data; members are named after its controls.
+// defaultLevelComboBox is the list position of "-", "Low", "Mid", "High".
+struct ProgramHeader {
+  std::string programNameEdit;
+  std::string programCommentEdit;
+  bool activeBtn = false;
+  bool softnerBtn = true;
+  bool defaultSoftnerBtn = true;
+  int defaultLevelComboBox = kNoSelection;
+
+  friend bool operator==(const ProgramHeader&, const ProgramHeader&) = default;
+};
+
+inline constexpr int kHighestDefaultLevel = 3;  // "High"
+
+// The header controls of a program; a default level outside 0..3 selects nothing.
+ProgramHeader HeaderOf(const ProgramRecord& program);
+
+// Save: the stored record takes the header, the 24 lines (all eight bytes) and the line
+// comments of the working copy. A default level outside 0..3 is stored as High.
+void SaveProgram(const ProgramHeader& header, const ProgramRecord& working, ProgramRecord& stored);
+
+// Following the running line while "Debug" is checked: each report of the controller
+// selects the line it runs and lights the indicator for ten ticks of 100 ms; when no
+// report came for that long the indicator goes out and the first line is selected.
+class DebugFollow {
+ public:
+  static constexpr int kCountdownTicks = 10;
+  static constexpr uint8_t kLineNumberMask = 0x3F;  // low six bits: line 1..24, 0 none
+
+  // The line index 0..23 to select, or nothing (and no change) when the report names no
+  // program line.
+  std::optional<int> Report(uint8_t lineByte);
+  // True on the tick the countdown runs out.
+  bool Tick();
+  // Debug was switched off: the indicator is out and nothing runs out later.
+  void Stop() { countdown_ = 0; }
+  bool IndicatorLit() const { return countdown_ > 0; }
+  int Countdown() const { return countdown_; }
+
+ private:
+  int countdown_ = 0;
+};
 
 }  // namespace vorel
