@@ -10,14 +10,25 @@
 #include <QStatusBar>
 
 #include "app/TAboutForm.h"
+#include "config/SystemFile.h"
+#include "editors/TCopyMachineForm.h"
+#include "editors/TMachineForm.h"
+#include "editors/CopyMachine.h"
+#include "platform/AnsiQt.h"
 #include "platform/ApplicationLog.h"
 #include "platform/Dialogs.h"
+#include "platform/FileAccess.h"
 #include "platform/QtSettingsStore.h"
 
 namespace vorel {
 namespace {
 
 constexpr int kClearAllTag = 11;
+constexpr int kMachineWindowStep = 15;
+constexpr int kMachineMenuTop = 70;
+constexpr int kMachineMenuStep = 25;
+const char* const kLoadFilter = "XML-file (*.xml)|*.xml|Any file (*.*)|*.*";
+const char* const kSaveFilter = "XML-file|*.xml|Any file|*.*";
 constexpr std::array<int, 4> kStatusPanelWidths = {100, 150, 100, 75};
 
 std::vector<std::string> ToStdArguments(const QStringList& arguments) {
@@ -45,9 +56,16 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
   BuildMenus();
   BuildStatusBar();
 
+  resize(kDesignWidth, kDesignHeight);
+  for (int i = 0; i < kMachineCount; ++i) {
+    auto* machine = new TMachineForm(*this, i, this);
+    machine->move(x() + kMachineWindowStep * i, y() + frameGeometry().height() + kMachineWindowStep * i);
+    machineForms_[i] = machine;
+  }
+  copyMachineForm_ = new TCopyMachineForm([this] { return AskUnsavedEdits(); },
+                                          [this](int from, int to) { return CopyMachines(from, to); }, this);
   aboutForm_ = new TAboutForm(this);
 
-  resize(kDesignWidth, kDesignHeight);
   if (const QScreen* screen = QApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
     move(area.left() + (area.width() - frameGeometry().width()) / 2, 0);
@@ -75,8 +93,9 @@ void TMainForm::BuildMenus() {
   file->setObjectName("FileMenu");
   addAction(file, "Login...", "LoginBtn", false, nullptr);
   addAction(file, "New System...", "NewSystemBtn", true, &TMainForm::NewSystemBtnClick);
-  addAction(file, "Load System...", "LoadSystemBtn", false, nullptr);
-  addAction(file, "Save System...", "SaveSystemBtn", false, nullptr);
+  addAction(file, "Load System...", "LoadSystemBtn", true, &TMainForm::LoadSystemBtnClick);
+  QAction* save = addAction(file, "Save System...", "SaveSystemBtn", true, nullptr);
+  connect(save, &QAction::triggered, this, [this] { SaveSystemBtnClick(); });
   file->addSeparator();
   firmwareControllerAction_ =
       addAction(file, "Firmware update, TL4200...", "FirmwareUpdateMQ350Btn", false, nullptr);
@@ -92,7 +111,7 @@ void TMainForm::BuildMenus() {
   addAction(system, "Log data...", "LogDataBtn", false, nullptr);
   addAction(system, "Alarm log...", "AlarmLogBtn", false, nullptr);
   system->addSeparator();
-  addAction(system, "Copy Machine...", "CopyMachine1", false, nullptr);
+  addAction(system, "Copy Machine...", "CopyMachine1", true, &TMainForm::CopyMachine1Click);
   QMenu* clear = system->addMenu(QStringLiteral("Clear Machine"));
   clear->setObjectName("ClearMachineMenu");
   for (int tag = 1; tag <= kClearAllTag; ++tag) {
@@ -108,6 +127,7 @@ void TMainForm::BuildMenus() {
     action->setObjectName(QString("Machine%1Btn").arg(n));
     action->setData(n);
     action->setEnabled(false);
+    connect(action, &QAction::triggered, this, [this, n] { MachineBtnClick(n); });
     machineActions_[n - 1] = action;
   }
   QAction* help = menuBar()->addAction(QStringLiteral("Help"));
@@ -147,7 +167,9 @@ void TMainForm::FormActivate() {
   firstActivationDone_ = true;
   RestoreSettings();
   UpdateCaption();
+  for (TMachineForm* machine : machineForms_) machine->Initialise();
   ClearAll();
+  configurationChanged_ = false;
   emit FirstActivationCompleted();
 }
 
@@ -173,38 +195,179 @@ void TMainForm::UpdateCaption() {
 }
 
 void TMainForm::UpdateStatusBar() {
-  if (imageValid_) {
-    statusPanels_[0]->setText(
-        QString::asprintf("Format: %d.%d", image_.VersionMajor(), image_.VersionMinor()));
+  if (image_.ImageValid) {
+    statusPanels_[0]->setText(QString::fromStdString(FormatStatusText(image_)));
   } else {
     for (int i = 0; i < 3; ++i) statusPanels_[i]->clear();
   }
 }
 
+void TMainForm::UpdateMachineMenu() {
+  for (int i = 0; i < kMachineCount; ++i) {
+    const bool enabled = config_.MachineData[i].Enabled;
+    machineActions_[i]->setEnabled(enabled);
+    if (!enabled && machineForms_[i]->isVisible()) machineForms_[i]->close();
+  }
+}
+
 void TMainForm::ClearAll() {
   ClearSystemSettings(config_);
-  for (auto& machine : config_.MachineData) ClearMachine(machine);
-  imageValid_ = false;
+  UpdateMachineMenu();
+  for (TMachineForm* machine : machineForms_) machine->Clear();
+  image_.ImageValid = false;
   UpdateStatusBar();
 }
 
-void TMainForm::RefreshAll() { UpdateStatusBar(); }
+void TMainForm::RefreshAll() {
+  UpdateMachineMenu();
+  for (TMachineForm* machine : machineForms_) machine->Refresh();
+  UpdateStatusBar();
+}
+
+void TMainForm::PackImage() {
+  vorel::PackImage(config_, image_, LocalNow());
+  UpdateStatusBar();
+}
+
+ProgramRecord& TMainForm::StoredProgram(int machineIndex, int slotIndex) {
+  return config_.MachineData[machineIndex].Programs[slotIndex];
+}
+
+void TMainForm::ProgramSaved(int machineIndex, int slotIndex) {
+  configurationChanged_ = true;
+  machineForms_[machineIndex]->ProgramSaved(slotIndex);
+}
+
+bool TMainForm::SystemDataChanged() const {
+  if (configurationChanged_) return true;
+  for (const TMachineForm* machine : machineForms_) {
+    if (machine->AnyModified()) return true;
+  }
+  return false;
+}
+
+bool TMainForm::AskUnsavedEdits() {
+  bool anyModified = false;
+  for (const TMachineForm* machine : machineForms_) anyModified = anyModified || machine->AnyModified();
+  if (!anyModified) return true;
+  switch (ShowLoggedMessage(this, "Unsaved program data, update before save?", MsgType::Warning,
+                            kMsgYes | kMsgNo | kMsgCancel)) {
+    case kMsgYes:
+      for (TMachineForm* machine : machineForms_) machine->SaveAll();
+      return true;
+    case kMsgNo:
+      for (TMachineForm* machine : machineForms_) machine->DropModified();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TMainForm::AskSaveChangedSystem() {
+  if (!SystemDataChanged()) return true;
+  switch (ShowLoggedMessage(this, "The system data has been changed.\n\nSave it before going on?",
+                            MsgType::Warning, kMsgYes | kMsgNo | kMsgCancel)) {
+    case kMsgYes:
+      return SaveSystemBtnClick();
+    case kMsgNo:
+      return true;
+    default:
+      return false;
+  }
+}
 
 void TMainForm::NewSystemBtnClick() {
+  if (!AskSaveChangedSystem()) return;
   copiedProgram_ = nullptr;
   ClearSystemSettings(config_);
-  for (auto& machine : config_.MachineData) ClearMachine(machine);
+  UpdateMachineMenu();
+  for (TMachineForm* machine : machineForms_) machine->Clear();
+  PackImage();
+  configurationChanged_ = false;
+}
+
+void TMainForm::LoadSystemBtnClick() {
+  if (!AskSaveChangedSystem()) return;
+  const QString fileName = CurrentDialogs().OpenFileName(
+      this, {"Load system data", kLoadFilter, "xml", LastSystemFileName()});
+  if (fileName.isEmpty()) return;
+
+  ClearAll();
+  settings_.lastSystemFileName = fileName.toStdString();
+  const ReadOutcome read = ReadWholeFile(fileName);
+  QString failure;
+  if (!read.bytes) {
+    failure = read.error;
+  } else {
+    const SystemFileResult result = LoadSystemFile(*read.bytes, config_, image_.image);
+    if (!result) failure = Ansi::toQString(result.Describe());
+  }
+  PackImage();
+  RefreshAll();
+  configurationChanged_ = false;
+  if (!failure.isEmpty()) {
+    ShowLoggedMessage(this, QString("Could not load the system file %1:\n%2").arg(fileName, failure),
+                      MsgType::Error, kMsgOk);
+  }
+}
+
+bool TMainForm::SaveSystemBtnClick() {
+  if (!AskUnsavedEdits()) return false;
+  const QString fileName = CurrentDialogs().SaveFileName(
+      this, {"Save System data", kSaveFilter, "xml", LastSystemFileName()});
+  if (fileName.isEmpty()) return false;
+
+  settings_.lastSystemFileName = fileName.toStdString();
+  const std::optional<QString> failure = WriteFileReplacing(fileName, SaveSystemFile(config_, image_.image));
+  PackImage();
+  RefreshAll();
+  if (failure) {
+    ShowLoggedMessage(this, QString("Could not save the system file %1:\n%2").arg(fileName, *failure),
+                      MsgType::Error, kMsgOk);
+    return false;
+  }
+  configurationChanged_ = false;
+  return true;
 }
 
 void TMainForm::ClearMachineBtnClick(int tag) {
   if (tag >= 1 && tag <= kMachineCount) {
     const QString question = QString::asprintf("Clear all data for Machine %d\n\nAre you sure?", tag);
     if (ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes) return;
-    ClearMachine(config_.MachineData[tag - 1]);
+    machineForms_[tag - 1]->Clear();
+    configurationChanged_ = true;
   } else if (tag == kClearAllTag) {
     const QString question = QStringLiteral("Clear all data for all Machines\n\nAre you sure?");
     if (ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes) return;
-    for (auto& machine : config_.MachineData) ClearMachine(machine);
+    for (TMachineForm* machine : machineForms_) machine->Clear();
+    configurationChanged_ = true;
+  }
+}
+
+void TMainForm::CopyMachine1Click() { copyMachineForm_->exec(); }
+
+QString TMainForm::CopyMachines(int fromIndex, int toPosition) {
+  if (fromIndex >= 0 && fromIndex < kMachineCount && fromIndex != toPosition) {
+    machineForms_[fromIndex]->StoreTrigger();
+  }
+  const CopyOutcome outcome = vorel::CopyMachines(config_, fromIndex, toPosition);
+  for (int target : outcome.targetIndexes) machineForms_[target]->AfterCopy();
+  if (!outcome.targetIndexes.empty()) configurationChanged_ = true;
+  return QString::fromStdString(outcome.status);
+}
+
+void TMainForm::MachineBtnClick(int tag) {
+  if (tag < 1 || tag > kMachineCount) return;
+  TMachineForm* machine = machineForms_[tag - 1];
+  machine->move(x() + kMachineMenuStep * tag, y() + kMachineMenuTop + kMachineMenuStep * tag);
+  machine->show();
+  machine->raise();
+  machine->activateWindow();
+}
+
+void TMainForm::VisibleMachineTicks() {
+  for (TMachineForm* machine : machineForms_) {
+    if (machine->isVisible()) machine->Tick();
   }
 }
 
@@ -213,6 +376,10 @@ void TMainForm::HelpBtnClick() { aboutForm_->exec(); }
 void TMainForm::ExitBtnClick() { close(); }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!AskSaveChangedSystem()) {
+    event->ignore();
+    return;
+  }
   StoreSettings();
   event->accept();
   QMainWindow::closeEvent(event);

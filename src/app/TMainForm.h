@@ -14,7 +14,8 @@
 #include "app/MainTick.h"
 #include "app/StoredSettings.h"
 #include "config/SystemConfiguration.h"
-#include "image/ControllerImage.h"
+#include "editors/MachineHost.h"
+#include "image/ImagePacking.h"
 
 class QAction;
 class QMenu;
@@ -22,8 +23,10 @@ class QMenu;
 namespace vorel {
 
 class TAboutForm;
+class TCopyMachineForm;
+class TMachineForm;
 
-class TMainForm : public QMainWindow, private TickSteps {
+class TMainForm : public QMainWindow, public MachineHost, private TickSteps {
   Q_OBJECT
 
  public:
@@ -40,12 +43,29 @@ class TMainForm : public QMainWindow, private TickSteps {
   void SetSettingsStoreFactory(SettingsStoreFactory factory) { settingsFactory_ = std::move(factory); }
 
   SystemConfiguration& Configuration() { return config_; }
-  ControllerImage& Image() { return image_; }
-  bool ImageValid() const { return imageValid_; }
+  ImageState& Image() { return image_; }
+  bool ImageValid() const { return image_.ImageValid; }
   bool SetupFlag() const { return access_.setup; }
   bool MasterFlag() const { return access_.master; }
-  const ProgramRecord* CopiedProgram() const { return copiedProgram_; }
-  void SetCopiedProgram(const ProgramRecord* program) { copiedProgram_ = program; }
+  TMachineForm* MachineWindow(int machineIndex) const { return machineForms_[machineIndex]; }
+  TCopyMachineForm* CopyMachineWindow() const { return copyMachineForm_; }
+
+  // What the machine windows and program editors need.
+  MachineSettings& Machine(int machineIndex) override { return config_.MachineData[machineIndex]; }
+  void ConfigurationEdited() override { configurationChanged_ = true; }
+  ProgramRecord& StoredProgram(int machineIndex, int slotIndex) override;
+  std::string DefaultInputFilter() const override { return config_.PCsettings.DefaultInputFilter; }
+  const ProgramRecord* CopiedProgram() const override { return copiedProgram_; }
+  void SetCopiedProgram(const ProgramRecord* program) override { copiedProgram_ = program; }
+  void ProgramSaved(int machineIndex, int slotIndex) override;
+
+  // The configuration changed since the last New, Load or Save, or an editor holds
+  // unsaved edits.
+  bool SystemDataChanged() const;
+  // "Unsaved program data, update before save?": false when the operator cancelled.
+  bool AskUnsavedEdits();
+  // Packs the image from the configuration with the PC's local time.
+  void PackImage();
   const OperatorSettings& Settings() const { return settings_; }
   QString LastSystemFileName() const { return QString::fromStdString(settings_.lastSystemFileName); }
   bool FirstActivationDone() const { return firstActivationDone_; }
@@ -58,6 +78,11 @@ class TMainForm : public QMainWindow, private TickSteps {
 
   // Menu handlers.
   void NewSystemBtnClick();
+  void LoadSystemBtnClick();
+  // The Save command; true when the file was written.
+  bool SaveSystemBtnClick();
+  void CopyMachine1Click();
+  void MachineBtnClick(int tag);
   void ClearMachineBtnClick(int tag);  // 1..10 one machine, 11 all
   void HelpBtnClick();
   void ExitBtnClick();
@@ -80,11 +105,16 @@ class TMainForm : public QMainWindow, private TickSteps {
   void RestoreSettings();
   void StoreSettings();
   void UpdateMachineMenu();
+  // Asks before unsaved work is dropped; false when the operator cancelled or the
+  // save failed.
+  bool AskSaveChangedSystem();
+  QString CopyMachines(int fromIndex, int toPosition);
+  void VisibleMachineTicks() override;
 
   AccessFlags access_;
   SystemConfiguration config_;
-  ControllerImage image_;
-  bool imageValid_ = false;
+  ImageState image_;
+  bool configurationChanged_ = false;
   const ProgramRecord* copiedProgram_ = nullptr;
   OperatorSettings settings_;
   SettingsStoreFactory settingsFactory_;
@@ -93,6 +123,8 @@ class TMainForm : public QMainWindow, private TickSteps {
   QTimer timer_;
 
   TAboutForm* aboutForm_ = nullptr;
+  TCopyMachineForm* copyMachineForm_ = nullptr;
+  std::array<TMachineForm*, kMachineCount> machineForms_{};
   std::array<QLabel*, 4> statusPanels_{};
   std::array<QAction*, kMachineCount> machineActions_{};
   QAction* firmwareControllerAction_ = nullptr;

@@ -12,6 +12,9 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Vorel"));
   QApplication::setOrganizationName(QStringLiteral("Vantrell"));
   QApplication::setApplicationDisplayName(QStringLiteral("Vorel"));
+  QFont font(QStringLiteral("Arial"));
+  font.setPointSize(QApplication::font().pointSize());
+  QApplication::setFont(font);
 
   QStringList arguments = QApplication::arguments();
   if (!arguments.isEmpty()) arguments.removeFirst();

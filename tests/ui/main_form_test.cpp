@@ -10,6 +10,7 @@
 
 #include "UiTestSupport.h"
 #include "app/TMainForm.h"
+#include "editors/TMachineForm.h"
 #include "platform/QtSettingsStore.h"
 #include "support/MemorySettingsStore.h"
 
@@ -170,6 +171,126 @@ class MainFormTest : public QObject {
     QCOMPARE(form->Configuration().MainSetup.SystemName, std::string());
     QVERIFY(!form->Configuration().MachineData[5].Enabled);
     QVERIFY(form->CopiedProgram() == nullptr);
+  }
+
+  void newSystemShowsTheFormatAndMachineMenus() {
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    QVERIFY(form->StatusPanel(0)->text().isEmpty());
+    QVERIFY(form->findChild<QAction*>("Machine1Btn")->isEnabled());
+    QVERIFY(!form->findChild<QAction*>("Machine2Btn")->isEnabled());
+    form->findChild<QAction*>("NewSystemBtn")->trigger();
+    QCOMPARE(form->StatusPanel(0)->text(), QString("Format: 1.1"));
+    QVERIFY(form->ImageValid());
+  }
+
+  void saveThenLoadRoundTripsThroughTheFile() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("hotel.xml");
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    form->Configuration().MainSetup.SystemName = "Hotel & Spa";
+    form->Configuration().MachineData[3].Enabled = true;
+    form->Configuration().MachineData[3].Programs[0].Name = "Sheets";
+    form->ConfigurationEdited();
+    dialogs.fileNames = {path};
+    form->findChild<QAction*>("SaveSystemBtn")->trigger();
+    QCOMPARE(dialogs.fileRequests.last().title, QString("Save System data"));
+    QCOMPARE(dialogs.fileRequests.last().filter, QString("XML-file|*.xml|Any file|*.*"));
+    QVERIFY(QFile::exists(path));
+    QVERIFY(!form->SystemDataChanged());
+    QCOMPARE(form->LastSystemFileName(), path);
+
+    dialogs.answers = {};
+    form->findChild<QAction*>("NewSystemBtn")->trigger();
+    QCOMPARE(form->Configuration().MainSetup.SystemName, std::string());
+    QVERIFY2(dialogs.asked.isEmpty(), "nothing changed since the save");
+
+    dialogs.fileNames = {path};
+    form->findChild<QAction*>("LoadSystemBtn")->trigger();
+    QCOMPARE(dialogs.fileRequests.last().title, QString("Load system data"));
+    QCOMPARE(dialogs.fileRequests.last().fileName, path);
+    QCOMPARE(form->Configuration().MainSetup.SystemName, std::string("Hotel & Spa"));
+    QVERIFY(form->findChild<QAction*>("Machine4Btn")->isEnabled());
+    QCOMPARE(form->Configuration().MachineData[3].Programs[0].Name, std::string("Sheets"));
+    QCOMPARE(form->StatusPanel(0)->text(), QString("Format: 1.1"));
+    QVERIFY(!form->SystemDataChanged());
+    QVERIFY(dialogs.asked.isEmpty());
+  }
+
+  void cancelledLoadChangesNothing() {
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    form->Configuration().MainSetup.SystemName = "Kept";
+    dialogs.fileNames = {QString()};
+    form->findChild<QAction*>("LoadSystemBtn")->trigger();
+    QCOMPARE(form->Configuration().MainSetup.SystemName, std::string("Kept"));
+  }
+
+  void failedLoadAndSaveAreReported() {
+    QTemporaryDir folder;
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    const QString bad = folder.filePath("bad.xml");
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?><TL4200system><MainSetup><SystemName>Half</SystemName>"
+               "</MainSetup><Alarm><Group0><Level>0</Level></Group0></Alarm></TL4200system>");
+    file.close();
+    dialogs.fileNames = {bad};
+    form->findChild<QAction*>("LoadSystemBtn")->trigger();
+    QCOMPARE(form->Configuration().MainSetup.SystemName, std::string("Half"));  // read before the error
+    QCOMPARE(dialogs.asked.size(), 1);
+    QVERIFY(dialogs.asked.last().text.contains(bad));
+    QVERIFY(dialogs.asked.last().text.contains("Level"));
+    QCOMPARE(dialogs.asked.last().type, MsgType::Error);
+
+    const QString target = folder.filePath("no-such-folder/x.xml");
+    dialogs.fileNames = {target};
+    form->findChild<QAction*>("SaveSystemBtn")->trigger();
+    QCOMPARE(dialogs.asked.size(), 2);
+    QVERIFY(dialogs.asked.last().text.contains(target));
+  }
+
+  void unsavedWorkIsAskedForBeforeItIsDropped() {
+    struct Case {
+      const char* name;
+      MsgButton answer;
+      bool goesOn;
+    } cases[] = {{"No goes on", kMsgNo, true}, {"Cancel stops", kMsgCancel, false}};
+    for (const auto& c : cases) {
+      auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+      test::ScriptedDialogs dialogs;
+      form->MachineWindow(0)->show();
+      form->MachineWindow(0)->findChild<QLineEdit*>("CommentEdit")->setText("edited");
+      QVERIFY(form->SystemDataChanged());
+      dialogs.answers = {c.answer};
+      form->findChild<QAction*>("NewSystemBtn")->trigger();
+      QCOMPARE(dialogs.asked.last().text, QString("The system data has been changed.\n\nSave it before going on?"));
+      QCOMPARE(form->Configuration().MachineData[0].Comment.empty(), c.goesOn);
+
+      dialogs.answers = {c.answer};
+      form->Configuration().MachineData[1].Comment = "x";
+      form->ConfigurationEdited();
+      QVERIFY(form->close() == c.goesOn);
+    }
+  }
+
+  void yesSavesBeforeGoingOn() {
+    QTemporaryDir folder;
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    form->Configuration().MachineData[0].Comment = "keep me";
+    form->ConfigurationEdited();
+    dialogs.answers = {kMsgYes};
+    dialogs.fileNames = {QString()};  // the save dialog cancelled: nothing is lost
+    form->findChild<QAction*>("NewSystemBtn")->trigger();
+    QCOMPARE(form->Configuration().MachineData[0].Comment, std::string("keep me"));
+
+    dialogs.answers = {kMsgYes};
+    dialogs.fileNames = {folder.filePath("saved.xml")};
+    form->findChild<QAction*>("NewSystemBtn")->trigger();
+    QVERIFY(QFile::exists(folder.filePath("saved.xml")));
+    QCOMPARE(form->Configuration().MachineData[0].Comment, std::string());
   }
 };
 

@@ -1,0 +1,206 @@
+// The machine window inside the main window: settings reaching the configuration,
+// the number edits, program buttons and editors, the live display, the keys.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "UiTestSupport.h"
+#include "app/TMainForm.h"
+#include "editors/TMachineForm.h"
+#include "editors/TProgramForm.h"
+#include "editors/TTriggerForm.h"
+#include "support/MemorySettingsStore.h"
+
+using namespace vorel;
+
+namespace {
+
+template <typename T>
+T* Find(QWidget* form, const QString& name) {
+  T* child = form->findChild<T*>(name);
+  if (!child) qFatal("no control %s", qPrintable(name));
+  return child;
+}
+
+std::unique_ptr<TMainForm> StartedMain() {
+  auto form = std::make_unique<TMainForm>(QStringList{});
+  form->SetSettingsStoreFactory([] { return std::make_unique<test::MemorySettingsStore>(); });
+  QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
+  form->show();
+  if (activated.isEmpty()) activated.wait(2000);
+  return form;
+}
+
+std::vector<uint8_t> TriggerFrame(uint8_t code, uint8_t inputs, uint8_t weight, uint8_t unit = 0,
+                                  uint8_t version = 0) {
+  return {code, 12, 0, 1, 5, 0, inputs, 0, weight, unit, version, 0};
+}
+
+}  // namespace
+
+class MachineFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void captionAndControlsAfterStart() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(2);
+    machine->show();
+    QCOMPARE(machine->windowTitle(), QString("Machine 3"));
+    QCOMPARE(Find<QPushButton>(machine, "Program4Btn")->text(), QString("Program 4"));
+    QCOMPARE(Find<QLineEdit>(machine, "ShortFlushTimeEdit")->text(), QString("5"));
+    QCOMPARE(Find<QLineEdit>(machine, "Calibration7Edit")->text(), QString("30"));
+    QCOMPARE(Find<QComboBox>(machine, "SoftnerPumpComboBox")->currentText(), QString("-"));
+    QCOMPARE(Find<QGroupBox>(machine, "TriggerGroup")->title(), QString(" Parallel Trigger box "));
+    QCOMPARE(Find<QGroupBox>(machine, "ProgramGroupBox")->title(), QString(" Program "));
+    QVERIFY(Find<QLabel>(machine, "TriggerOnlineLabel")->isHidden());
+    test::SaveScreenshot(machine, "machine_form");
+  }
+
+  void settingsReachTheConfigurationAtOnce() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    MachineSettings& settings = main->Configuration().MachineData[0];
+    QVERIFY(!main->SystemDataChanged());
+
+    auto* shortFlush = Find<QLineEdit>(machine, "ShortFlushTimeEdit");
+    shortFlush->clear();
+    QTest::keyClicks(shortFlush, "300");  // one byte: the last 0 is refused
+    QCOMPARE(shortFlush->text(), QString("30"));
+    QCOMPARE(settings.ShortFlushTime, std::string("30"));
+    QVERIFY(main->SystemDataChanged());
+
+    auto* calibration = Find<QLineEdit>(machine, "Calibration2Edit");
+    calibration->clear();
+    QTest::keyClicks(calibration, "60001");
+    QCOMPARE(settings.Calibration[1], std::string("6000"));
+
+    Find<QLineEdit>(machine, "CommentEdit")->setText(QString::fromUtf8("Caf\xc3\xa9"));
+    QCOMPARE(settings.Comment, std::string("Caf\xe9"));
+
+    auto* pump = Find<QComboBox>(machine, "SoftnerPumpComboBox");
+    pump->setCurrentIndex(7);
+    emit pump->activated(7);
+    QCOMPARE(settings.SoftnerPump, std::string("7"));
+    Find<QCheckBox>(machine, "AllowNoProgramBtn")->click();
+    QVERIFY(settings.AllowNoProgram);
+  }
+
+  void programButtonOpensItsEditorAndTakesTheSavedName() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(1);
+    machine->show();
+    QVERIFY(!machine->ProgramEditor(2));
+    Find<QPushButton>(machine, "Program3Btn")->click();
+    TProgramForm* editor = machine->ProgramEditor(2);
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(editor->windowTitle(), QString("Machine 2, Program 3"));
+    auto* name = Find<QLineEdit>(editor, "ProgramNameEdit");
+    name->setText("Towels");
+    QVERIFY(editor->IsModified());
+    QVERIFY(machine->AnyModified());
+    editor->Save();
+    QCOMPARE(Find<QPushButton>(machine, "Program3Btn")->text(), QString("Towels"));
+    QCOMPARE(main->Configuration().MachineData[1].Programs[2].Name, std::string("Towels"));
+    machine->Refresh();
+    QCOMPARE(Find<QComboBox>(machine, "DefaultProgramComboBox")->itemText(3), QString("Towels"));
+  }
+
+  void closingKeepsTheWindowWhenAnEditorIsCancelled() {
+    auto main = StartedMain();
+    test::ScriptedDialogs dialogs;
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    machine->ProgramBtnClick(1);
+    Find<QLineEdit>(machine->ProgramEditor(0), "ProgramCommentEdit")->setText("edited");
+
+    dialogs.answers = {kMsgCancel};
+    machine->close();
+    QVERIFY(machine->isVisible());
+    QVERIFY(machine->ProgramEditor(0));
+    QCOMPARE(dialogs.asked.last().text, QString("Program modfied, save?"));
+
+    dialogs.answers = {kMsgYes};
+    machine->close();
+    QVERIFY(!machine->isVisible());
+    QVERIFY(!machine->ProgramEditor(0));
+    QCOMPARE(main->Configuration().MachineData[0].Programs[0].Comment, std::string("edited"));
+  }
+
+  void escapeClosesTheWindow() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    QTest::keyClick(Find<QLineEdit>(machine, "CommentEdit"), Qt::Key_Escape);
+    QVERIFY(!machine->isVisible());
+  }
+
+  void liveDisplayFollowsReportsAndTicks() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    machine->ProgramBtnClick(2);
+    std::vector<uint8_t> report(64, 0);
+    report[0] = 0x33;
+    report[1] = 64;
+    report[14] = 7;     // line 7
+    report[15] = 2;     // slot 2
+    report[16] = 0x04;  // keyboard locked
+    machine->ApplyStatusReport(report);
+    QVERIFY(Find<QPushButton>(machine, "Program2Btn")->font().bold());
+    QVERIFY(Find<QPushButton>(machine, "Program2Btn")->font().underline());
+    QVERIFY(!Find<QPushButton>(machine, "Program1Btn")->font().bold());
+    QCOMPARE(Find<QGroupBox>(machine, "ProgramGroupBox")->title(), QString(" Program, Keyboard locked "));
+
+    machine->ApplyTriggerFrame(TriggerFrame(0x0B, 0x05, 0, 0x31, 0x12));
+    QVERIFY(Find<QLabel>(machine, "TriggerOnlineLabel")->isVisible());
+    QVERIFY(Find<QLabel>(machine, "KeyboardConnectedLabel")->isVisible());
+    QVERIFY(Find<QLabel>(machine, "SerialConnectionLabel")->isVisible());
+    QVERIFY(Find<QPushButton>(machine, "TriggerInput1Btn")->isChecked());
+    QVERIFY(!Find<QPushButton>(machine, "TriggerInput2Btn")->isChecked());
+    QVERIFY(Find<QPushButton>(machine, "TriggerInput3Btn")->isChecked());
+    QVERIFY(machine->TriggerForm()->Identified());
+    test::SaveScreenshot(machine, "machine_form_live");
+
+    for (int tick = 0; tick < 50; ++tick) machine->Tick();
+    QVERIFY(Find<QLabel>(machine, "TriggerOnlineLabel")->isHidden());
+    QVERIFY(Find<QLabel>(machine, "KeyboardConnectedLabel")->isHidden());
+    QVERIFY(!machine->TriggerForm()->Identified());
+    QCOMPARE(Find<QGroupBox>(machine, "ProgramGroupBox")->title(), QString(" Program "));
+
+    machine->hide();
+    report[15] = 3;
+    machine->ApplyStatusReport(report);  // not visible: ignored
+    QCOMPARE(machine->LiveDisplay().State().highlightedSlot, 1);
+  }
+
+  void weighingTriggerShowsTheWeight() {
+    auto main = StartedMain();
+    main->Configuration().MachineData[0].Trigger.bytes[trigger::kType] = trigger::kTypeWeight3;
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    machine->ApplyTriggerFrame(TriggerFrame(0x0A, 0x06, 15));
+    QVERIFY(Find<QLabel>(machine, "TriggerWeightlabel2")->isVisible());
+    QVERIFY(Find<QLabel>(machine, "TriggerWeightlabel3")->isHidden());
+    QVERIFY(Find<QLabel>(machine, "TriggerWeightlabel2")->text().endsWith("5kg"));
+  }
+
+  void setupButtonPlacesTheTriggerWindowBelow() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    Find<QPushButton>(machine, "TriggerSetupBtn")->click();
+    TTriggerForm* trigger = machine->TriggerForm();
+    QVERIFY(trigger->isVisible());
+    QCOMPARE(trigger->windowTitle(), QString("Trigger, Machine 1"));
+  }
+};
+
+QTEST_MAIN(MachineFormTest)
+#include "machine_form_test.moc"

@@ -1,0 +1,163 @@
+// The trigger setup window driven by its controls: type change, groups and heights,
+// store, the number edits, the close question and the identification line.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "UiTestSupport.h"
+#include "editors/TTriggerForm.h"
+
+using namespace vorel;
+
+namespace {
+
+template <typename T>
+T* Find(QWidget* form, const QString& name) {
+  T* child = form->findChild<T*>(name);
+  if (!child) qFatal("no control %s", qPrintable(name));
+  return child;
+}
+
+void Choose(QComboBox* combo, int index) {
+  combo->setCurrentIndex(index);
+  emit combo->activated(index);
+}
+
+}  // namespace
+
+class TriggerFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void typeChangeShowsItsGroups() {
+    TriggerData data;
+    TTriggerForm form(data, 4);
+    QSignalSpy typeTexts(&form, &TTriggerForm::TypeTextChanged);
+    form.show();
+    QCOMPARE(form.windowTitle(), QString("Trigger, Machine 5"));
+    QCOMPARE(Find<QComboBox>(&form, "TriggerTypeComboBox")->currentText(), QString("Parallel Trigger box"));
+    QVERIFY(Find<QGroupBox>(&form, "MieleLogicGroupBox")->isHidden());
+    QVERIFY(!Find<QPushButton>(&form, "SaveBtn")->isEnabled());
+
+    Choose(Find<QComboBox>(&form, "TriggerTypeComboBox"), 1);
+    QCOMPARE(data.TriggerType(), 5);
+    QVERIFY(Find<QGroupBox>(&form, "MieleLogicGroupBox")->isVisible());
+    QVERIFY(Find<QGroupBox>(&form, "VolumeGroupBox")->isVisible());
+    QCOMPARE(Find<QLineEdit>(&form, "MieleHeader1Edit")->text(), QString("Wash program"));
+    QCOMPARE(Find<QLineEdit>(&form, "MieleSelection33Edit")->text(), QString("Low"));
+    QCOMPARE(typeTexts.last().first().toString(), QString("Miele Logic"));
+    QVERIFY(form.height() >= 615);
+    QVERIFY(!form.IsModified());
+    test::SaveScreenshot(&form, "trigger_form_miele");
+
+    Choose(Find<QComboBox>(&form, "TriggerTypeComboBox"), 2);
+    QVERIFY(Find<QGroupBox>(&form, "ElectroluxGroupBox")->isVisible());
+    QVERIFY(Find<QGroupBox>(&form, "MieleLogicGroupBox")->isHidden());
+    test::SaveScreenshot(&form, "trigger_form_electrolux");
+
+    Choose(Find<QComboBox>(&form, "TriggerTypeComboBox"), 3);
+    QVERIFY(Find<QGroupBox>(&form, "MieleEthernetGroupBox")->isVisible());
+    test::SaveScreenshot(&form, "trigger_form_ethernet");
+  }
+
+  void saveStoresTheControls() {
+    TriggerData data;
+    TTriggerForm form(data, 0);
+    form.show();
+    auto* low = Find<QLineEdit>(&form, "LowLevelAdjustEdit");
+    low->clear();
+    QTest::keyClicks(low, "300");  // one byte: the last 0 is refused
+    QCOMPARE(low->text(), QString("30"));
+    QVERIFY(form.IsModified());
+    QVERIFY(Find<QPushButton>(&form, "SaveBtn")->isEnabled());
+    auto* weight = Find<QLineEdit>(&form, "MaxWeightEdit");
+    weight->clear();
+    QTest::keyClicks(weight, "7,55");  // one decimal only
+    QCOMPARE(weight->text(), QString("7,5"));
+    Choose(Find<QComboBox>(&form, "KeyboardLock1ComboBox"), 2);
+    Choose(Find<QComboBox>(&form, "KeyboardLock2ComboBox"), 4);
+    Choose(Find<QComboBox>(&form, "KeyboardLock3ComboBox"), 6);
+    Choose(Find<QComboBox>(&form, "MachineResetComboBox"), 9);
+    QCOMPARE(Find<QComboBox>(&form, "MachineResetComboBox")->currentText(), QString("Input 3, falling edge"));
+    QSignalSpy stored(&form, &TTriggerForm::Stored);
+    Find<QPushButton>(&form, "SaveBtn")->click();
+    QCOMPARE(stored.count(), 1);
+    QCOMPARE(data.bytes[trigger::kAdjustLow], 30);
+    QCOMPARE(data.bytes[trigger::kMaxWeight], 15);
+    QCOMPARE(data.bytes[trigger::kLockInputMask], 42);
+    QCOMPARE(data.bytes[trigger::kFlags], 11);
+    QVERIFY(!form.IsModified());
+    QCOMPARE(Find<QLineEdit>(&form, "MaxWeightEdit")->text(), QString("7,5"));
+  }
+
+  void closeAsksToSaveModifications() {
+    test::ScriptedDialogs dialogs;
+    for (MsgButton answer : {kMsgNo, kMsgYes}) {
+      TriggerData data;
+      TTriggerForm form(data, 0);
+      form.show();
+      Find<QLineEdit>(&form, "HighLevelAdjustEdit")->setText("40");
+      dialogs.answers = {answer};
+      form.close();
+      QCOMPARE(dialogs.asked.last().text, QString("Save modifications?"));
+      QCOMPARE(dialogs.asked.last().type, MsgType::Information);
+      QCOMPARE(data.bytes[trigger::kAdjustHigh], answer == kMsgYes ? 40 : 25);
+      QVERIFY(!form.IsModified());
+    }
+    const int asked = dialogs.asked.size();
+    TriggerData data;
+    TTriggerForm form(data, 0);
+    form.show();
+    form.close();
+    QCOMPARE(dialogs.asked.size(), asked);
+  }
+
+  void electroluxListsShowProgramNames() {
+    TriggerData data;
+    TTriggerForm form(data, 0);
+    form.SetProgramNames([](int slot) { return slot == 1 ? QString("Towels") : QString("P%1").arg(slot + 1); });
+    form.show();
+    Choose(Find<QComboBox>(&form, "TriggerTypeComboBox"), 2);
+    auto* map30 = Find<QComboBox>(&form, "ElectroluxMachineProgramCombo30");
+    QCOMPARE(map30->count(), 7);
+    QCOMPARE(map30->itemText(0), QString("Not in use"));
+    QCOMPARE(map30->itemText(2), QString("Towels"));
+    Choose(map30, 2);
+    form.Store();
+    QCOMPARE(data.ProgramMap(30), 2);
+  }
+
+  void identificationLine() {
+    TriggerData data;
+    TTriggerForm form(data, 0);  // created with a reset block
+    data.bytes[trigger::kType] = trigger::kTypeElectrolux;
+    form.show();
+    QVERIFY(!Find<QLabel>(&form, "VersionLabel1")->isEnabled());
+    QVERIFY(Find<QLabel>(&form, "VersionLabel2")->isHidden());
+    const std::vector<uint8_t> frame = {0x0B, 12, 0, 1, 5, 0, 0, 0, 0, 0x02, 0x21, 17};
+    form.SetIdentification(2, 0x21, frame);
+    QVERIFY(Find<QLabel>(&form, "VersionLabel1")->isEnabled());
+    QCOMPARE(Find<QLabel>(&form, "VersionLabel2")->text(), QString("TL4210, version: 1.2"));
+    QCOMPARE(Find<QLabel>(&form, "ElectroluxCompassProProgramNumberLabel2")->text(), QString("17"));
+    QVERIFY(Find<QLabel>(&form, "ElectroluxCompassProProgramNumberLabel1")->isEnabled());
+    form.ClearIdentified();
+    QVERIFY(Find<QLabel>(&form, "VersionLabel2")->isHidden());
+    QVERIFY(Find<QLabel>(&form, "ElectroluxCompassProProgramNumberLabel2")->isHidden());
+  }
+
+  void escapeCloses() {
+    TriggerData data;
+    TTriggerForm form(data, 0);
+    form.show();
+    QTest::keyClick(Find<QLineEdit>(&form, "LowLevelAdjustEdit"), Qt::Key_Escape);
+    QVERIFY(!form.isVisible());
+  }
+};
+
+QTEST_MAIN(TriggerFormTest)
+#include "trigger_form_test.moc"
