@@ -165,7 +165,7 @@ TEST_F(VorelctlTest, FailedLoadReportsOneLineAndWritesNothing) {
 TEST_F(VorelctlTest, FailedWriteLeavesNoPartialFile) {
   const fs::path input = folder_ / "in.xml";
   WriteFile(input, Golden());
-  const fs::path existingFolder = folder_ / "taken";
+  const fs::path existingFolder = folder_ / "taken.xml";
   fs::create_directory(existingFolder);
   WriteFile(existingFolder / "inside.txt", "kept");
 
@@ -185,7 +185,7 @@ TEST_F(VorelctlTest, FailedWriteLeavesNoPartialFile) {
     EXPECT_NE(result.err.find(c.output.string()), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(c.errPart), std::string::npos) << result.err;
     EXPECT_EQ(ReadFile(existingFolder / "inside.txt"), "kept");
-    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.xml", "taken"}));
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"in.xml", "taken.xml"}));
   }
 }
 
@@ -200,11 +200,21 @@ TEST_F(VorelctlTest, CommandLineAndExitCodes) {
   } cases[] = {
       {"version", {"--version"}, 0, "3.21\n", "", nullptr},
       {"help", {"--help"}, 0, "", "Usage: vorelctl", nullptr},
-      {"help lists convert", {"--help"}, 0, "", "convert INPUT.xml OUTPUT.xml", nullptr},
+      {"help lists convert", {"--help"}, 0, "", "convert INPUT OUTPUT", nullptr},
+      {"help lists show", {"--help"}, 0, "", "show INPUT --machine N --program K", nullptr},
       {"nothing", {}, 2, "", "", "Usage: vorelctl"},
       {"unknown verb", {"explode"}, 2, "", "", "unknown command 'explode'"},
       {"convert without arguments", {"convert"}, 2, "", "", "Usage: vorelctl"},
       {"convert with one argument", {"convert", "a.xml"}, 2, "", "", "convert needs"},
+      {"convert to another kind of file", {"convert", "a.xml", "b.txt"}, 2, "", "", ".xml or .bin"},
+      {"convert with a bad clock", {"convert", "a.xml", "b.bin", "--clock", "2026-02-30 10:00:00"}, 2,
+       "", "", "--clock"},
+      {"convert with a long master code", {"convert", "a.xml", "b.bin", "--master-code", "123456789"},
+       2, "", "", "at most 8"},
+      {"show without input", {"show"}, 2, "", "", "show needs INPUT"},
+      {"show machine 11", {"show", "a.xml", "--machine", "11", "--program", "1"}, 2, "", "", "1..10"},
+      {"show program 0", {"show", "a.xml", "--machine", "1", "--program", "0"}, 2, "", "", "1..6"},
+      {"show machine without program", {"show", "a.xml", "--machine", "1"}, 2, "", "", "go together"},
       {"convert with three arguments",
        {"convert", "a.xml", "b.xml", "c.xml"},
        2,

@@ -22,7 +22,10 @@ void PrintUsage(std::ostream& stream);
 // Prints "vorelctl: <message>" and the usage on `err`; returns kExitUsage.
 int UsageError(std::ostream& err, std::string_view message);
 
-// vorelctl convert INPUT.xml OUTPUT.xml
+// vorelctl convert INPUT OUTPUT [--clock "YYYY-MM-DD HH:MM:SS"] [--master-code CODE]
 int Convert(Arguments args, std::ostream& out, std::ostream& err);
+
+// vorelctl show INPUT [--machine N --program K]
+int Show(Arguments args, std::ostream& out, std::ostream& err);
 
 }  // namespace vorelctl

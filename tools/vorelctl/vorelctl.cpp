@@ -1,6 +1,5 @@
 // vorelctl, the command-line companion of the configuration tool: the verb
 // dispatcher, the usage text and the version.
-#include <algorithm>
 #include <array>
 #include <iostream>
 #include <string>
@@ -18,12 +17,17 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 1> kVerbs = {{
-    {"convert", "convert INPUT.xml OUTPUT.xml",
-     "load a system file and save it again, as Load System and Save System do", Convert},
+constexpr std::array<Verb, 3> kVerbs = {{
+    {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
+     "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
+     "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
+     "default now; --master-code: pack as master mode does, with that login code)",
+     Convert},
+    {"show", "show INPUT",
+     "summary of a system file or image: name, format, controller, enabled machines, used text", Show},
+    {"show", "show INPUT --machine N --program K",
+     "program K (1..6) of machine N (1..10) as its editor shows it, columns separated by tabs", Show},
 }};
-
-constexpr size_t kSynopsisColumn = 32;
 
 }  // namespace
 
@@ -33,9 +37,7 @@ void PrintUsage(std::ostream& stream) {
             "\n"
             "Commands:\n";
   for (const Verb& verb : kVerbs) {
-    std::string line = "  " + std::string(verb.synopsis);
-    line.resize(std::max(line.size() + 2, kSynopsisColumn), ' ');
-    stream << line << verb.summary << '\n';
+    stream << "  vorelctl " << verb.synopsis << "\n      " << verb.summary << '\n';
   }
   stream << "\nExit status: 0 done, 1 failed, 2 wrong command line.\n";
 }

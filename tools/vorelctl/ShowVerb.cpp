@@ -1,0 +1,106 @@
+// vorelctl show: a summary of a system file or controller image, or one program
+// as its editor's grid shows it.
+#include <cstdio>
+#include <string>
+
+#include "Input.h"
+#include "Verbs.h"
+#include "config/Ansi.h"
+#include "config/Numbers.h"
+#include "editors/ProgramLines.h"
+
+namespace vorelctl {
+
+namespace {
+
+std::optional<int> NumberArgument(std::string_view text, int lowest, int highest) {
+  const std::optional<int32_t> value = vorel::ParseInt32(text);
+  if (!value || *value < lowest || *value > highest) return std::nullopt;
+  return *value;
+}
+
+// The controller's clock as read with the image; "-" when it holds no valid time
+// (a system file, or an image packed by the tool).
+std::string ClockText(const vorel::ControllerClock& clock) {
+  if (clock.year > 99 || clock.month < 1 || clock.month > 12 || clock.day < 1 || clock.day > 31 ||
+      clock.hours > 23 || clock.minutes > 59 || clock.seconds > 59) {
+    return "-";
+  }
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", clock.year + 2000, clock.month,
+                clock.day, clock.hours, clock.minutes, clock.seconds);
+  return text;
+}
+
+void PrintSummary(const LoadedInput& input, std::ostream& out) {
+  const vorel::ControllerImage& image = input.image.image;
+  const vorel::ControllerInfo info = vorel::ReadControllerInfo(image);
+  out << "System name: " << vorel::Ansi::ToUtf8(input.config.MainSetup.SystemName) << '\n';
+  out << "Data format: " << int(image.VersionMajor()) << '.' << int(image.VersionMinor()) << '\n';
+  out << "Serial number: " << info.serialNumber << '\n';
+  out << "Hardware version: " << int(info.hardwareVersion) << '\n';
+  out << "Firmware version: " << int(info.firmwareMajor) << '.' << int(info.firmwareMinor) << '\n';
+  out << "Controller clock: " << ClockText(info.clock) << '\n';
+  out << "Enabled machines:";
+  bool any = false;
+  for (int m = 0; m < vorel::kMachineCount; ++m) {
+    if (!input.config.MachineData[m].Enabled) continue;
+    out << (any ? ", " : " ") << m + 1;
+    any = true;
+  }
+  out << (any ? "" : " none") << '\n';
+  out << vorel::UsedTextLabel(input.image.usedTextPercent) << '\n';
+}
+
+void PrintProgram(const LoadedInput& input, int machineIndex, int slotIndex, std::ostream& out) {
+  vorel::ProgramRecord program = input.config.MachineData[machineIndex].Programs[slotIndex];
+  // An image keeps no text for a program with its slot's own name; the editor
+  // shows that name.
+  if (program.Name.empty()) program.Name = vorel::DefaultProgramName(slotIndex + 1);
+  out << vorel::Ansi::ToUtf8(vorel::ProgramEditorCaption(machineIndex + 1, program.Name)) << '\n';
+  for (int line = 0; line < vorel::kProgramLineCount; ++line) {
+    out << vorel::Ansi::ToUtf8(vorel::JoinGridRow(vorel::RenderGridRow(program, line))) << '\n';
+  }
+}
+
+}  // namespace
+
+int Show(Arguments args, std::ostream& out, std::ostream& err) {
+  std::optional<std::string_view> inputName;
+  std::optional<int> machine;
+  std::optional<int> program;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--machine" || args[i] == "--program") {
+      if (i + 1 >= args.size()) return UsageError(err, std::string(args[i]) + " needs a number");
+      const bool isMachine = args[i] == "--machine";
+      const std::optional<int> value =
+          NumberArgument(args[++i], 1, isMachine ? vorel::kMachineCount : vorel::kProgramSlots);
+      if (!value) {
+        return UsageError(err, isMachine ? "--machine takes 1..10" : "--program takes 1..6");
+      }
+      (isMachine ? machine : program) = value;
+    } else if (!inputName) {
+      inputName = args[i];
+    } else {
+      return UsageError(err, "show takes one INPUT");
+    }
+  }
+  if (!inputName) return UsageError(err, "show needs INPUT");
+  if (machine.has_value() != program.has_value()) {
+    return UsageError(err, "--machine and --program go together");
+  }
+
+  const LoadedInput input = LoadInput(std::filesystem::path(std::string(*inputName)), LocalClockNow());
+  if (input.error) {
+    err << "vorelctl: " << *input.error << '\n';
+    return kExitFailure;
+  }
+  if (machine) {
+    PrintProgram(input, *machine - 1, *program - 1, out);
+  } else {
+    PrintSummary(input, out);
+  }
+  return kExitOk;
+}
+
+}  // namespace vorelctl
