@@ -50,6 +50,14 @@ class ScriptedDialogs : public Dialogs {
   }
 };
 
+// The control of that name, or the test ends at once.
+template <typename T>
+T* Find(QWidget* form, const QString& name) {
+  T* child = form->findChild<T*>(name);
+  if (!child) qFatal("no control %s", qPrintable(name));
+  return child;
+}
+
 // Saves a picture of the window when VOREL_SCREENSHOT_DIR names a folder.
 inline void SaveScreenshot(QWidget* window, const QString& name) {
   const QString folder = qEnvironmentVariable("VOREL_SCREENSHOT_DIR");

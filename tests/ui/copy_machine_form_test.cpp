@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "MainFormStarter.h"
 #include "UiTestSupport.h"
 #include "app/TMainForm.h"
 #include "editors/TCopyMachineForm.h"
@@ -17,24 +18,10 @@
 #include "support/MemorySettingsStore.h"
 
 using namespace vorel;
+using test::Find;
+using test::StartedMain;
 
 namespace {
-
-template <typename T>
-T* Find(QWidget* form, const QString& name) {
-  T* child = form->findChild<T*>(name);
-  if (!child) qFatal("no control %s", qPrintable(name));
-  return child;
-}
-
-std::unique_ptr<TMainForm> StartedMain() {
-  auto form = std::make_unique<TMainForm>(QStringList{});
-  form->SetSettingsStoreFactory([] { return std::make_unique<test::MemorySettingsStore>(); });
-  QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
-  form->show();
-  if (activated.isEmpty()) activated.wait(2000);
-  return form;
-}
 
 // The dialog shown without its modal loop, lists set, Copy pressed.
 QString Copy(TMainForm& main, int from, int to) {

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "MainFormStarter.h"
 #include "UiTestSupport.h"
 #include "app/TMainForm.h"
 #include "editors/TMachineForm.h"
@@ -17,24 +18,10 @@
 #include "support/MemorySettingsStore.h"
 
 using namespace vorel;
+using test::Find;
+using test::StartedMain;
 
 namespace {
-
-template <typename T>
-T* Find(QWidget* form, const QString& name) {
-  T* child = form->findChild<T*>(name);
-  if (!child) qFatal("no control %s", qPrintable(name));
-  return child;
-}
-
-std::unique_ptr<TMainForm> StartedMain() {
-  auto form = std::make_unique<TMainForm>(QStringList{});
-  form->SetSettingsStoreFactory([] { return std::make_unique<test::MemorySettingsStore>(); });
-  QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
-  form->show();
-  if (activated.isEmpty()) activated.wait(2000);
-  return form;
-}
 
 std::vector<uint8_t> TriggerFrame(uint8_t code, uint8_t inputs, uint8_t weight, uint8_t unit = 0,
                                   uint8_t version = 0) {

@@ -268,6 +268,13 @@ class MainFormTest : public QObject {
       QCOMPARE(dialogs.asked.last().text, QString("The system data has been changed.\n\nSave it before going on?"));
       QCOMPARE(form->Configuration().MachineData[0].Comment.empty(), c.goesOn);
 
+      form->ConfigurationEdited();
+      dialogs.answers = {c.answer};
+      dialogs.fileNames = {QString()};
+      const int fileDialogs = dialogs.fileRequests.size();
+      form->findChild<QAction*>("LoadSystemBtn")->trigger();
+      QCOMPARE(dialogs.fileRequests.size(), fileDialogs + (c.goesOn ? 1 : 0));
+
       dialogs.answers = {c.answer};
       form->Configuration().MachineData[1].Comment = "x";
       form->ConfigurationEdited();

@@ -13,15 +13,9 @@
 #include "editors/TTriggerForm.h"
 
 using namespace vorel;
+using test::Find;
 
 namespace {
-
-template <typename T>
-T* Find(QWidget* form, const QString& name) {
-  T* child = form->findChild<T*>(name);
-  if (!child) qFatal("no control %s", qPrintable(name));
-  return child;
-}
 
 void Choose(QComboBox* combo, int index) {
   combo->setCurrentIndex(index);
