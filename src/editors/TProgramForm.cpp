@@ -469,11 +469,7 @@ QWidget* TProgramForm::BuildWaitPage() {
   page->setObjectName("InstructionWaitGroup");
   auto* grid = NewPageGrid(page);
   waitSecondsEdit_ = NewNumberEdit("WaitSecondsEdit", page);
-  AddCaption(grid, 0, QStringLiteral("Wait"));
-  grid->addWidget(waitSecondsEdit_, 0, 1);
-  grid->addWidget(NewLabel(QStringLiteral("(1..5000 seconds)"), page), 0, 2);
-  grid->setColumnStretch(3, 1);
-  grid->setRowStretch(1, 1);
+  FinishPage(grid, AddFieldRows(grid, {{"Wait", waitSecondsEdit_, "(1..5000 seconds)"}}));
   return page;
 }
 
@@ -488,25 +484,16 @@ QWidget* TProgramForm::BuildPumpPage() {
   pumpFlushCombo_ = NewCombo("PumpFlushCombo", kFlushItems, page);
   pumpWaitDispenseDoneBtn_ =
       NewCheck("PumpWaitDispenseDoneBtn", QStringLiteral("Wait until dispense done."), page);
-  struct Row {
-    const char* label;
-    QWidget* field;
-    const char* unit;
-  } const rows[] = {
-      {"Pump", pumpPumpCombo_, "1..7"},           {"Delay", pumpDelayEdit_, "0..250 sec."},
-      {"Volume, low", pumpVolumeEdit_[0], "ml"},  {"Volume, mid", pumpVolumeEdit_[1], "ml"},
-      {"Volume, high", pumpVolumeEdit_[2], "ml"}, {"Flush", pumpFlushCombo_, ""},
-  };
-  int row = 0;
-  for (const auto& r : rows) {
-    AddCaption(grid, row, QString::fromLatin1(r.label));
-    grid->addWidget(r.field, row, 1);
-    if (*r.unit) grid->addWidget(NewLabel(QString::fromLatin1(r.unit), page), row, 2);
-    ++row;
-  }
+  const int row = AddFieldRows(grid, {
+                                         {"Pump", pumpPumpCombo_, "1..7"},
+                                         {"Delay", pumpDelayEdit_, "0..250 sec."},
+                                         {"Volume, low", pumpVolumeEdit_[0], "ml"},
+                                         {"Volume, mid", pumpVolumeEdit_[1], "ml"},
+                                         {"Volume, high", pumpVolumeEdit_[2], "ml"},
+                                         {"Flush", pumpFlushCombo_, ""},
+                                     });
   grid->addWidget(pumpWaitDispenseDoneBtn_, row, 1, 1, 2);
-  grid->setColumnStretch(3, 1);
-  grid->setRowStretch(row + 1, 1);
+  FinishPage(grid, row + 1);
   return page;
 }
 
@@ -518,16 +505,13 @@ QWidget* TProgramForm::BuildFlushPage() {
   flushTimeEdit_ = NewNumberEdit("FlushTimeEdit", page);
   flushToDrainBtn_ = NewCheck("FlushToDrainBtn", QStringLiteral("Drain flush"), page);
   flushWaitDoneBtn_ = NewCheck("FlushWaitDoneBtn", QStringLiteral("Wait until flush done."), page);
-  AddCaption(grid, 0, QStringLiteral("Delay"));
-  grid->addWidget(flushDelayEdit_, 0, 1);
-  grid->addWidget(NewLabel(QStringLiteral("0..250 sec."), page), 0, 2);
-  AddCaption(grid, 1, QStringLiteral("Flush time"));
-  grid->addWidget(flushTimeEdit_, 1, 1);
-  grid->addWidget(NewLabel(QStringLiteral("0..250 sec."), page), 1, 2);
-  grid->addWidget(flushToDrainBtn_, 2, 1, 1, 2);
-  grid->addWidget(flushWaitDoneBtn_, 3, 1, 1, 2);
-  grid->setColumnStretch(3, 1);
-  grid->setRowStretch(4, 1);
+  const int row = AddFieldRows(grid, {
+                                         {"Delay", flushDelayEdit_, "0..250 sec."},
+                                         {"Flush time", flushTimeEdit_, "0..250 sec."},
+                                     });
+  grid->addWidget(flushToDrainBtn_, row, 1, 1, 2);
+  grid->addWidget(flushWaitDoneBtn_, row + 1, 1, 1, 2);
+  FinishPage(grid, row + 2);
   return page;
 }
 
@@ -548,29 +532,33 @@ QWidget* TProgramForm::BuildPumpHighVolumePage() {
   pumpHighFlushCombo_ = NewCombo("PumpHighFlushCombo", kFlushItems, page);
   pumpHighWaitDispenseDoneBtn_ =
       NewCheck("PumpHighWaitDispenseDoneBtn", QStringLiteral("Wait until dispense done."), page);
-  struct Row {
-    const char* label;
-    QWidget* field;
-    const char* unit;
-  } const rows[] = {
-      {"Pump", pumpHighPumpCombo_, "1..7"},
-      {"Delay", pumpHighDelayEdit_, "0..250 sec."},
-      {"Volume (mid)", pumpHighVolumeEdit_, "ml"},
-      {"Low adjust (-%)", pumpHighVolumeLowEdit_, ""},
-      {"High adjust (+%)", pumpHighVolumeHighLabel_, ""},
-      {"Flush", pumpHighFlushCombo_, ""},
-  };
+  const int row = AddFieldRows(grid, {
+                                         {"Pump", pumpHighPumpCombo_, "1..7"},
+                                         {"Delay", pumpHighDelayEdit_, "0..250 sec."},
+                                         {"Volume (mid)", pumpHighVolumeEdit_, "ml"},
+                                         {"Low adjust (-%)", pumpHighVolumeLowEdit_, ""},
+                                         {"High adjust (+%)", pumpHighVolumeHighLabel_, ""},
+                                         {"Flush", pumpHighFlushCombo_, ""},
+                                     });
+  grid->addWidget(pumpHighWaitDispenseDoneBtn_, row, 1, 1, 2);
+  FinishPage(grid, row + 1);
+  return page;
+}
+
+int TProgramForm::AddFieldRows(QGridLayout* grid, std::initializer_list<FieldRow> rows) {
   int row = 0;
-  for (const auto& r : rows) {
-    AddCaption(grid, row, QString::fromLatin1(r.label));
+  for (const FieldRow& r : rows) {
+    AddCaption(grid, row, QString::fromLatin1(r.caption));
     grid->addWidget(r.field, row, 1);
-    if (*r.unit) grid->addWidget(NewLabel(QString::fromLatin1(r.unit), page), row, 2);
+    if (*r.unit) grid->addWidget(NewLabel(QString::fromLatin1(r.unit), grid->parentWidget()), row, 2);
     ++row;
   }
-  grid->addWidget(pumpHighWaitDispenseDoneBtn_, row, 1, 1, 2);
+  return row;
+}
+
+void TProgramForm::FinishPage(QGridLayout* grid, int lastRow) {
   grid->setColumnStretch(3, 1);
-  grid->setRowStretch(row + 1, 1);
-  return page;
+  grid->setRowStretch(lastRow, 1);
 }
 
 QLabel* TProgramForm::AddCaption(QGridLayout* grid, int row, const QString& text) {

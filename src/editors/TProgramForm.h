@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QWidget>
+#include <initializer_list>
 #include <array>
 #include <cstdint>
 
@@ -98,6 +99,16 @@ class TProgramForm : public QWidget {
   QWidget* BuildPumpHighVolumePage();
   // A caption in the first column of a parameter grid; all such columns share one width.
   QLabel* AddCaption(QGridLayout* grid, int row, const QString& text);
+  // Rows of caption, field and unit (may be empty) from the top of a new page's grid;
+  // answers the row after them.
+  struct FieldRow {
+    const char* caption;
+    QWidget* field;
+    const char* unit;
+  };
+  int AddFieldRows(QGridLayout* grid, std::initializer_list<FieldRow> rows);
+  // The spare column and row take the room left, so the fields stay at the top left.
+  static void FinishPage(QGridLayout* grid, int lastRow);
   void ConnectEditors();
 
   ProgramRecord& Stored();
