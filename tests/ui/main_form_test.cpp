@@ -11,6 +11,7 @@
 #include "UiTestSupport.h"
 #include "app/TMainForm.h"
 #include "editors/TMachineForm.h"
+#include "editors/TProgramForm.h"
 #include "platform/QtSettingsStore.h"
 #include "support/MemorySettingsStore.h"
 
@@ -298,6 +299,26 @@ class MainFormTest : public QObject {
     form->findChild<QAction*>("NewSystemBtn")->trigger();
     QVERIFY(QFile::exists(folder.filePath("saved.xml")));
     QCOMPARE(form->Configuration().MachineData[0].Comment, std::string());
+  }
+
+  void unsavedProgramEditsAreStoredOnYesBeforeSaving() {
+    QTemporaryDir folder;
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    TMachineForm* machine = form->MachineWindow(0);
+    machine->show();
+    machine->ProgramBtnClick(2);
+    machine->ProgramEditor(1)->findChild<QLineEdit*>("ProgramNameEdit")->setText("Towels");
+    dialogs.answers = {kMsgYes};
+    dialogs.fileNames = {folder.filePath("a.xml")};
+    QVERIFY(form->SaveSystemBtnClick());
+    QCOMPARE(dialogs.asked.first().text, QString("Unsaved program data, update before save?"));
+    QCOMPARE(form->Configuration().MachineData[0].Programs[1].Name, std::string("Towels"));
+    QFile saved(folder.filePath("a.xml"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("<Name>Towels</Name>"));
+    QVERIFY(!machine->AnyModified());
+    QVERIFY(!form->SystemDataChanged());
   }
 };
 
