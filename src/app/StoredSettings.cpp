@@ -3,17 +3,12 @@
 
 #include <algorithm>
 
+#include "config/Numbers.h"
+
 namespace vorel {
 namespace {
 
 using Result = SettingsStore::Result;
-
-std::string TrimBlanks(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
 
 // Each step answers false when the restoring has to end.
 bool ReadIntegerInto(SettingsStore& store, const char* name, int& target, int minimum) {
@@ -73,7 +68,7 @@ void RestoreSettings(SettingsStore& store, OperatorSettings& settings) {
   if (!ReadStringInto(store, "LoginCode", settings.loginCode)) return;
   std::string gateway;
   const Result gatewayResult = store.ReadString("GatewayServer", gateway);
-  if (gatewayResult == Result::Ok) settings.gatewayServer = TrimBlanks(gateway);
+  if (gatewayResult == Result::Ok) settings.gatewayServer = std::string(TrimBlanks(gateway));
 }
 
 void StoreSettings(SettingsStore& store, const OperatorSettings& settings) {

@@ -210,10 +210,14 @@ void TMainForm::UpdateMachineMenu() {
   }
 }
 
-void TMainForm::ClearAll() {
+void TMainForm::ClearConfiguration() {
   ClearSystemSettings(config_);
   UpdateMachineMenu();
   for (TMachineForm* machine : machineForms_) machine->Clear();
+}
+
+void TMainForm::ClearAll() {
+  ClearConfiguration();
   image_.ImageValid = false;
   UpdateStatusBar();
 }
@@ -279,9 +283,7 @@ bool TMainForm::AskSaveChangedSystem() {
 void TMainForm::NewSystemBtnClick() {
   if (!AskSaveChangedSystem()) return;
   copiedProgram_ = nullptr;
-  ClearSystemSettings(config_);
-  UpdateMachineMenu();
-  for (TMachineForm* machine : machineForms_) machine->Clear();
+  ClearConfiguration();
   PackImage();
   configurationChanged_ = false;
 }

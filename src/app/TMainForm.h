@@ -105,6 +105,8 @@ class TMainForm : public QMainWindow, public MachineHost, private TickSteps {
   void RestoreSettings();
   void StoreSettings();
   void UpdateMachineMenu();
+  // The system settings and every machine back to a new system.
+  void ClearConfiguration();
   // Asks before unsaved work is dropped; false when the operator cancelled or the
   // save failed.
   bool AskSaveChangedSystem();

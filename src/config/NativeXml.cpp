@@ -37,13 +37,6 @@ bool IsBlankText(std::string_view text) {
   return true;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // The code point of a character reference body ("#233" or "#xE9"), or nothing
 // when the body is not one.
 std::optional<char32_t> CharacterReference(std::string_view body) {
@@ -53,7 +46,7 @@ std::optional<char32_t> CharacterReference(std::string_view body) {
   if (digits.empty()) return std::nullopt;
   uint32_t value = 0;
   for (char c : digits) {
-    const int digit = hex ? HexValue(c) : ((c >= '0' && c <= '9') ? c - '0' : -1);
+    const int digit = hex ? HexDigitValue(c) : ((c >= '0' && c <= '9') ? c - '0' : -1);
     if (digit < 0) return std::nullopt;
     value = value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
     if (value > kMaxCodePoint) value = kMaxCodePoint + 1;  // saturate, stays invalid
@@ -301,7 +294,7 @@ XmlStatus TXmlNode::BufferRead(std::span<uint8_t> bytes) const {
   for (size_t i = 0; i < value_.size() && digits < needed; ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c < kFirstPrintable || c == kDelete) continue;
-    const int nibble = HexValue(static_cast<char>(c));
+    const int nibble = HexDigitValue(static_cast<char>(c));
     if (nibble < 0) {
       return XmlStatus::Error("character " + std::to_string(i + 1) + " is not a hexadecimal digit");
     }

@@ -167,13 +167,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // A value as it may be shown on one line of an error report.
 std::string Quoted(std::string_view value) {
   std::string out = "\"";
@@ -185,8 +178,6 @@ std::string Quoted(std::string_view value) {
   out.push_back('"');
   return out;
 }
-
-uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 
 void SetBit(uint8_t& byte, uint8_t mask, bool on) {
   byte = static_cast<uint8_t>(on ? (byte | mask) : (byte & ~mask));
@@ -479,9 +470,9 @@ void LoadLineData(std::string_view text, ProgramLine& line) {
   for (size_t k = 0; k < kLineDataMaxParameters; ++k) {
     const size_t position = k * kLineDataFieldStride;
     if (position >= text.size()) return;
-    const int high = HexDigit(text[position]);
+    const int high = HexDigitValue(text[position]);
     if (high < 0) return;
-    const int low = position + 1 < text.size() ? HexDigit(text[position + 1]) : -1;
+    const int low = position + 1 < text.size() ? HexDigitValue(text[position + 1]) : -1;
     line.b[k + 1] = static_cast<uint8_t>(low < 0 ? high : high * 16 + low);
   }
 }

@@ -9,36 +9,19 @@
 namespace vorel {
 namespace {
 
-constexpr uint32_t kLowByteMask = 0xFF;
-constexpr uint32_t kLowWordMask = 0xFFFF;
-
 bool IsLineIndex(int index) { return index >= 0 && index < kProgramLineCount; }
 bool NamesPump(int pump) { return pump >= 1 && pump <= line::kHighestPump; }
 bool NamesInput(int input) { return input >= 1 && input <= line::kHighestInput; }
 
-std::string Number(int64_t value) { return IntToStr(value); }
-
-int32_t ReadNumber(const std::string& text, int32_t fallback) {
-  return StrToIntDef(text, fallback);
-}
-
 // A number into a byte field: at most 255; a negative number keeps its low bits.
 uint8_t ByteField(int32_t value) {
-  if (value < 0) return static_cast<uint8_t>(static_cast<uint32_t>(value) & kLowByteMask);
+  if (value < 0) return LowByte(value);
   return static_cast<uint8_t>(std::min(value, kByteFieldHighest));
 }
 
 uint16_t WordField(int32_t value) {
-  if (value < 0) return static_cast<uint16_t>(static_cast<uint32_t>(value) & kLowWordMask);
+  if (value < 0) return LowWord(value);
   return static_cast<uint16_t>(std::min(value, kWordFieldHighest));
-}
-
-uint8_t LowByte(int32_t value) {
-  return static_cast<uint8_t>(static_cast<uint32_t>(value) & kLowByteMask);
-}
-
-uint16_t LowWord(int32_t value) {
-  return static_cast<uint16_t>(static_cast<uint32_t>(value) & kLowWordMask);
 }
 
 // Nibble to input list position; a nibble beyond input 6 matches no item.
@@ -81,7 +64,7 @@ void ShowInputBlock(ProgramLine& programLine, ParameterPanel& panel) {
     programLine.b[line::kInputNextAndA] &= static_cast<uint8_t>(~line::kNibbleMask);
   }
   const InputBlock block = ReadInputBlock(programLine);
-  panel.inputFilterEdit = Number(block.filter);
+  panel.inputFilterEdit = IntToStr(block.filter);
   panel.inputInput1Combo = InputListPosition(block.nextInput);
   for (int row = 0; row < kRowsWithTarget; ++row) {
     panel.inputInputCombo[row] = InputListPosition(block.input[row]);
@@ -94,10 +77,10 @@ void ShowInputBlock(ProgramLine& programLine, ParameterPanel& panel) {
 void ShowPump(const ProgramLine& programLine, ParameterPanel& panel) {
   const PumpControl control = ReadPumpControl(programLine);
   panel.pumpPumpCombo = PumpListPosition(control.pump);
-  panel.pumpDelayEdit = Number(programLine.b[line::kPumpDelay]);
-  panel.pumpVolumeEdit = {Number(programLine.b[line::kPumpVolumeLow]),
-                          Number(programLine.b[line::kPumpVolumeMid]),
-                          Number(programLine.b[line::kPumpVolumeHigh])};
+  panel.pumpDelayEdit = IntToStr(programLine.b[line::kPumpDelay]);
+  panel.pumpVolumeEdit = {IntToStr(programLine.b[line::kPumpVolumeLow]),
+                          IntToStr(programLine.b[line::kPumpVolumeMid]),
+                          IntToStr(programLine.b[line::kPumpVolumeHigh])};
   panel.pumpFlushCombo = FlushListPosition(control.flush);
   panel.pumpWaitDispenseDoneBtn = control.waitDone;
 }
@@ -108,17 +91,17 @@ void ShowPumpHighVolume(ProgramLine& programLine, ParameterPanel& panel) {
   // A line that has never been filled in starts with the usual 25 % adjust.
   if (!NamesPump(control.pump) && lowAdjust == 0) lowAdjust = line::kDefaultLowAdjust;
   panel.pumpHighPumpCombo = PumpListPosition(control.pump);
-  panel.pumpHighDelayEdit = Number(programLine.b[line::kPumpDelay]);
-  panel.pumpHighVolumeEdit = Number(ReadWord(programLine, line::kHighVolume));
-  panel.pumpHighVolumeLowEdit = Number(lowAdjust);
-  panel.pumpHighVolumeHighLabel = Number(line::kHighAdjustFactor * lowAdjust);
+  panel.pumpHighDelayEdit = IntToStr(programLine.b[line::kPumpDelay]);
+  panel.pumpHighVolumeEdit = IntToStr(ReadWord(programLine, line::kHighVolume));
+  panel.pumpHighVolumeLowEdit = IntToStr(lowAdjust);
+  panel.pumpHighVolumeHighLabel = IntToStr(line::kHighAdjustFactor * lowAdjust);
   panel.pumpHighFlushCombo = FlushListPosition(control.flush);
   panel.pumpHighWaitDispenseDoneBtn = control.waitDone;
 }
 
 void StoreInputBlock(const ParameterPanel& panel, ProgramLine& programLine) {
   InputBlock block = ReadInputBlock(programLine);
-  block.filter = LowByte(ReadNumber(panel.inputFilterEdit, 0));
+  block.filter = LowByte(StrToIntDef(panel.inputFilterEdit, 0));
   block.nextInput =
       HasNextLineInput(programLine.Code()) ? InputFromList(panel.inputInput1Combo) : uint8_t{0};
   for (int row = 0; row < kRowsWithTarget; ++row) {
@@ -201,14 +184,14 @@ void ShowLine(ProgramRecord& working, int lineIndex, ParameterPanel& panel) {
               : kNoSelection;
       break;
     case ParameterGroup::kWait:
-      panel.waitSecondsEdit = Number(ReadWord(programLine, line::kWaitTime));
+      panel.waitSecondsEdit = IntToStr(ReadWord(programLine, line::kWaitTime));
       break;
     case ParameterGroup::kPump:
       ShowPump(programLine, panel);
       break;
     case ParameterGroup::kFlush:
-      panel.flushDelayEdit = Number(b[line::kFlushDelay]);
-      panel.flushTimeEdit = Number(b[line::kFlushTime]);
+      panel.flushDelayEdit = IntToStr(b[line::kFlushDelay]);
+      panel.flushTimeEdit = IntToStr(b[line::kFlushTime]);
       panel.flushToDrainBtn = (b[line::kFlushControl] & line::kFlushToDrain) != 0;
       panel.flushWaitDoneBtn = (b[line::kFlushControl] & line::kFlushWaitDone) != 0;
       break;
@@ -242,34 +225,34 @@ bool StoreLine(ProgramRecord& working, int lineIndex, const ParameterPanel& pane
                                  : uint8_t{line::kNoTarget};
       break;
     case ParameterGroup::kWait:
-      WriteWord(programLine, line::kWaitTime, LowWord(ReadNumber(panel.waitSecondsEdit, 0)));
+      WriteWord(programLine, line::kWaitTime, LowWord(StrToIntDef(panel.waitSecondsEdit, 0)));
       break;
     case ParameterGroup::kPump: {
       const int pump = panel.pumpPumpCombo;
       WritePumpControl(programLine,
                        {NamesPump(pump) ? static_cast<uint8_t>(pump) : uint8_t{0},
                         FlushFromList(panel.pumpFlushCombo), panel.pumpWaitDispenseDoneBtn});
-      b[line::kPumpDelay] = ByteField(ReadNumber(panel.pumpDelayEdit, 0));
-      b[line::kPumpVolumeLow] = ByteField(ReadNumber(panel.pumpVolumeEdit[0], 0));
-      b[line::kPumpVolumeMid] = ByteField(ReadNumber(panel.pumpVolumeEdit[1], 0));
-      b[line::kPumpVolumeHigh] = ByteField(ReadNumber(panel.pumpVolumeEdit[2], 0));
+      b[line::kPumpDelay] = ByteField(StrToIntDef(panel.pumpDelayEdit, 0));
+      b[line::kPumpVolumeLow] = ByteField(StrToIntDef(panel.pumpVolumeEdit[0], 0));
+      b[line::kPumpVolumeMid] = ByteField(StrToIntDef(panel.pumpVolumeEdit[1], 0));
+      b[line::kPumpVolumeHigh] = ByteField(StrToIntDef(panel.pumpVolumeEdit[2], 0));
       break;
     }
     case ParameterGroup::kFlush:
       SetBit(b[line::kFlushControl], line::kFlushToDrain, panel.flushToDrainBtn);
       SetBit(b[line::kFlushControl], line::kFlushWaitDone, panel.flushWaitDoneBtn);
-      b[line::kFlushDelay] = ByteField(ReadNumber(panel.flushDelayEdit, 0));
-      b[line::kFlushTime] = ByteField(ReadNumber(panel.flushTimeEdit, 0));
+      b[line::kFlushDelay] = ByteField(StrToIntDef(panel.flushDelayEdit, 0));
+      b[line::kFlushTime] = ByteField(StrToIntDef(panel.flushTimeEdit, 0));
       break;
     case ParameterGroup::kPumpHighVolume: {
       const int pump = panel.pumpHighPumpCombo;
       WritePumpControl(programLine, {NamesPump(pump) ? static_cast<uint8_t>(pump) : uint8_t{0},
                                      FlushFromList(panel.pumpHighFlushCombo),
                                      panel.pumpHighWaitDispenseDoneBtn});
-      b[line::kPumpDelay] = ByteField(ReadNumber(panel.pumpHighDelayEdit, 0));
-      WriteWord(programLine, line::kHighVolume, WordField(ReadNumber(panel.pumpHighVolumeEdit, 0)));
+      b[line::kPumpDelay] = ByteField(StrToIntDef(panel.pumpHighDelayEdit, 0));
+      WriteWord(programLine, line::kHighVolume, WordField(StrToIntDef(panel.pumpHighVolumeEdit, 0)));
       b[line::kHighVolumeLowAdjust] =
-          ByteField(ReadNumber(panel.pumpHighVolumeLowEdit, line::kDefaultLowAdjust));
+          ByteField(StrToIntDef(panel.pumpHighVolumeLowEdit, line::kDefaultLowAdjust));
       break;
     }
     case ParameterGroup::kNone:
@@ -321,7 +304,7 @@ void ChangeLineComment(ProgramRecord& working, int lineIndex, const ParameterPan
 std::string HighAdjustText(std::string_view lowAdjustText) {
   const auto lowAdjust = ParseInt32(lowAdjustText);
   if (!lowAdjust) return {};
-  return Number(int64_t{line::kHighAdjustFactor} * *lowAdjust);
+  return IntToStr(int64_t{line::kHighAdjustFactor} * *lowAdjust);
 }
 
 const NumberEditLimit* FindNumberEditLimit(std::string_view controlName) {

@@ -205,12 +205,12 @@ QString TMachineForm::ProgramCaption(int slotIndex) const {
   return name.empty() ? QString("Program %1").arg(slotIndex + 1) : Ansi::toQString(name);
 }
 
-void TMachineForm::FillControls() {
+void TMachineForm::FillControls(bool renameDefaultProgramItems) {
   filling_ = true;
   const MachineSettings& machine = host_.Machine(machineIndex_);
   for (int slot = 0; slot < kProgramSlots; ++slot) {
     programButtons_[slot]->setText(ProgramCaption(slot));
-    defaultProgramCombo_->setItemText(slot + 1, ProgramCaption(slot));
+    if (renameDefaultProgramItems) defaultProgramCombo_->setItemText(slot + 1, ProgramCaption(slot));
   }
   defaultProgramCombo_->setCurrentIndex(machine.DefaultProgram >= 0 && machine.DefaultProgram <= kProgramSlots
                                             ? machine.DefaultProgram
@@ -250,17 +250,7 @@ void TMachineForm::Clear() {
   if (triggerForm_) triggerForm_->Reset();
   display_.Clear();
   // The default-program list keeps its item texts until the next refresh.
-  filling_ = true;
-  for (int slot = 0; slot < kProgramSlots; ++slot) programButtons_[slot]->setText(QString("Program %1").arg(slot + 1));
-  const MachineSettings& machine = host_.Machine(machineIndex_);
-  defaultProgramCombo_->setCurrentIndex(0);
-  shortFlushEdit_->setText(Ansi::toQString(machine.ShortFlushTime));
-  longFlushEdit_->setText(Ansi::toQString(machine.LongFlushTime));
-  timeoutEdit_->setText(Ansi::toQString(machine.ProgramTimeout));
-  softnerPumpCombo_->setCurrentIndex(0);
-  commentEdit_->clear();
-  for (int pump = 0; pump < kPumpCount; ++pump) calibrationEdits_[pump]->setText(Ansi::toQString(machine.Calibration[pump]));
-  filling_ = false;
+  FillControls(false);
   RenderLiveDisplay();
 }
 
@@ -345,11 +335,8 @@ void TMachineForm::SetTriggerCaption(const QString& typeText) {
 
 void TMachineForm::ApplyStatusReport(std::vector<uint8_t>& message) {
   if (!isVisible()) return;
-  const auto running =
-      display_.ApplyStatusReport(message, host_.Machine(machineIndex_).Trigger.TriggerType(), triggerForm_ != nullptr);
-  if (running && programEditors_[running->slotNumber - 1]) {
-    programEditors_[running->slotNumber - 1]->RunningLineReport(running->lineByte);
-  }
+  DeliverRunningLine(
+      display_.ApplyStatusReport(message, host_.Machine(machineIndex_).Trigger.TriggerType(), triggerForm_ != nullptr));
   RenderLiveDisplay();
 }
 
@@ -362,11 +349,14 @@ void TMachineForm::ApplyTriggerFrame(std::span<const uint8_t> frame) {
 
 void TMachineForm::ApplyGatewayRecord(std::span<const uint8_t> record) {
   if (!isVisible()) return;
-  const auto running = display_.ApplyGatewayRecord(record);
+  DeliverRunningLine(display_.ApplyGatewayRecord(record));
+  RenderLiveDisplay();
+}
+
+void TMachineForm::DeliverRunningLine(const std::optional<RunningLine>& running) {
   if (running && programEditors_[running->slotNumber - 1]) {
     programEditors_[running->slotNumber - 1]->RunningLineReport(running->lineByte);
   }
-  RenderLiveDisplay();
 }
 
 void TMachineForm::Tick() {

@@ -77,7 +77,11 @@ class TMachineForm : public QWidget {
  private:
   void BuildWindow();
   QLineEdit* SettingEdit(const QString& name, int highest);
-  void FillControls();
+  // The settings controls from the configuration; the default-program list's item
+  // texts follow the program names only when asked.
+  void FillControls(bool renameDefaultProgramItems = true);
+  // The running line goes to the editor of the running slot, if it is open.
+  void DeliverRunningLine(const std::optional<RunningLine>& running);
   void SettingsEdited();
   void RenderLiveDisplay();
   void SetTriggerCaption(const QString& typeText);

@@ -332,7 +332,6 @@ void TTriggerForm::ShowData() {
 void TTriggerForm::Store() {
   SetModified(false);
   TriggerPanel panel;
-  ShowTrigger(data_, panel);
   PanelFromControls(panel);
   StoreTrigger(panel, data_);
   ShowData();

@@ -32,7 +32,7 @@ uint8_t ParseMaxWeight(std::string_view text) {
   std::replace(withPoints.begin(), withPoints.end(), ',', '.');
   const std::optional<double> value = ParseDecimal(withPoints);
   if (!value || std::fabs(*value) > 1e9) return 0;
-  return static_cast<uint8_t>(static_cast<int64_t>(std::trunc(*value * 2)) & 0xFF);
+  return LowByte(static_cast<int64_t>(std::trunc(*value * 2)));
 }
 
 std::array<int, kKeyboardLockLists> KeyboardLockLists(uint8_t mask) {
@@ -120,12 +120,12 @@ void ShowTrigger(const TriggerData& data, TriggerPanel& panel) {
 
 void StoreTrigger(TriggerPanel& panel, TriggerData& data) {
   auto& b = data.bytes;
-  b[kAdjustLow] = static_cast<uint8_t>(StrToIntDef(panel.lowLevelAdjustEdit, 0) & 0xFF);
-  b[kAdjustHigh] = static_cast<uint8_t>(StrToIntDef(panel.highLevelAdjustEdit, 0) & 0xFF);
+  b[kAdjustLow] = LowByte(StrToIntDef(panel.lowLevelAdjustEdit, 0));
+  b[kAdjustHigh] = LowByte(StrToIntDef(panel.highLevelAdjustEdit, 0));
   b[kLockInputMask] = KeyboardLockMask(panel.keyboardLockComboBox);
   b[kFlags] = MachineResetFlags(panel.machineResetComboBox, b[kFlags]);
-  b[kLockInputDelay] = static_cast<uint8_t>(StrToIntDef(panel.keyboardLockDelayEdit, 0) & 0xFF);
-  data.SetResetMachineDelay(static_cast<uint16_t>(StrToIntDef(panel.machineResetDelayEdit, 0) & 0xFFFF));
+  b[kLockInputDelay] = LowByte(StrToIntDef(panel.keyboardLockDelayEdit, 0));
+  data.SetResetMachineDelay(LowWord(StrToIntDef(panel.machineResetDelayEdit, 0)));
   b[kMaxWeight] = ParseMaxWeight(panel.maxWeightEdit);
 
   switch (data.TriggerType()) {

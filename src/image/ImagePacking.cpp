@@ -25,10 +25,9 @@ namespace {
 constexpr int kDefaultProgramEntries = kProgramSlots + 1;
 constexpr int kSoftnerPumpEntries = static_cast<int>(kSoftnerPumpItems.size());
 
-uint8_t Low8(int32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 
 // A number typed in an edit, as one byte: its low 8 bits, 0 when it is no number.
-uint8_t NumberByte(std::string_view text) { return Low8(StrToIntDef(text, 0)); }
+uint8_t NumberByte(std::string_view text) { return LowByte(StrToIntDef(text, 0)); }
 
 // Copies at most maxLength characters; the bytes after them are left as they are
 // (zero after a reset), so the field keeps its terminator.
@@ -71,12 +70,12 @@ size_t LineOffset(size_t machineIndex, size_t slotIndex, size_t lineIndex) {
 void PackClockSetting(ControllerImage& image, const LocalDateTime& now) {
   auto& bytes = image.bytes;
   bytes[kClockSettingWeekday] = static_cast<uint8_t>(now.weekday & kWeekdayMask);
-  bytes[kClockSetting + kClockSeconds] = Low8(now.second);
-  bytes[kClockSetting + kClockMinutes] = Low8(now.minute);
-  bytes[kClockSetting + kClockHours] = Low8(now.hour);
-  bytes[kClockSetting + kClockDay] = Low8(now.day);
-  bytes[kClockSetting + kClockMonth] = Low8(now.month);
-  bytes[kClockSetting + kClockYear] = Low8(now.year - kClockYearBase);
+  bytes[kClockSetting + kClockSeconds] = LowByte(now.second);
+  bytes[kClockSetting + kClockMinutes] = LowByte(now.minute);
+  bytes[kClockSetting + kClockHours] = LowByte(now.hour);
+  bytes[kClockSetting + kClockDay] = LowByte(now.day);
+  bytes[kClockSetting + kClockMonth] = LowByte(now.month);
+  bytes[kClockSetting + kClockYear] = LowByte(now.year - kClockYearBase);
 }
 
 uint8_t ActiveLevelBits(const ActiveLevelFlags& levels) {
@@ -289,7 +288,7 @@ void UnpackTexts(const ControllerImage& image, size_t machineIndex, MachineSetti
 
 uint8_t PackCalibration(std::string_view mlPerMinute) {
   const int32_t value = StrToIntDef(mlPerMinute, 0);
-  if (value <= 0) return Low8(value);
+  if (value <= 0) return LowByte(value);
   return static_cast<uint8_t>(std::min(ConvertCalibration(value), kCalibrationLimit));
 }
 
