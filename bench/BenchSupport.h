@@ -39,8 +39,10 @@ inline SystemConfiguration FullSystem() {
 }
 
 inline void FillLogs(ControllerImage& image) {
-  for (size_t i = 0; i < image::kAlarmLogSize; ++i) image.bytes[image::kAlarmLog + i] = static_cast<uint8_t>(i * 7);
-  for (size_t i = 0; i < image::kDataLogSize; ++i) image.bytes[image::kDataLog + i] = static_cast<uint8_t>(i * 13);
+  for (size_t i = 0; i < image::kAlarmLogSize; ++i)
+    image.bytes[image::kAlarmLog + i] = static_cast<uint8_t>(i * 7);
+  for (size_t i = 0; i < image::kDataLogSize; ++i)
+    image.bytes[image::kDataLog + i] = static_cast<uint8_t>(i * 13);
 }
 
 // Median time of `runs` calls of `step`, in microseconds.

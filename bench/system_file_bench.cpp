@@ -15,7 +15,8 @@ int main() {
   const std::string document = SaveSystemFile(config, image);
 
   size_t savedSize = 0;
-  const double save = bench::MedianMicroseconds(kRuns, [&] { savedSize = SaveSystemFile(config, image).size(); });
+  const double save =
+      bench::MedianMicroseconds(kRuns, [&] { savedSize = SaveSystemFile(config, image).size(); });
   bool loadedOk = true;
   const double load = bench::MedianMicroseconds(kRuns, [&] {
     SystemConfiguration loaded;

@@ -48,7 +48,9 @@ std::string FormatLogTimeStamp(const LogTime& t) {
   return buffer;
 }
 
-std::string BuildStamp() { return std::string(__DATE__) + " " + __TIME__; }
+std::string BuildStamp() {
+  return std::string(__DATE__) + " " + __TIME__;
+}
 
 DiagnosticLog::DiagnosticLog(LogEnvironment& environment, LogPaths paths)
     : env_(environment), paths_(std::move(paths)) {}
@@ -116,7 +118,11 @@ void DiagnosticLog::Write(bool newLine, const char* format, va_list arguments) {
   }
 }
 
-DiagnosticLog* DiagnosticLog::Current() { return currentLog; }
-void DiagnosticLog::SetCurrent(DiagnosticLog* log) { currentLog = log; }
+DiagnosticLog* DiagnosticLog::Current() {
+  return currentLog;
+}
+void DiagnosticLog::SetCurrent(DiagnosticLog* log) {
+  currentLog = log;
+}
 
 }  // namespace vorel

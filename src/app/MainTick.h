@@ -9,8 +9,8 @@ namespace vorel {
 class TickSteps {
  public:
   virtual ~TickSteps() = default;
-  virtual void UpdateCounters() {}       // the link's once-a-second counters
-  virtual void LinkTick() {}             // start-up delay, link-alive time-out, remote poll
+  virtual void UpdateCounters() {}  // the link's once-a-second counters
+  virtual void LinkTick() {}        // start-up delay, link-alive time-out, remote poll
   virtual bool CalibrationRunning() { return false; }
   virtual void CalibrationTick() {}
   virtual bool FirmwareWindowVisible() { return false; }

@@ -80,8 +80,8 @@ void StoreSettings(SettingsStore& store, const OperatorSettings& settings) {
       store.WriteString("LastFirmwareFile1", settings.lastFirmwareFile1) &&
       store.WriteString("LoginCode", settings.loginCode) &&
       store.WriteInteger("Width", settings.width) &&
-      store.WriteInteger("Height", settings.height) &&
-      store.WriteInteger("Left", settings.left) && store.WriteInteger("Top", settings.top) &&
+      store.WriteInteger("Height", settings.height) && store.WriteInteger("Left", settings.left) &&
+      store.WriteInteger("Top", settings.top) &&
       store.WriteString("GatewayServer", settings.gatewayServer);
 }
 

@@ -22,10 +22,12 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
   QFont bold = product->font();
   bold.setBold(true);
   product->setFont(bold);
-  auto* version = new QLabel(QString::asprintf("Version: %d.%d", kVersionMajor, kVersionMinor), this);
+  auto* version =
+      new QLabel(QString::asprintf("Version: %d.%d", kVersionMajor, kVersionMinor), this);
   version->setObjectName("VersionLabel");
-  auto* created =
-      new QLabel(QStringLiteral("Created: ") + QStringLiteral(__DATE__) + "  " + QStringLiteral(__TIME__), this);
+  auto* created = new QLabel(
+      QStringLiteral("Created: ") + QStringLiteral(__DATE__) + "  " + QStringLiteral(__TIME__),
+      this);
   created->setObjectName("CreatedLabel");
   auto* close = new QPushButton(QStringLiteral("Close"), this);
   close->setObjectName("CloseBtn");

@@ -11,9 +11,9 @@
 
 #include "app/TAboutForm.h"
 #include "config/SystemFile.h"
+#include "editors/CopyMachine.h"
 #include "editors/TCopyMachineForm.h"
 #include "editors/TMachineForm.h"
-#include "editors/CopyMachine.h"
 #include "platform/AnsiQt.h"
 #include "platform/ApplicationLog.h"
 #include "platform/Dialogs.h"
@@ -59,11 +59,13 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
   resize(kDesignWidth, kDesignHeight);
   for (int i = 0; i < kMachineCount; ++i) {
     auto* machine = new TMachineForm(*this, i, this);
-    machine->move(x() + kMachineWindowStep * i, y() + frameGeometry().height() + kMachineWindowStep * i);
+    machine->move(x() + kMachineWindowStep * i,
+                  y() + frameGeometry().height() + kMachineWindowStep * i);
     machineForms_[i] = machine;
   }
-  copyMachineForm_ = new TCopyMachineForm([this] { return AskUnsavedEdits(); },
-                                          [this](int from, int to) { return CopyMachines(from, to); }, this);
+  copyMachineForm_ =
+      new TCopyMachineForm([this] { return AskUnsavedEdits(); },
+                           [this](int from, int to) { return CopyMachines(from, to); }, this);
   aboutForm_ = new TAboutForm(this);
 
   if (const QScreen* screen = QApplication::primaryScreen()) {
@@ -115,7 +117,8 @@ void TMainForm::BuildMenus() {
   QMenu* clear = system->addMenu(QStringLiteral("Clear Machine"));
   clear->setObjectName("ClearMachineMenu");
   for (int tag = 1; tag <= kClearAllTag; ++tag) {
-    const QString caption = tag == kClearAllTag ? QStringLiteral("All") : QString("Machine %1").arg(tag);
+    const QString caption =
+        tag == kClearAllTag ? QStringLiteral("All") : QString("Machine %1").arg(tag);
     QAction* action = clear->addAction(caption);
     action->setObjectName(QString("ClearMachine%1Btn").arg(tag));
     action->setData(tag);
@@ -252,7 +255,8 @@ bool TMainForm::SystemDataChanged() const {
 
 bool TMainForm::AskUnsavedEdits() {
   bool anyModified = false;
-  for (const TMachineForm* machine : machineForms_) anyModified = anyModified || machine->AnyModified();
+  for (const TMachineForm* machine : machineForms_)
+    anyModified = anyModified || machine->AnyModified();
   if (!anyModified) return true;
   switch (ShowLoggedMessage(this, "Unsaved program data, update before save?", MsgType::Warning,
                             kMsgYes | kMsgNo | kMsgCancel)) {
@@ -308,7 +312,8 @@ void TMainForm::LoadSystemBtnClick() {
   RefreshAll();
   configurationChanged_ = false;
   if (!failure.isEmpty()) {
-    ShowLoggedMessage(this, QString("Could not load the system file %1:\n%2").arg(fileName, failure),
+    ShowLoggedMessage(this,
+                      QString("Could not load the system file %1:\n%2").arg(fileName, failure),
                       MsgType::Error, kMsgOk);
   }
 }
@@ -320,11 +325,13 @@ bool TMainForm::SaveSystemBtnClick() {
   if (fileName.isEmpty()) return false;
 
   settings_.lastSystemFileName = fileName.toStdString();
-  const std::optional<QString> failure = WriteFileReplacing(fileName, SaveSystemFile(config_, image_.image));
+  const std::optional<QString> failure =
+      WriteFileReplacing(fileName, SaveSystemFile(config_, image_.image));
   PackImage();
   RefreshAll();
   if (failure) {
-    ShowLoggedMessage(this, QString("Could not save the system file %1:\n%2").arg(fileName, *failure),
+    ShowLoggedMessage(this,
+                      QString("Could not save the system file %1:\n%2").arg(fileName, *failure),
                       MsgType::Error, kMsgOk);
     return false;
   }
@@ -334,7 +341,8 @@ bool TMainForm::SaveSystemBtnClick() {
 
 void TMainForm::ClearMachineBtnClick(int tag) {
   if (tag >= 1 && tag <= kMachineCount) {
-    const QString question = QString::asprintf("Clear all data for Machine %d\n\nAre you sure?", tag);
+    const QString question =
+        QString::asprintf("Clear all data for Machine %d\n\nAre you sure?", tag);
     if (ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes) return;
     machineForms_[tag - 1]->Clear();
     configurationChanged_ = true;
@@ -346,7 +354,9 @@ void TMainForm::ClearMachineBtnClick(int tag) {
   }
 }
 
-void TMainForm::CopyMachine1Click() { copyMachineForm_->exec(); }
+void TMainForm::CopyMachine1Click() {
+  copyMachineForm_->exec();
+}
 
 QString TMainForm::CopyMachines(int fromIndex, int toPosition) {
   if (fromIndex >= 0 && fromIndex < kMachineCount && fromIndex != toPosition) {
@@ -373,9 +383,13 @@ void TMainForm::VisibleMachineTicks() {
   }
 }
 
-void TMainForm::HelpBtnClick() { aboutForm_->exec(); }
+void TMainForm::HelpBtnClick() {
+  aboutForm_->exec();
+}
 
-void TMainForm::ExitBtnClick() { close(); }
+void TMainForm::ExitBtnClick() {
+  close();
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (!AskSaveChangedSystem()) {
@@ -388,6 +402,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   qApp->quit();
 }
 
-void TMainForm::MainTimer100ms() { tick_.Tick(*this); }
+void TMainForm::MainTimer100ms() {
+  tick_.Tick(*this);
+}
 
 }  // namespace vorel

@@ -40,7 +40,9 @@ class TMainForm : public QMainWindow, public MachineHost, private TickSteps {
 
   // Where the operator's settings are kept; tests put a double in its place.
   using SettingsStoreFactory = std::function<std::unique_ptr<SettingsStore>()>;
-  void SetSettingsStoreFactory(SettingsStoreFactory factory) { settingsFactory_ = std::move(factory); }
+  void SetSettingsStoreFactory(SettingsStoreFactory factory) {
+    settingsFactory_ = std::move(factory);
+  }
 
   SystemConfiguration& Configuration() { return config_; }
   ImageState& Image() { return image_; }
@@ -67,7 +69,9 @@ class TMainForm : public QMainWindow, public MachineHost, private TickSteps {
   // Packs the image from the configuration with the PC's local time.
   void PackImage();
   const OperatorSettings& Settings() const { return settings_; }
-  QString LastSystemFileName() const { return QString::fromStdString(settings_.lastSystemFileName); }
+  QString LastSystemFileName() const {
+    return QString::fromStdString(settings_.lastSystemFileName);
+  }
   bool FirstActivationDone() const { return firstActivationDone_; }
   QLabel* StatusPanel(int index) const { return statusPanels_[index]; }
 

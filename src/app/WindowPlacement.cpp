@@ -10,7 +10,8 @@ constexpr int kEditorMinVisibleHeight = 20;
 constexpr int kEditorMinVisibleWidth = 100;
 }  // namespace
 
-WindowPosition KeepOnScreen(WindowPosition p, int width, int height, int screenWidth, int screenHeight) {
+WindowPosition KeepOnScreen(WindowPosition p, int width, int height, int screenWidth,
+                            int screenHeight) {
   if (p.top + height > screenHeight - kBottomMargin) p.top = screenHeight - height - kBottomMargin;
   if (p.top < 0) p.top = 0;
   if (p.left + width > screenWidth) p.left = screenWidth - width;
@@ -18,11 +19,14 @@ WindowPosition KeepOnScreen(WindowPosition p, int width, int height, int screenW
   return p;
 }
 
-WindowPosition ProgramEditorPosition(int machineLeft, int machineTop, int machineWidth, int slotIndex,
-                                     int workAreaWidth, int workAreaHeight) {
-  WindowPosition p{machineLeft + machineWidth + kEditorStep * slotIndex, machineTop + kEditorStep * slotIndex};
-  if (workAreaHeight < p.top + kEditorMinVisibleHeight) p.top = workAreaHeight - kEditorMinVisibleHeight;
-  if (workAreaWidth < p.left + kEditorMinVisibleWidth) p.left = workAreaWidth - kEditorMinVisibleWidth;
+WindowPosition ProgramEditorPosition(int machineLeft, int machineTop, int machineWidth,
+                                     int slotIndex, int workAreaWidth, int workAreaHeight) {
+  WindowPosition p{machineLeft + machineWidth + kEditorStep * slotIndex,
+                   machineTop + kEditorStep * slotIndex};
+  if (workAreaHeight < p.top + kEditorMinVisibleHeight)
+    p.top = workAreaHeight - kEditorMinVisibleHeight;
+  if (workAreaWidth < p.left + kEditorMinVisibleWidth)
+    p.left = workAreaWidth - kEditorMinVisibleWidth;
   return p;
 }
 

@@ -16,8 +16,8 @@ WindowPosition KeepOnScreen(WindowPosition wanted, int width, int height, int sc
 
 // The program editor of slot index 0..5 beside its machine window; pulled back
 // when the work area ends within 20 pixels below or 100 pixels right of it.
-WindowPosition ProgramEditorPosition(int machineLeft, int machineTop, int machineWidth, int slotIndex,
-                                     int workAreaWidth, int workAreaHeight);
+WindowPosition ProgramEditorPosition(int machineLeft, int machineTop, int machineWidth,
+                                     int slotIndex, int workAreaWidth, int workAreaHeight);
 
 // `inner` centred horizontally on `outer`, its top at `top`.
 int CentredLeft(int outerLeft, int outerWidth, int innerWidth);

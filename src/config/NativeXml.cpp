@@ -28,7 +28,9 @@ bool IsReferenceCharacter(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '#';
 }
 
-bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsXmlBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 bool IsBlankText(std::string_view text) {
   for (char c : text) {
@@ -248,13 +250,17 @@ const std::string* TXmlNode::AttributeByName(std::string_view name) const {
   return nullptr;
 }
 
-void TXmlNode::SetValueAsInteger(int64_t value) { value_ = IntToStr(value); }
+void TXmlNode::SetValueAsInteger(int64_t value) {
+  value_ = IntToStr(value);
+}
 
 int32_t TXmlNode::ValueAsIntegerDef(int32_t fallback) const {
   return StrToIntDef(value_, fallback);
 }
 
-void TXmlNode::SetValueAsBool(bool value) { value_ = value ? kTrue : kFalse; }
+void TXmlNode::SetValueAsBool(bool value) {
+  value_ = value ? kTrue : kFalse;
+}
 
 std::optional<bool> TXmlNode::ValueAsBool() const {
   if (value_.empty()) return std::nullopt;

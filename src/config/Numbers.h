@@ -31,7 +31,9 @@ std::string_view TrimBlanks(std::string_view text);
 
 // The low 8 or 16 bits, as a number stored into a byte or word field keeps them
 // (-1 gives 255).
-constexpr uint8_t LowByte(int64_t value) { return static_cast<uint8_t>(static_cast<uint64_t>(value) & 0xFF); }
+constexpr uint8_t LowByte(int64_t value) {
+  return static_cast<uint8_t>(static_cast<uint64_t>(value) & 0xFF);
+}
 constexpr uint16_t LowWord(int64_t value) {
   return static_cast<uint16_t>(static_cast<uint64_t>(value) & 0xFFFF);
 }

@@ -13,7 +13,9 @@ MachineSettings::MachineSettings() {
   for (int slot = 0; slot < kProgramSlots; ++slot) Programs[slot] = ClearedProgram(slot + 1);
 }
 
-SystemConfiguration::SystemConfiguration() { MachineData[0].Enabled = true; }
+SystemConfiguration::SystemConfiguration() {
+  MachineData[0].Enabled = true;
+}
 
 void ClearSystemSettings(SystemConfiguration& config) {
   config.MainSetup.SystemName.clear();

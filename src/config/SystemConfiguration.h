@@ -110,7 +110,7 @@ int32_t ConvertCalibration(int32_t value);
 
 // Names of the softener pump list, position 0..7.
 inline constexpr std::array<const char*, 8> kSoftnerPumpItems = {"-", "1", "2", "3",
-                                                                  "4", "5", "6", "7"};
+                                                                 "4", "5", "6", "7"};
 // Position of a softener pump text in its list, -1 when it is not an item.
 int SoftnerPumpPosition(const std::string& text);
 

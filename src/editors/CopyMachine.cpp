@@ -3,7 +3,9 @@
 
 namespace vorel {
 namespace {
-std::string MachineText(int index) { return "Machine " + std::to_string(index + 1); }
+std::string MachineText(int index) {
+  return "Machine " + std::to_string(index + 1);
+}
 }  // namespace
 
 void CopyMachineInto(const MachineSettings& source, MachineSettings& target) {

@@ -15,8 +15,8 @@ inline constexpr int kCopyToAll = kMachineCount;  // "All", after "Machine 1".."
 void CopyMachineInto(const MachineSettings& source, MachineSettings& target);
 
 struct CopyOutcome {
-  std::string status;               // the dialog's status line
-  std::vector<int> targetIndexes;   // machines (0..9) that received the copy, in order
+  std::string status;              // the dialog's status line
+  std::vector<int> targetIndexes;  // machines (0..9) that received the copy, in order
 };
 
 // Copies machine `fromIndex` (0..9) to machine `toPosition` (0..9) or to all other

@@ -8,7 +8,9 @@ constexpr int kByteBits = 8;
 constexpr uint8_t kByteMask = 0xFF;
 constexpr uint8_t kFlushFieldMax = line::kPumpFlushMask >> line::kPumpFlushShift;
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -18,8 +20,12 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-uint8_t LowNibble(uint8_t byte) { return byte & line::kNibbleMask; }
-uint8_t HighNibble(uint8_t byte) { return (byte >> line::kHighNibbleShift) & line::kNibbleMask; }
+uint8_t LowNibble(uint8_t byte) {
+  return byte & line::kNibbleMask;
+}
+uint8_t HighNibble(uint8_t byte) {
+  return (byte >> line::kHighNibbleShift) & line::kNibbleMask;
+}
 
 uint8_t Nibbles(uint8_t low, uint8_t high) {
   return static_cast<uint8_t>((low & line::kNibbleMask) |

@@ -126,7 +126,9 @@ inline constexpr bool HasInputBlock(int code) {
 }
 
 // Only Input wait may send an input on to the next line; the other two keep it 0.
-inline constexpr bool HasNextLineInput(int code) { return code == instruction::kInputWait; }
+inline constexpr bool HasNextLineInput(int code) {
+  return code == instruction::kInputWait;
+}
 
 inline constexpr bool HasPumpControl(int code) {
   return code == instruction::kPump || code == instruction::kPumpHighVolume;

@@ -25,7 +25,8 @@ bool WidenStatusReport(std::vector<uint8_t>& message) {
   wide[0] = kStatusReportCode;
   wide[6] = message[6];
   wide[7] = message[7];
-  const uint16_t word = static_cast<uint16_t>((message[8] | (message[9] << 8)) & kMachineOutputBits);
+  const uint16_t word =
+      static_cast<uint16_t>((message[8] | (message[9] << 8)) & kMachineOutputBits);
   wide[8] = static_cast<uint8_t>(word & 0xFF);
   wide[9] = static_cast<uint8_t>((word >> 8) | (message[9] & kValveBits));
   for (int m = 0; m < kMachines; ++m) {
@@ -74,8 +75,8 @@ std::optional<RunningLine> MachineLiveDisplay::ApplyStatusReport(std::vector<uin
   return running;
 }
 
-std::optional<UnitIdentification> MachineLiveDisplay::ApplyTriggerFrame(std::span<const uint8_t> frame,
-                                                                       uint8_t triggerType) {
+std::optional<UnitIdentification> MachineLiveDisplay::ApplyTriggerFrame(
+    std::span<const uint8_t> frame, uint8_t triggerType) {
   if (frame.size() <= kFrameWeight) return std::nullopt;
   onlineCountdown_ = kOnlineTicks;
   state_.triggerOnlineVisible = true;
@@ -196,7 +197,9 @@ void MachineLiveDisplay::Highlight(int slotNumber) {
   state_.highlightedSlot = h;
 }
 
-void MachineLiveDisplay::HideWeights() { state_.weightVisible.fill(false); }
+void MachineLiveDisplay::HideWeights() {
+  state_.weightVisible.fill(false);
+}
 
 void MachineLiveDisplay::ShowWeight(int label, int halfKilograms) {
   char text[24];

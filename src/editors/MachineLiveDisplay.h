@@ -71,7 +71,7 @@ struct MachineDisplayState {
 
 // A line report for the program editor of the running slot (Debug follow).
 struct RunningLine {
-  int slotNumber = 0;   // 1..6
+  int slotNumber = 0;    // 1..6
   uint8_t lineByte = 0;  // low six bits: the line 1..24
 };
 

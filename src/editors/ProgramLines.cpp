@@ -8,7 +8,9 @@
 namespace vorel {
 namespace {
 
-std::string Number(int value) { return std::to_string(value); }
+std::string Number(int value) {
+  return std::to_string(value);
+}
 
 // Items of the parameter column are separated by ", ".
 void AddItem(std::string& text, const std::string& item) {
@@ -20,7 +22,9 @@ bool IsLineTarget(int target) {
   return target >= line::kFirstTarget && target <= line::kLastTarget;
 }
 
-bool NamesPump(uint8_t pump) { return pump >= 1 && pump <= line::kHighestPump; }
+bool NamesPump(uint8_t pump) {
+  return pump >= 1 && pump <= line::kHighestPump;
+}
 
 std::string InputBlockText(const ProgramLine& programLine) {
   const InputBlock block = ReadInputBlock(programLine);
@@ -142,7 +146,9 @@ void EmptyLine(ProgramRecord& program, int index) {
   program.LineComments[index].clear();
 }
 
-bool IsLineIndex(int index) { return index >= 0 && index < kProgramLineCount; }
+bool IsLineIndex(int index) {
+  return index >= 0 && index < kProgramLineCount;
+}
 
 }  // namespace
 

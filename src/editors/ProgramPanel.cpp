@@ -9,9 +9,15 @@
 namespace vorel {
 namespace {
 
-bool IsLineIndex(int index) { return index >= 0 && index < kProgramLineCount; }
-bool NamesPump(int pump) { return pump >= 1 && pump <= line::kHighestPump; }
-bool NamesInput(int input) { return input >= 1 && input <= line::kHighestInput; }
+bool IsLineIndex(int index) {
+  return index >= 0 && index < kProgramLineCount;
+}
+bool NamesPump(int pump) {
+  return pump >= 1 && pump <= line::kHighestPump;
+}
+bool NamesInput(int input) {
+  return input >= 1 && input <= line::kHighestInput;
+}
 
 // A number into a byte field: at most 255; a negative number keeps its low bits.
 uint8_t ByteField(int32_t value) {
@@ -25,7 +31,9 @@ uint16_t WordField(int32_t value) {
 }
 
 // Nibble to input list position; a nibble beyond input 6 matches no item.
-int InputListPosition(uint8_t input) { return input <= line::kHighestInput ? input : kNoSelection; }
+int InputListPosition(uint8_t input) {
+  return input <= line::kHighestInput ? input : kNoSelection;
+}
 
 uint8_t InputFromList(int position) {
   return position >= kNoneItem && position <= line::kHighestInput ? static_cast<uint8_t>(position)
@@ -44,9 +52,13 @@ uint8_t TargetFromList(int position, bool enabled) {
   return line::kNoTarget;
 }
 
-int PumpListPosition(uint8_t pump) { return NamesPump(pump) ? pump : kNoneItem; }
+int PumpListPosition(uint8_t pump) {
+  return NamesPump(pump) ? pump : kNoneItem;
+}
 
-int FlushListPosition(uint8_t flush) { return flush <= line::kFlushLong ? flush : kNoSelection; }
+int FlushListPosition(uint8_t flush) {
+  return flush <= line::kFlushLong ? flush : kNoSelection;
+}
 
 uint8_t FlushFromList(int position) {
   return position == line::kFlushShort || position == line::kFlushLong
@@ -250,7 +262,8 @@ bool StoreLine(ProgramRecord& working, int lineIndex, const ParameterPanel& pane
                                      FlushFromList(panel.pumpHighFlushCombo),
                                      panel.pumpHighWaitDispenseDoneBtn});
       b[line::kPumpDelay] = ByteField(StrToIntDef(panel.pumpHighDelayEdit, 0));
-      WriteWord(programLine, line::kHighVolume, WordField(StrToIntDef(panel.pumpHighVolumeEdit, 0)));
+      WriteWord(programLine, line::kHighVolume,
+                WordField(StrToIntDef(panel.pumpHighVolumeEdit, 0)));
       b[line::kHighVolumeLowAdjust] =
           ByteField(StrToIntDef(panel.pumpHighVolumeLowEdit, line::kDefaultLowAdjust));
       break;

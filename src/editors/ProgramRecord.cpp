@@ -3,7 +3,9 @@
 
 namespace vorel {
 
-std::string DefaultProgramName(int slotNumber) { return "Program " + std::to_string(slotNumber); }
+std::string DefaultProgramName(int slotNumber) {
+  return "Program " + std::to_string(slotNumber);
+}
 
 ProgramRecord ClearedProgram(int slotNumber) {
   ProgramRecord record;

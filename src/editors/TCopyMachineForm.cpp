@@ -12,8 +12,8 @@
 
 namespace vorel {
 
-TCopyMachineForm::TCopyMachineForm(std::function<bool()> askUnsaved, std::function<QString(int, int)> copy,
-                                   QWidget* parent)
+TCopyMachineForm::TCopyMachineForm(std::function<bool()> askUnsaved,
+                                   std::function<QString(int, int)> copy, QWidget* parent)
     : QDialog(parent), askUnsaved_(std::move(askUnsaved)), copy_(std::move(copy)) {
   setObjectName("CopyMachineForm");
   setWindowTitle("Copy Machine");
@@ -73,6 +73,8 @@ void TCopyMachineForm::CopyBtnClick() {
   status_->setText(copy_(fromCombo_->currentIndex(), toCombo_->currentIndex()));
 }
 
-void TCopyMachineForm::CloseBtnClick() { close(); }
+void TCopyMachineForm::CloseBtnClick() {
+  close();
+}
 
 }  // namespace vorel

@@ -15,7 +15,8 @@ class TCopyMachineForm : public QDialog {
   // `askUnsaved`: the main window's unsaved-edits question; false ends the copy.
   // `copy`: copies machine index `from` to `toPosition` (0..9, 10 = all) and
   // answers the status text.
-  TCopyMachineForm(std::function<bool()> askUnsaved, std::function<QString(int from, int toPosition)> copy,
+  TCopyMachineForm(std::function<bool()> askUnsaved,
+                   std::function<QString(int from, int toPosition)> copy,
                    QWidget* parent = nullptr);
 
   void CopyBtnClick();

@@ -18,7 +18,9 @@ namespace vorel {
 
 namespace {
 
-QLabel* Label(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
+QLabel* Label(const QString& text, QWidget* parent) {
+  return new QLabel(text, parent);
+}
 
 QLabel* StatusLetter(const char* letter, const char* name, QWidget* parent) {
   auto* label = new QLabel(QString::fromLatin1(letter), parent);
@@ -83,7 +85,8 @@ void TMachineForm::BuildWindow() {
     defaultProgramCombo_ = new QComboBox(settings);
     defaultProgramCombo_->setObjectName("DefaultProgramComboBox");
     defaultProgramCombo_->addItem("-");
-    for (int slot = 1; slot <= kProgramSlots; ++slot) defaultProgramCombo_->addItem(QString("Program %1").arg(slot));
+    for (int slot = 1; slot <= kProgramSlots; ++slot)
+      defaultProgramCombo_->addItem(QString("Program %1").arg(slot));
     connect(defaultProgramCombo_, &QComboBox::activated, this, &TMachineForm::SettingsEdited);
     allowNoProgramBtn_ = new QCheckBox("Allow no program", settings);
     allowNoProgramBtn_->setObjectName("AllowNoProgramBtn");
@@ -93,7 +96,8 @@ void TMachineForm::BuildWindow() {
     timeoutEdit_ = SettingEdit("ProgramTimeoutEdit", kSecondsHighest);
     softnerPumpCombo_ = new QComboBox(settings);
     softnerPumpCombo_->setObjectName("SoftnerPumpComboBox");
-    for (const char* item : kSoftnerPumpItems) softnerPumpCombo_->addItem(QString::fromLatin1(item));
+    for (const char* item : kSoftnerPumpItems)
+      softnerPumpCombo_->addItem(QString::fromLatin1(item));
     connect(softnerPumpCombo_, &QComboBox::activated, this, &TMachineForm::SettingsEdited);
     commentEdit_ = new QLineEdit(settings);
     commentEdit_->setObjectName("CommentEdit");
@@ -210,9 +214,11 @@ void TMachineForm::FillControls(bool renameDefaultProgramItems) {
   const MachineSettings& machine = host_.Machine(machineIndex_);
   for (int slot = 0; slot < kProgramSlots; ++slot) {
     programButtons_[slot]->setText(ProgramCaption(slot));
-    if (renameDefaultProgramItems) defaultProgramCombo_->setItemText(slot + 1, ProgramCaption(slot));
+    if (renameDefaultProgramItems)
+      defaultProgramCombo_->setItemText(slot + 1, ProgramCaption(slot));
   }
-  defaultProgramCombo_->setCurrentIndex(machine.DefaultProgram >= 0 && machine.DefaultProgram <= kProgramSlots
+  defaultProgramCombo_->setCurrentIndex(machine.DefaultProgram >= 0 &&
+                                                machine.DefaultProgram <= kProgramSlots
                                             ? machine.DefaultProgram
                                             : -1);
   allowNoProgramBtn_->setChecked(machine.AllowNoProgram);
@@ -238,7 +244,8 @@ void TMachineForm::SettingsEdited() {
   const int pump = softnerPumpCombo_->currentIndex();
   machine.SoftnerPump = pump >= 0 ? kSoftnerPumpItems[pump] : "";
   machine.Comment = Ansi::fromQString(commentEdit_->text());
-  for (int p = 0; p < kPumpCount; ++p) machine.Calibration[p] = Ansi::fromQString(calibrationEdits_[p]->text());
+  for (int p = 0; p < kPumpCount; ++p)
+    machine.Calibration[p] = Ansi::fromQString(calibrationEdits_[p]->text());
   host_.ConfigurationEdited();
 }
 
@@ -321,8 +328,9 @@ void TMachineForm::CalibrationTestBtnClick(int tag) {
 void TMachineForm::TriggerSetupBtnClick() {
   if (!triggerForm_) return;
   const QRect frame = frameGeometry();
-  triggerForm_->move(CentredLeft(frame.left(), frame.width(), triggerForm_->frameGeometry().width()),
-                     frame.top() + frame.height());
+  triggerForm_->move(
+      CentredLeft(frame.left(), frame.width(), triggerForm_->frameGeometry().width()),
+      frame.top() + frame.height());
   triggerForm_->show();
   triggerForm_->raise();
 }
@@ -335,15 +343,17 @@ void TMachineForm::SetTriggerCaption(const QString& typeText) {
 
 void TMachineForm::ApplyStatusReport(std::vector<uint8_t>& message) {
   if (!isVisible()) return;
-  DeliverRunningLine(
-      display_.ApplyStatusReport(message, host_.Machine(machineIndex_).Trigger.TriggerType(), triggerForm_ != nullptr));
+  DeliverRunningLine(display_.ApplyStatusReport(
+      message, host_.Machine(machineIndex_).Trigger.TriggerType(), triggerForm_ != nullptr));
   RenderLiveDisplay();
 }
 
 void TMachineForm::ApplyTriggerFrame(std::span<const uint8_t> frame) {
   if (!isVisible()) return;
-  const auto ident = display_.ApplyTriggerFrame(frame, host_.Machine(machineIndex_).Trigger.TriggerType());
-  if (ident && triggerForm_) triggerForm_->SetIdentification(ident->unitKind, ident->version, frame);
+  const auto ident =
+      display_.ApplyTriggerFrame(frame, host_.Machine(machineIndex_).Trigger.TriggerType());
+  if (ident && triggerForm_)
+    triggerForm_->SetIdentification(ident->unitKind, ident->version, frame);
   RenderLiveDisplay();
 }
 
@@ -396,7 +406,8 @@ bool TMachineForm::eventFilter(QObject* watched, QEvent* event) {
       close();
       return true;
     }
-    if ((key->modifiers() & Qt::ControlModifier) && key->key() >= Qt::Key_1 && key->key() <= Qt::Key_7) {
+    if ((key->modifiers() & Qt::ControlModifier) && key->key() >= Qt::Key_1 &&
+        key->key() <= Qt::Key_7) {
       CalibrationTestBtnClick(key->key() - Qt::Key_0);
       return true;
     }

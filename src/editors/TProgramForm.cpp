@@ -550,7 +550,8 @@ int TProgramForm::AddFieldRows(QGridLayout* grid, std::initializer_list<FieldRow
   for (const FieldRow& r : rows) {
     AddCaption(grid, row, QString::fromLatin1(r.caption));
     grid->addWidget(r.field, row, 1);
-    if (*r.unit) grid->addWidget(NewLabel(QString::fromLatin1(r.unit), grid->parentWidget()), row, 2);
+    if (*r.unit)
+      grid->addWidget(NewLabel(QString::fromLatin1(r.unit), grid->parentWidget()), row, 2);
     ++row;
   }
   return row;

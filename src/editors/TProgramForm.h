@@ -4,9 +4,9 @@
 
 #include <QList>
 #include <QWidget>
-#include <initializer_list>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 
 #include "editors/ProgramEditorContext.h"
 #include "editors/ProgramPanel.h"

@@ -28,7 +28,9 @@ constexpr std::array<const char*, kMieleTexts.size()> kMieleEditNames = {
 constexpr int kWindowWidth = 640;
 constexpr int kElectroluxRows = 10;
 
-QLabel* Label(const QString& text, QWidget* parent) { return new QLabel(text, parent); }
+QLabel* Label(const QString& text, QWidget* parent) {
+  return new QLabel(text, parent);
+}
 
 }  // namespace
 
@@ -44,7 +46,8 @@ QLineEdit* TTriggerForm::NumberEdit(const char* name, QWidget* parent) {
   edit->setObjectName(name);
   edit->setMaximumWidth(80);
   for (const auto& limit : kTriggerEditLimits) {
-    if (limit.controlName == name) edit->setValidator(new WholeNumberValidator(limit.lowest, limit.highest, edit));
+    if (limit.controlName == name)
+      edit->setValidator(new WholeNumberValidator(limit.lowest, limit.highest, edit));
   }
   connect(edit, &QLineEdit::textChanged, this, &TTriggerForm::EditChange);
   return edit;
@@ -106,12 +109,15 @@ void TTriggerForm::BuildWindow() {
       edit->setObjectName(kMieleEditNames[i]);
       edit->setMaxLength(static_cast<int>(kMieleTexts[i].width));
       // Room for the whole field: 16 or 8 characters.
-      edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(static_cast<int>(kMieleTexts[i].width), 'n')) + 12);
+      edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(
+                                QString(static_cast<int>(kMieleTexts[i].width), 'n')) +
+                            12);
       connect(edit, &QLineEdit::textChanged, this, &TTriggerForm::EditChange);
       mieleEdits_[i] = edit;
     }
     auto* layout = new QHBoxLayout(mieleGroup_);
-    auto subgroup = [this](const char* title, std::initializer_list<std::pair<const char*, int>> rows) {
+    auto subgroup = [this](const char* title,
+                           std::initializer_list<std::pair<const char*, int>> rows) {
       auto* box = new QGroupBox(title, mieleGroup_);
       auto* grid = new QGridLayout(box);
       int row = 0;
@@ -122,9 +128,11 @@ void TTriggerForm::BuildWindow() {
       }
       return box;
     };
-    layout->addWidget(subgroup(" Program selection ",
-                               {{"Header", 0}, {"Program 1", 3}, {"Program 2", 4}, {"Program 3", 5}}));
-    QGroupBox* softner = subgroup(" Farbric softner selection ", {{"Header", 1}, {"Softner", 6}, {"Softner 2", 7}});
+    layout->addWidget(
+        subgroup(" Program selection ",
+                 {{"Header", 0}, {"Program 1", 3}, {"Program 2", 4}, {"Program 3", 5}}));
+    QGroupBox* softner =
+        subgroup(" Farbric softner selection ", {{"Header", 1}, {"Softner", 6}, {"Softner 2", 7}});
     softner2Btn_ = new QCheckBox("Softner 2", softner);
     softner2Btn_->setObjectName("MieleSoftner2Btn");
     connect(softner2Btn_, &QCheckBox::clicked, this, &TTriggerForm::MieleSoftner2BtnClick);
@@ -134,7 +142,8 @@ void TTriggerForm::BuildWindow() {
     softnerGrid->addWidget(softner2Btn_, 3, 0);
     softnerGrid->addWidget(pump7Label_, 3, 1);
     layout->addWidget(softner);
-    layout->addWidget(subgroup(" Level selection ", {{"Header", 2}, {"High", 8}, {"Mid", 9}, {"Low", 10}}));
+    layout->addWidget(
+        subgroup(" Level selection ", {{"Header", 2}, {"High", 8}, {"Mid", 9}, {"Low", 10}}));
   }
   root->addWidget(mieleGroup_);
 
@@ -240,7 +249,8 @@ void TTriggerForm::BuildWindow() {
 }
 
 bool TTriggerForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     close();
     return true;
   }
@@ -257,13 +267,16 @@ void TTriggerForm::PanelFromControls(TriggerPanel& panel) const {
   panel.lowLevelAdjustEdit = lowAdjustEdit_->text().toStdString();
   panel.highLevelAdjustEdit = highAdjustEdit_->text().toStdString();
   panel.maxWeightEdit = maxWeightEdit_->text().toStdString();
-  for (int i = 0; i < kKeyboardLockLists; ++i) panel.keyboardLockComboBox[i] = keyboardLockCombos_[i]->currentIndex();
+  for (int i = 0; i < kKeyboardLockLists; ++i)
+    panel.keyboardLockComboBox[i] = keyboardLockCombos_[i]->currentIndex();
   panel.keyboardLockDelayEdit = keyboardLockDelayEdit_->text().toStdString();
   panel.machineResetComboBox = machineResetCombo_->currentIndex();
   panel.machineResetDelayEdit = machineResetDelayEdit_->text().toStdString();
-  for (size_t i = 0; i < mieleEdits_.size(); ++i) panel.mieleText[i] = Ansi::fromQString(mieleEdits_[i]->text());
+  for (size_t i = 0; i < mieleEdits_.size(); ++i)
+    panel.mieleText[i] = Ansi::fromQString(mieleEdits_[i]->text());
   panel.mieleSoftner2Btn = softner2Btn_->isChecked();
-  for (int n = 0; n < kProgramMapCount; ++n) panel.electroluxMachineProgramCombo[n] = programMapCombos_[n]->currentIndex();
+  for (int n = 0; n < kProgramMapCount; ++n)
+    panel.electroluxMachineProgramCombo[n] = programMapCombos_[n]->currentIndex();
   panel.mieleEthernetSerialNumberEdit = serialNumberEdit_->text().toStdString();
   panel.mieleEthernetSerialMachineIDedit = machineIdEdit_->text().toStdString();
 }
@@ -274,12 +287,14 @@ void TTriggerForm::ControlsFromPanel(const TriggerPanel& panel) {
   lowAdjustEdit_->setText(QString::fromStdString(panel.lowLevelAdjustEdit));
   highAdjustEdit_->setText(QString::fromStdString(panel.highLevelAdjustEdit));
   maxWeightEdit_->setText(QString::fromStdString(panel.maxWeightEdit));
-  for (int i = 0; i < kKeyboardLockLists; ++i) keyboardLockCombos_[i]->setCurrentIndex(panel.keyboardLockComboBox[i]);
+  for (int i = 0; i < kKeyboardLockLists; ++i)
+    keyboardLockCombos_[i]->setCurrentIndex(panel.keyboardLockComboBox[i]);
   keyboardLockDelayEdit_->setText(QString::fromStdString(panel.keyboardLockDelayEdit));
   machineResetCombo_->setCurrentIndex(panel.machineResetComboBox);
   machineResetDelayEdit_->setText(QString::fromStdString(panel.machineResetDelayEdit));
   if (panel.mieleGroupVisible) {
-    for (size_t i = 0; i < mieleEdits_.size(); ++i) mieleEdits_[i]->setText(Ansi::toQString(panel.mieleText[i]));
+    for (size_t i = 0; i < mieleEdits_.size(); ++i)
+      mieleEdits_[i]->setText(Ansi::toQString(panel.mieleText[i]));
     softner2Btn_->setChecked(panel.mieleSoftner2Btn);
     pump7Label_->setVisible(panel.mieleSoftner2Btn);
   }
@@ -320,8 +335,8 @@ void TTriggerForm::ShowData() {
     if (const QScreen* screen = this->screen()) {
       const QRect area = screen->geometry();
       const QRect frame = frameGeometry();
-      const WindowPosition p =
-          KeepOnScreen({frame.left(), frame.top()}, frame.width(), frame.height(), area.width(), area.height());
+      const WindowPosition p = KeepOnScreen({frame.left(), frame.top()}, frame.width(),
+                                            frame.height(), area.width(), area.height());
       move(p.left, p.top);
     }
   }
@@ -358,11 +373,16 @@ void TTriggerForm::MieleSoftner2BtnClick() {
   SetModified(true);
 }
 
-void TTriggerForm::SaveBtnClick() { Store(); }
+void TTriggerForm::SaveBtnClick() {
+  Store();
+}
 
-void TTriggerForm::CloseBtnClick() { close(); }
+void TTriggerForm::CloseBtnClick() {
+  close();
+}
 
-void TTriggerForm::SetIdentification(uint8_t unitKind, uint8_t version, std::span<const uint8_t> frame) {
+void TTriggerForm::SetIdentification(uint8_t unitKind, uint8_t version,
+                                     std::span<const uint8_t> frame) {
   data_.bytes[kUnitKind] = unitKind;
   data_.bytes[kUnitVersion] = version;
   identified_ = true;
@@ -397,7 +417,8 @@ void TTriggerForm::showEvent(QShowEvent* event) {
 void TTriggerForm::closeEvent(QCloseEvent* event) {
   if (modified_) {
     SetModified(false);
-    if (ShowLoggedMessage(this, "Save modifications?", MsgType::Information, kMsgYes | kMsgNo) == kMsgYes) {
+    if (ShowLoggedMessage(this, "Save modifications?", MsgType::Information, kMsgYes | kMsgNo) ==
+        kMsgYes) {
       Store();
     }
   }

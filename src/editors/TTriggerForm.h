@@ -27,7 +27,9 @@ class TTriggerForm : public QWidget {
   TTriggerForm(TriggerData& data, int machineIndex, QWidget* parent = nullptr);
 
   // The captions of the machine's six program buttons, for the Electrolux lists.
-  void SetProgramNames(std::function<QString(int slotIndex)> names) { programNames_ = std::move(names); }
+  void SetProgramNames(std::function<QString(int slotIndex)> names) {
+    programNames_ = std::move(names);
+  }
 
   // Type 1, adjustments 25/25, maximum weight 14, everything else 0; then show.
   void Reset();

@@ -73,7 +73,8 @@ void TriggerData::SetProgramMap(int n, uint8_t value) {
 
 int32_t TriggerData::EthernetNumber(size_t offset) const {
   const uint8_t* p = bytes.data() + kTypeArea + offset;
-  const uint32_t value = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+  const uint32_t value =
+      (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
   return static_cast<int32_t>(value);
 }
 

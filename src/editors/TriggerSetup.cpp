@@ -93,7 +93,8 @@ void ShowTrigger(const TriggerData& data, TriggerPanel& panel) {
       panel.windowHeight = kHeightVolume;
       break;
     case kTypeMieleLogic:
-      for (size_t i = 0; i < kMieleTexts.size(); ++i) panel.mieleText[i] = data.MieleText(kMieleTexts[i]);
+      for (size_t i = 0; i < kMieleTexts.size(); ++i)
+        panel.mieleText[i] = data.MieleText(kMieleTexts[i]);
       panel.mieleSoftner2Btn = (b[kFlags] & kFlagSoftnerActive2) != 0;
       panel.volumeGroupVisible = true;
       panel.mieleGroupVisible = true;
@@ -109,7 +110,8 @@ void ShowTrigger(const TriggerData& data, TriggerPanel& panel) {
       break;
     case kTypeMieleEthernet:
       panel.mieleEthernetSerialNumberEdit = std::to_string(data.EthernetNumber(kEthernetSerial));
-      panel.mieleEthernetSerialMachineIDedit = std::to_string(data.EthernetNumber(kEthernetMachineId));
+      panel.mieleEthernetSerialMachineIDedit =
+          std::to_string(data.EthernetNumber(kEthernetMachineId));
       panel.ethernetGroupVisible = true;
       panel.windowHeight = kHeightEthernet;
       break;
@@ -130,7 +132,8 @@ void StoreTrigger(TriggerPanel& panel, TriggerData& data) {
 
   switch (data.TriggerType()) {
     case kTypeMieleLogic:
-      for (size_t i = 0; i < kMieleTexts.size(); ++i) data.SetMieleText(kMieleTexts[i], panel.mieleText[i]);
+      for (size_t i = 0; i < kMieleTexts.size(); ++i)
+        data.SetMieleText(kMieleTexts[i], panel.mieleText[i]);
       b[kFlags] = static_cast<uint8_t>(panel.mieleSoftner2Btn ? (b[kFlags] | kFlagSoftnerActive2)
                                                               : (b[kFlags] & ~kFlagSoftnerActive2));
       break;
@@ -144,7 +147,8 @@ void StoreTrigger(TriggerPanel& panel, TriggerData& data) {
       break;
     case kTypeMieleEthernet:
       data.SetEthernetNumber(kEthernetSerial, StrToIntDef(panel.mieleEthernetSerialNumberEdit, 0));
-      data.SetEthernetNumber(kEthernetMachineId, StrToIntDef(panel.mieleEthernetSerialMachineIDedit, 0));
+      data.SetEthernetNumber(kEthernetMachineId,
+                             StrToIntDef(panel.mieleEthernetSerialMachineIDedit, 0));
       break;
     default:
       break;

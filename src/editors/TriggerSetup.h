@@ -35,7 +35,7 @@ namespace triggerform {
 inline constexpr int kKeyboardLockLists = 3;
 inline constexpr int kResetItems = 13;  // "-", "Input 1".."Input 6", the six falling edges
 inline constexpr int kFallingEdgeOffset = 6;
-inline constexpr int kNotInUse = 0;     // program-map item "Not in use"
+inline constexpr int kNotInUse = 0;  // program-map item "Not in use"
 inline constexpr int kProgramMapItems = 7;
 inline constexpr int kHeightPlain = 265;
 inline constexpr int kHeightVolume = 350;

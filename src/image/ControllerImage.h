@@ -225,7 +225,9 @@ TextRef AppendText(ImageState& state, std::string_view text);
 std::string TextAt(const ControllerImage& image, TextRef ref);
 
 // One past the last image byte that a write to the controller sends.
-inline size_t WriteRangeEnd(const ImageState& state) { return image::kTextArea + state.textCursor; }
+inline size_t WriteRangeEnd(const ImageState& state) {
+  return image::kTextArea + state.textCursor;
+}
 
 // "Used text: %.1f%%" with the figure of the last packing or unpacking.
 std::string UsedTextLabel(double percent);

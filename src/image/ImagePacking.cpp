@@ -25,9 +25,10 @@ namespace {
 constexpr int kDefaultProgramEntries = kProgramSlots + 1;
 constexpr int kSoftnerPumpEntries = static_cast<int>(kSoftnerPumpItems.size());
 
-
 // A number typed in an edit, as one byte: its low 8 bits, 0 when it is no number.
-uint8_t NumberByte(std::string_view text) { return LowByte(StrToIntDef(text, 0)); }
+uint8_t NumberByte(std::string_view text) {
+  return LowByte(StrToIntDef(text, 0));
+}
 
 // Copies at most maxLength characters; the bytes after them are left as they are
 // (zero after a reset), so the field keeps its terminator.
@@ -184,7 +185,9 @@ void PadTextArea(ImageState& state) {
   state.textCursor = padded;
 }
 
-double Percent(size_t offset) { return static_cast<double>(offset) * 100.0 / kTextAreaSize; }
+double Percent(size_t offset) {
+  return static_cast<double>(offset) * 100.0 / kTextAreaSize;
+}
 
 // After packing: how far the last text reaches.
 double PackedUsedText(const ControllerImage& image) {

@@ -8,9 +8,13 @@
 
 namespace vorel::Ansi {
 
-inline QString toQString(const std::string& ansi) { return QString::fromStdString(ToUtf8(ansi)); }
+inline QString toQString(const std::string& ansi) {
+  return QString::fromStdString(ToUtf8(ansi));
+}
 
 // Characters outside the code page become '?'.
-inline std::string fromQString(const QString& text) { return FromUtf8(text.toStdString()); }
+inline std::string fromQString(const QString& text) {
+  return FromUtf8(text.toStdString());
+}
 
 }  // namespace vorel::Ansi

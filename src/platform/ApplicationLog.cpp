@@ -21,8 +21,10 @@ bool StartApplicationLog(int major, int minor) {
   static QtLogEnvironment environment;
   const QFileInfo program(QCoreApplication::applicationFilePath());
   const std::string baseName = program.completeBaseName().toStdString();
-  const std::string extension = program.suffix().isEmpty() ? std::string() : "." + program.suffix().toStdString();
-  static DiagnosticLog log(environment, MakeLogPaths(DiagnosticLogFolder().toStdString(), baseName));
+  const std::string extension =
+      program.suffix().isEmpty() ? std::string() : "." + program.suffix().toStdString();
+  static DiagnosticLog log(environment,
+                           MakeLogPaths(DiagnosticLogFolder().toStdString(), baseName));
   static bool exitActionRegistered = false;
 
   const bool enabled = log.StartLog(major, minor, baseName, extension, BuildStamp());

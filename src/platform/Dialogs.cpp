@@ -30,18 +30,27 @@ class QtDialogs final : public Dialogs {
     box.setText(text);
     box.setWindowTitle(QStringLiteral("Vorel"));
     switch (type) {
-      case MsgType::Warning: box.setIcon(QMessageBox::Warning); break;
-      case MsgType::Error: box.setIcon(QMessageBox::Critical); break;
-      case MsgType::Information: box.setIcon(QMessageBox::Information); break;
-      case MsgType::Confirmation: box.setIcon(QMessageBox::Question); break;
+      case MsgType::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+      case MsgType::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+      case MsgType::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+      case MsgType::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     struct Pair {
       MsgButton ours;
       QMessageBox::StandardButton qt;
     };
-    static constexpr Pair kPairs[] = {{kMsgYes, QMessageBox::Yes},       {kMsgNo, QMessageBox::No},
-                                      {kMsgOk, QMessageBox::Ok},         {kMsgCancel, QMessageBox::Cancel},
-                                      {kMsgAbort, QMessageBox::Abort},   {kMsgRetry, QMessageBox::Retry}};
+    static constexpr Pair kPairs[] = {
+        {kMsgYes, QMessageBox::Yes},     {kMsgNo, QMessageBox::No},
+        {kMsgOk, QMessageBox::Ok},       {kMsgCancel, QMessageBox::Cancel},
+        {kMsgAbort, QMessageBox::Abort}, {kMsgRetry, QMessageBox::Retry}};
     QMessageBox::StandardButtons set;
     for (const auto& pair : kPairs) {
       if (buttons & pair.ours) set |= pair.qt;
@@ -63,7 +72,8 @@ class QtDialogs final : public Dialogs {
   }
 
  private:
-  static QString Run(QWidget* parent, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+  static QString Run(QWidget* parent, const FileDialogRequest& request,
+                     QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent, request.title);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
@@ -85,7 +95,9 @@ Dialogs& CurrentDialogs() {
   return installed ? *installed : qtDialogs;
 }
 
-void SetDialogs(Dialogs* dialogs) { installed = dialogs; }
+void SetDialogs(Dialogs* dialogs) {
+  installed = dialogs;
+}
 
 MsgButton ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type, unsigned buttons) {
   if (DiagnosticLog* log = DiagnosticLog::Current()) {

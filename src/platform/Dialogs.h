@@ -30,7 +30,8 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // Modal; returns the button pressed (one of MsgButton).
-  virtual MsgButton Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons) = 0;
+  virtual MsgButton Message(QWidget* parent, const QString& text, MsgType type,
+                            unsigned buttons) = 0;
   // The chosen file name, empty when the operator cancelled.
   virtual QString OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
   virtual QString SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;

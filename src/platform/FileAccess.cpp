@@ -19,7 +19,8 @@ std::optional<QString> WriteFileReplacing(const QString& path, const std::string
   QSaveFile file(path);
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+      static_cast<qint64>(bytes.size())) {
     const QString reason = file.errorString();
     file.cancelWriting();
     return reason;
@@ -32,7 +33,8 @@ LocalDateTime LocalNow() {
   const QDateTime now = QDateTime::currentDateTime();
   const QDate date = now.date();
   const QTime time = now.time();
-  return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second(), date.dayOfWeek() - 1};
+  return {date.year(),   date.month(),  date.day(),          time.hour(),
+          time.minute(), time.second(), date.dayOfWeek() - 1};
 }
 
 }  // namespace vorel

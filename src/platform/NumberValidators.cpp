@@ -19,7 +19,8 @@ QValidator::State WholeNumberValidator::validate(QString& input, int&) const {
   return Acceptable;
 }
 
-WeightValidator::WeightValidator(double highest, QObject* parent) : QValidator(parent), highest_(highest) {}
+WeightValidator::WeightValidator(double highest, QObject* parent)
+    : QValidator(parent), highest_(highest) {}
 
 QValidator::State WeightValidator::validate(QString& input, int&) const {
   if (input.isEmpty()) return Acceptable;

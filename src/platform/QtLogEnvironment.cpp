@@ -9,10 +9,14 @@
 
 namespace vorel {
 namespace {
-QString Q(const std::string& path) { return QString::fromStdString(path); }
+QString Q(const std::string& path) {
+  return QString::fromStdString(path);
+}
 }  // namespace
 
-QtLogEnvironment::QtLogEnvironment() { sinceStart_.start(); }
+QtLogEnvironment::QtLogEnvironment() {
+  sinceStart_.start();
+}
 
 bool QtLogEnvironment::OpenAppend(const std::string& path) {
   Close();
@@ -22,9 +26,12 @@ bool QtLogEnvironment::OpenAppend(const std::string& path) {
   return true;
 }
 
-bool QtLogEnvironment::IsOpen() const { return file_ && file_->isOpen(); }
+bool QtLogEnvironment::IsOpen() const {
+  return file_ && file_->isOpen();
+}
 
-std::optional<std::string> QtLogEnvironment::ReadFirstLine(const std::string& path, size_t maxLength) {
+std::optional<std::string> QtLogEnvironment::ReadFirstLine(const std::string& path,
+                                                           size_t maxLength) {
   QFile file(Q(path));
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return std::nullopt;
   const QByteArray line = file.readLine(static_cast<qint64>(maxLength) + 1);
@@ -49,22 +56,29 @@ void QtLogEnvironment::Flush() {
   if (file_) file_->flush();
 }
 
-void QtLogEnvironment::Close() { file_.reset(); }
+void QtLogEnvironment::Close() {
+  file_.reset();
+}
 
 bool QtLogEnvironment::CopyReplace(const std::string& from, const std::string& to) {
   if (QFile::exists(Q(to)) && !QFile::remove(Q(to))) return false;
   return QFile::copy(Q(from), Q(to));
 }
 
-bool QtLogEnvironment::Remove(const std::string& path) { return QFile::remove(Q(path)); }
+bool QtLogEnvironment::Remove(const std::string& path) {
+  return QFile::remove(Q(path));
+}
 
-int64_t QtLogEnvironment::MillisecondsSinceStart() { return sinceStart_.elapsed(); }
+int64_t QtLogEnvironment::MillisecondsSinceStart() {
+  return sinceStart_.elapsed();
+}
 
 LogTime QtLogEnvironment::Now() {
   const QDateTime now = QDateTime::currentDateTime();
   const QDate date = now.date();
   const QTime time = now.time();
-  return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second(), time.msec()};
+  return {date.year(),   date.month(),  date.day(), time.hour(),
+          time.minute(), time.second(), time.msec()};
 }
 
 QString DiagnosticLogFolder() {

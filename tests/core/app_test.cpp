@@ -85,8 +85,11 @@ TEST(StoredSettings, SizeFloorsAndPosition) {
 
 TEST(StoredSettings, FiveValuesOnlyWithLastSystemFileName) {
   MemoryStore store;
-  store.values = {{"ComPort", std::string("COM3")}, {"CommLocal", 1}, {"LoginCode", std::string("abc")},
-                  {"LastFirmwareFile1", std::string("f.hex")}, {"GatewayServer", std::string("gw")}};
+  store.values = {{"ComPort", std::string("COM3")},
+                  {"CommLocal", 1},
+                  {"LoginCode", std::string("abc")},
+                  {"LastFirmwareFile1", std::string("f.hex")},
+                  {"GatewayServer", std::string("gw")}};
   OperatorSettings s = WindowDefaults();
   RestoreSettings(store, s);
   EXPECT_EQ(s.comPort, "None");
@@ -109,12 +112,16 @@ TEST(StoredSettings, FiveValuesOnlyWithLastSystemFileName) {
 
 TEST(StoredSettings, ReadErrorKeepsWhatWasReadBefore) {
   MemoryStore full;
-  full.values = {{"Width", 1000},  {"Height", 60},
-                 {"Left", 10},     {"Top", 20},
+  full.values = {{"Width", 1000},
+                 {"Height", 60},
+                 {"Left", 10},
+                 {"Top", 20},
                  {"LastSystemFileName", std::string("a.xml")},
                  {"ComPort", std::string("COM2")},
-                 {"CommLocal", 1}, {"LastFirmwareFile1", std::string("fw.hex")},
-                 {"LoginCode", std::string("secret")}, {"GatewayServer", std::string("gw")}};
+                 {"CommLocal", 1},
+                 {"LastFirmwareFile1", std::string("fw.hex")},
+                 {"LoginCode", std::string("secret")},
+                 {"GatewayServer", std::string("gw")}};
   struct Case {
     const char* failOn;
     int width;
@@ -147,9 +154,15 @@ TEST(StoredSettings, WriteOrderAndStopAtError) {
   s.commLocal = true;
   MemoryStore store;
   StoreSettings(store, s);
-  const std::vector<std::string> order = {"LastSystemFileName", "CommLocal", "ComPort",
-                                          "LastFirmwareFile1",  "LoginCode", "Width",
-                                          "Height",             "Left",      "Top",
+  const std::vector<std::string> order = {"LastSystemFileName",
+                                          "CommLocal",
+                                          "ComPort",
+                                          "LastFirmwareFile1",
+                                          "LoginCode",
+                                          "Width",
+                                          "Height",
+                                          "Left",
+                                          "Top",
                                           "GatewayServer"};
   EXPECT_EQ(store.written, order);
   EXPECT_EQ(std::get<int32_t>(store.values["CommLocal"]), 1);
@@ -226,7 +239,9 @@ class MemoryLogEnvironment : public LogEnvironment {
     if (text.empty()) return std::nullopt;
     return text.substr(0, std::min(text.find('\n'), max));
   }
-  int64_t FileSize(const std::string& path) override { return static_cast<int64_t>(files[path].size()); }
+  int64_t FileSize(const std::string& path) override {
+    return static_cast<int64_t>(files[path].size());
+  }
   bool Write(std::string_view text) override {
     if (openPath.empty()) return false;
     files[openPath] += text;
@@ -270,7 +285,8 @@ TEST(DiagnosticLog, FreshStartWritesMarkerAndStartLine) {
   log.LogLine("Bye...");
   EXPECT_EQ(env.files[kPaths.log],
             "noDebugLog \n"
-            "2026-12-08  9:05:03.470> Vorel.exe loaded, Compile date: Dec  8 2026 09:05:03, Version: 3.21\n"
+            "2026-12-08  9:05:03.470> Vorel.exe loaded, Compile date: Dec  8 2026 09:05:03, "
+            "Version: 3.21\n"
             "2026-12-08  9:05:03.470> MsgDialog: Program modfied, save?\n"
             "2026-12-08  9:05:03.470> Bye...");
 }
@@ -315,10 +331,12 @@ TEST(DiagnosticLog, RotatesPastTheLimitKeepingTheFirstLine) {
     log.StartLog(3, 21, "Vorel", ".exe", "stamp");
     if (c.rotated) {
       EXPECT_EQ(env.files[kPaths.backup], content);
-      EXPECT_EQ(env.files[kPaths.log].rfind("noDebugLog \n2026-12-08  9:05:03.470> Vorel.exe", 0), 0u);
+      EXPECT_EQ(env.files[kPaths.log].rfind("noDebugLog \n2026-12-08  9:05:03.470> Vorel.exe", 0),
+                0u);
     } else {
       EXPECT_EQ(env.files.count(kPaths.backup), 0u);
-      EXPECT_EQ(env.files[kPaths.log].size(), c.size + 78);  // line break, 25-character stamp, 37 + 15 characters
+      EXPECT_EQ(env.files[kPaths.log].size(),
+                c.size + 78);  // line break, 25-character stamp, 37 + 15 characters
     }
   }
 }

@@ -73,8 +73,8 @@ TEST(ClearSystemSettings, EnablesOnlyMachineOne) {
 TEST(Calibration, ConversionBothWays) {
   struct Case {
     int32_t in, out;
-  } cases[] = {{30, 200}, {200, 30}, {0, 0}, {-3, -3}, {1, 6000}, {6000, 1}, {45, 133}, {133, 45},
-               {24, 250}, {23, 261}, {7, 857}, {12001, 0}};
+  } cases[] = {{30, 200}, {200, 30}, {0, 0},    {-3, -3},  {1, 6000}, {6000, 1},
+               {45, 133}, {133, 45}, {24, 250}, {23, 261}, {7, 857},  {12001, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
     EXPECT_EQ(ConvertCalibration(c.in), c.out);
@@ -85,10 +85,20 @@ TEST(Numbers, ParseInt32) {
   struct Case {
     const char* text;
     std::optional<int32_t> value;
-  } cases[] = {{"0", 0},         {"42", 42},       {"-5", -5},       {" 7 ", 7},
-               {"+3", 3},        {"", std::nullopt}, {"-", std::nullopt}, {"1.5", std::nullopt},
-               {"12a", std::nullopt}, {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
-               {"2147483648", std::nullopt}, {"99999999999999999999", std::nullopt}, {"0x10", std::nullopt}};
+  } cases[] = {{"0", 0},
+               {"42", 42},
+               {"-5", -5},
+               {" 7 ", 7},
+               {"+3", 3},
+               {"", std::nullopt},
+               {"-", std::nullopt},
+               {"1.5", std::nullopt},
+               {"12a", std::nullopt},
+               {"2147483647", 2147483647},
+               {"-2147483648", INT32_MIN},
+               {"2147483648", std::nullopt},
+               {"99999999999999999999", std::nullopt},
+               {"0x10", std::nullopt}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(ParseInt32(c.text), c.value);
@@ -99,8 +109,10 @@ TEST(Numbers, ParseDecimal) {
   struct Case {
     const char* text;
     std::optional<double> value;
-  } cases[] = {{"7.5", 7.5}, {"7", 7.0}, {".5", 0.5}, {"-1.25", -1.25}, {"7,5", std::nullopt},
-               {"", std::nullopt}, {".", std::nullopt}, {"1.2.3", std::nullopt}, {"abc", std::nullopt}};
+  } cases[] = {
+      {"7.5", 7.5},          {"7", 7.0},         {".5", 0.5},         {"-1.25", -1.25},
+      {"7,5", std::nullopt}, {"", std::nullopt}, {".", std::nullopt}, {"1.2.3", std::nullopt},
+      {"abc", std::nullopt}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(ParseDecimal(c.text), c.value);
@@ -118,8 +130,10 @@ TEST(Ansi, KnownCharacters) {
   EXPECT_EQ(Ansi::ToUtf8("\xE9"), "\xC3\xA9");      // e acute
   EXPECT_EQ(Ansi::FromUtf8("\xE2\x82\xAC"), "\x80");
   EXPECT_EQ(Ansi::FromUtf8("\xE4\xB8\xAD"), "?");  // a CJK character is not in the code page
-  EXPECT_EQ(Ansi::FromUtf8("a\xC3"), "a?");         // cut sequence
-  EXPECT_EQ(Ansi::FromUtf8("\xFF" "b"), "?b");      // invalid lead byte
+  EXPECT_EQ(Ansi::FromUtf8("a\xC3"), "a?");        // cut sequence
+  EXPECT_EQ(Ansi::FromUtf8("\xFF"
+                           "b"),
+            "?b");  // invalid lead byte
 }
 
 }  // namespace

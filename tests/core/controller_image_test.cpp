@@ -27,8 +27,12 @@ void PutText(Bytes& bytes, size_t offset, std::string_view text) {
 uint16_t U16(const Bytes& bytes, size_t offset) {
   return static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
 }
-size_t Machine(size_t m) { return 1024 + 1456 * m; }
-size_t Program(size_t m, size_t k) { return Machine(m) + 256 + 200 * k; }
+size_t Machine(size_t m) {
+  return 1024 + 1456 * m;
+}
+size_t Program(size_t m, size_t k) {
+  return Machine(m) + 256 + 200 * k;
+}
 
 const LocalDateTime kFriday{2024, 3, 15, 13, 45, 30, 4};
 

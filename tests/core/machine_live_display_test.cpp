@@ -9,8 +9,8 @@ namespace vorel {
 namespace {
 
 // A 64-byte status report with machine `index`'s record set.
-std::vector<uint8_t> LongReport(int index, uint8_t line, uint8_t slot, uint8_t flags, uint8_t inputs,
-                                uint8_t load) {
+std::vector<uint8_t> LongReport(int index, uint8_t line, uint8_t slot, uint8_t flags,
+                                uint8_t inputs, uint8_t load) {
   std::vector<uint8_t> m(64, 0);
   m[0] = 0x33;
   m[1] = 64;
@@ -27,16 +27,16 @@ TEST(WidenStatusReport, ShortReportByHand) {
   std::vector<uint8_t> m(44, 0);
   m[0] = 0x33;
   m[1] = 44;
-  m[2] = 7;                   // sequence: not carried
-  m[6] = 0x45;                // pumps
-  m[7] = 0x99;                // carried along
-  m[8] = 0xFF;                // machines 1..8
-  m[9] = 0xFF;                // machines 9, 10, valves, alarm and unused bits
-  m[10] = 0x12;               // not read
-  m[14 + 3 * 0 + 0] = 0xC5;   // machine 1: line byte, all bits
-  m[14 + 3 * 0 + 1] = 0xFF;   // slot byte, bits 0-6
-  m[14 + 3 * 0 + 2] = 0xFF;   // flags, bits 0 and 2
-  m[14 + 3 * 9 + 0] = 24;     // machine 10
+  m[2] = 7;                  // sequence: not carried
+  m[6] = 0x45;               // pumps
+  m[7] = 0x99;               // carried along
+  m[8] = 0xFF;               // machines 1..8
+  m[9] = 0xFF;               // machines 9, 10, valves, alarm and unused bits
+  m[10] = 0x12;              // not read
+  m[14 + 3 * 0 + 0] = 0xC5;  // machine 1: line byte, all bits
+  m[14 + 3 * 0 + 1] = 0xFF;  // slot byte, bits 0-6
+  m[14 + 3 * 0 + 2] = 0xFF;  // flags, bits 0 and 2
+  m[14 + 3 * 9 + 0] = 24;    // machine 10
   m[14 + 3 * 9 + 1] = 3;
   m[14 + 3 * 9 + 2] = 0x04;
   ASSERT_TRUE(WidenStatusReport(m));
@@ -182,7 +182,9 @@ TEST(MachineLiveDisplay, ElectroluxAndMieleWeights) {
     MachineLiveDisplay display(0, '.');
     display.ApplyTriggerFrame(TriggerFrame(0x0A, c.inputs, c.weight), c.type);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(display.State().weightVisible[i], i == c.label) << i;
-    if (c.label >= 0) EXPECT_EQ(display.State().weightText[c.label], c.text);
+    if (c.label >= 0) {
+      EXPECT_EQ(display.State().weightText[c.label], c.text);
+    }
   }
 }
 

@@ -22,7 +22,9 @@ std::string ReadTestFile(const std::string& name) {
 
 // A system file around `body`, with no logs (a load of it ends without error
 // before reaching them only when the body has none).
-std::string File(const std::string& body) { return "<TL4200system>" + body + "</TL4200system>"; }
+std::string File(const std::string& body) {
+  return "<TL4200system>" + body + "</TL4200system>";
+}
 
 std::string MachineFile(int machineNumber, const std::string& body) {
   const std::string name = "Machine" + std::to_string(machineNumber);

@@ -11,8 +11,8 @@ TEST(TriggerSetup, MaxWeight) {
   struct Case {
     const char* text;
     uint8_t value;
-  } cases[] = {{"7,5", 15}, {"7.5", 15}, {"7,3", 14}, {"7", 14}, {"junk", 0}, {"", 0},
-               {"127,5", 255}, {"128", 0}, {"-0,5", 255}, {"7,5kg", 0}, {" 2,0 ", 4}};
+  } cases[] = {{"7,5", 15},    {"7.5", 15}, {"7,3", 14},   {"7", 14},    {"junk", 0}, {"", 0},
+               {"127,5", 255}, {"128", 0},  {"-0,5", 255}, {"7,5kg", 0}, {" 2,0 ", 4}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(ParseMaxWeight(c.text), c.value);
@@ -47,7 +47,9 @@ TEST(TriggerSetup, MachineReset) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.position);
     EXPECT_EQ(MachineResetFlags(c.position, c.before), c.after);
-    if (c.position >= 0) EXPECT_EQ(MachineResetPosition(c.after), c.position);
+    if (c.position >= 0) {
+      EXPECT_EQ(MachineResetPosition(c.after), c.position);
+    }
   }
 }
 
@@ -118,9 +120,9 @@ TEST(TriggerSetup, MieleLogicTypeChangeAndTexts) {
   EXPECT_EQ(data.bytes[trigger::kTypeArea + 100], 0) << "the old type area is discarded";
   TriggerPanel panel;
   ShowTrigger(data, panel);
-  EXPECT_EQ(panel.mieleText, (std::array<std::string, 11>{"Wash program", "Fabric softner", "Level",
-                                                          "Prgm 1", "Prgm 2", "Prgm 3", "Softner",
-                                                          "", "High", "Mid", "Low"}));
+  EXPECT_EQ(panel.mieleText,
+            (std::array<std::string, 11>{"Wash program", "Fabric softner", "Level", "Prgm 1",
+                                         "Prgm 2", "Prgm 3", "Softner", "", "High", "Mid", "Low"}));
   panel.mieleText[0] = "A header of more than sixteen";
   panel.mieleText[7] = "Softner2";  // exactly 8: no terminator
   panel.mieleSoftner2Btn = true;
@@ -129,7 +131,8 @@ TEST(TriggerSetup, MieleLogicTypeChangeAndTexts) {
   EXPECT_EQ(data.MieleText(trigger::kMieleTexts[7]), "Softner2");
   EXPECT_EQ(data.bytes[trigger::kTypeArea + 72 + 7], '2');
   EXPECT_EQ(data.bytes[trigger::kTypeArea + 80], 'L') << "Header3 follows directly";
-  EXPECT_EQ(data.bytes[trigger::kFlags] & trigger::kFlagSoftnerActive2, trigger::kFlagSoftnerActive2);
+  EXPECT_EQ(data.bytes[trigger::kFlags] & trigger::kFlagSoftnerActive2,
+            trigger::kFlagSoftnerActive2);
 
   // Choosing Miele Logic again keeps the edited texts.
   EXPECT_FALSE(ChangeTriggerType(data, 1));
@@ -149,12 +152,12 @@ TEST(TriggerSetup, ElectroluxProgramMap) {
   TriggerPanel panel;
   ShowTrigger(data, panel);
   panel.electroluxMachineProgramCombo.fill(0);
-  panel.electroluxMachineProgramCombo[0] = 6;   // map 1: high half of byte 0
-  panel.electroluxMachineProgramCombo[1] = 2;   // map 2: low half of byte 1
-  panel.electroluxMachineProgramCombo[2] = 3;   // map 3: high half of byte 1
-  panel.electroluxMachineProgramCombo[29] = 5;  // map 30: low half of byte 15
-  panel.electroluxMachineProgramCombo[10] = -1; // no selection becomes "Not in use"
-  data.bytes[trigger::kTypeArea + 20] = 0x99;   // beyond the map: kept
+  panel.electroluxMachineProgramCombo[0] = 6;    // map 1: high half of byte 0
+  panel.electroluxMachineProgramCombo[1] = 2;    // map 2: low half of byte 1
+  panel.electroluxMachineProgramCombo[2] = 3;    // map 3: high half of byte 1
+  panel.electroluxMachineProgramCombo[29] = 5;   // map 30: low half of byte 15
+  panel.electroluxMachineProgramCombo[10] = -1;  // no selection becomes "Not in use"
+  data.bytes[trigger::kTypeArea + 20] = 0x99;    // beyond the map: kept
   StoreTrigger(panel, data);
   const uint8_t* area = &data.bytes[trigger::kTypeArea];
   EXPECT_EQ(area[0], 0x60);

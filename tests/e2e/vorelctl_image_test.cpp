@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 
 constexpr size_t kImageSize = 32768;
 
-uint8_t At(const std::string& image, size_t offset) { return static_cast<uint8_t>(image.at(offset)); }
+uint8_t At(const std::string& image, size_t offset) {
+  return static_cast<uint8_t>(image.at(offset));
+}
 
 TEST_F(VorelctlTest, PacksASystemFileAtTheGivenClockWithAMasterCode) {
   const fs::path input = folder_ / "in.xml";
@@ -37,7 +39,8 @@ TEST_F(VorelctlTest, PacksASystemFileAtTheGivenClockWithAMasterCode) {
 TEST_F(VorelctlTest, ImageBackToASystemFile) {
   const fs::path input = folder_ / "in.xml";
   WriteFile(input, Golden());
-  ASSERT_EQ(Run({"convert", input, folder_ / "a.bin", "--clock", "2026-01-01 00:00:00"}).exitCode, 0);
+  ASSERT_EQ(Run({"convert", input, folder_ / "a.bin", "--clock", "2026-01-01 00:00:00"}).exitCode,
+            0);
   const RunResult back = Run({"convert", folder_ / "a.bin", folder_ / "b.xml"});
   ASSERT_EQ(back.exitCode, 0) << back.err;
   const std::string xml = ReadFile(folder_ / "b.xml");
@@ -45,7 +48,9 @@ TEST_F(VorelctlTest, ImageBackToASystemFile) {
   EXPECT_NE(xml.find("<VersionMajor>1</VersionMajor>"), std::string::npos);
 
   // And the same image packed again gives the same bytes.
-  ASSERT_EQ(Run({"convert", folder_ / "a.bin", folder_ / "c.bin", "--clock", "2026-01-01 00:00:00"}).exitCode, 0);
+  ASSERT_EQ(Run({"convert", folder_ / "a.bin", folder_ / "c.bin", "--clock", "2026-01-01 00:00:00"})
+                .exitCode,
+            0);
   EXPECT_EQ(ReadFile(folder_ / "c.bin"), ReadFile(folder_ / "a.bin"));
 }
 
@@ -68,12 +73,12 @@ TEST_F(VorelctlTest, BadImageHeaderIsRefused) {
 TEST_F(VorelctlTest, ShowSummaryOfAReadImage) {
   std::string image(kImageSize, '\0');
   image.replace(0, 7, std::string("MQ350\x01\x03", 7));
-  image[7] = 3;                                          // hardware version
-  image[8] = 2;                                          // firmware 2.5
+  image[7] = 3;  // hardware version
+  image[8] = 2;  // firmware 2.5
   image[9] = 5;
   image.replace(10, 4, std::string("\xD2\x04\x00\x00", 4));  // serial 1234, little-endian
   image.replace(32, 6, "Hotel ");
-  image[100] = 0x09;                                     // machines 1 and 4
+  image[100] = 0x09;                                                  // machines 1 and 4
   image.replace(111, 6, std::string("\x0C\x0B\x0A\x08\x0C\x1A", 6));  // 2026-12-08 10:11:12
   WriteFile(folder_ / "read.bin", image);
   const RunResult result = Run({"show", folder_ / "read.bin"});
@@ -96,7 +101,8 @@ TEST_F(VorelctlTest, ShowOneProgramAsTheEditorShowsIt) {
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(LineCount(result.out), 25u);
   EXPECT_EQ(result.out.substr(0, result.out.find('\n')), "Machine 1, Program 1");
-  EXPECT_NE(result.out.find("\n  1\t Pump\tP3, D=5, V=0/10/20\tMain wash\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\n  1\t Pump\tP3, D=5, V=0/10/20\tMain wash\n"), std::string::npos)
+      << result.out;
   EXPECT_NE(result.out.find("\n 24\t Empty\t\t\n"), std::string::npos);
 
   const RunResult missing = Run({"show", folder_ / "none.xml", "--machine", "1", "--program", "1"});

@@ -86,7 +86,8 @@ class VorelctlTest : public ::testing::Test {
   fs::path folder_;
 };
 
-inline size_t LineCount(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
-
+inline size_t LineCount(const std::string& text) {
+  return std::count(text.begin(), text.end(), '\n');
+}
 
 }  // namespace vorel::test

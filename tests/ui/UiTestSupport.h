@@ -37,8 +37,12 @@ class ScriptedDialogs : public Dialogs {
     answers.pop_front();
     return answer;
   }
-  QString OpenFileName(QWidget*, const FileDialogRequest& request) override { return NextFile(request); }
-  QString SaveFileName(QWidget*, const FileDialogRequest& request) override { return NextFile(request); }
+  QString OpenFileName(QWidget*, const FileDialogRequest& request) override {
+    return NextFile(request);
+  }
+  QString SaveFileName(QWidget*, const FileDialogRequest& request) override {
+    return NextFile(request);
+  }
 
  private:
   QString NextFile(const FileDialogRequest& request) {

@@ -143,7 +143,8 @@ class MachineFormTest : public QObject {
     QVERIFY(Find<QPushButton>(machine, "Program2Btn")->font().bold());
     QVERIFY(Find<QPushButton>(machine, "Program2Btn")->font().underline());
     QVERIFY(!Find<QPushButton>(machine, "Program1Btn")->font().bold());
-    QCOMPARE(Find<QGroupBox>(machine, "ProgramGroupBox")->title(), QString(" Program, Keyboard locked "));
+    QCOMPARE(Find<QGroupBox>(machine, "ProgramGroupBox")->title(),
+             QString(" Program, Keyboard locked "));
 
     machine->ApplyTriggerFrame(TriggerFrame(0x0B, 0x05, 0, 0x31, 0x12));
     QVERIFY(Find<QLabel>(machine, "TriggerOnlineLabel")->isVisible());

@@ -24,9 +24,7 @@ class MainFormTest : public QObject {
   std::unique_ptr<TMainForm> Started(const QStringList& arguments,
                                      std::shared_ptr<test::MemorySettingsStore> store) {
     auto form = std::make_unique<TMainForm>(arguments);
-    form->SetSettingsStoreFactory([store] {
-      return std::make_unique<ForwardingStore>(store);
-    });
+    form->SetSettingsStoreFactory([store] { return std::make_unique<ForwardingStore>(store); });
     QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
     form->show();
     if (activated.isEmpty()) activated.wait(2000);
@@ -38,9 +36,13 @@ class MainFormTest : public QObject {
    public:
     explicit ForwardingStore(std::shared_ptr<test::MemorySettingsStore> s) : s_(std::move(s)) {}
     Result ReadInteger(const std::string& n, int32_t& v) override { return s_->ReadInteger(n, v); }
-    Result ReadString(const std::string& n, std::string& v) override { return s_->ReadString(n, v); }
+    Result ReadString(const std::string& n, std::string& v) override {
+      return s_->ReadString(n, v);
+    }
     bool WriteInteger(const std::string& n, int32_t v) override { return s_->WriteInteger(n, v); }
-    bool WriteString(const std::string& n, const std::string& v) override { return s_->WriteString(n, v); }
+    bool WriteString(const std::string& n, const std::string& v) override {
+      return s_->WriteString(n, v);
+    }
 
    private:
     std::shared_ptr<test::MemorySettingsStore> s_;
@@ -78,7 +80,8 @@ class MainFormTest : public QObject {
     for (int i = 0; i < 4; ++i) QVERIFY(form->StatusPanel(i)->text().isEmpty());
     QCOMPARE(form->StatusPanel(0)->width(), 100);
     QCOMPARE(form->StatusPanel(1)->width(), 150);
-    auto setup = Started({"ChiefAccess", "RB316entry"}, std::make_shared<test::MemorySettingsStore>());
+    auto setup =
+        Started({"ChiefAccess", "RB316entry"}, std::make_shared<test::MemorySettingsStore>());
     QCOMPARE(setup->windowTitle(), QString("Vorel, Version: 3.21, Miele pulse,  TL4200 setup"));
     QVERIFY(setup->SetupFlag());
     QVERIFY(setup->MasterFlag());
@@ -100,8 +103,11 @@ class MainFormTest : public QObject {
 
   void settingsRestoredAndStored() {
     auto store = std::make_shared<test::MemorySettingsStore>();
-    store->values = {{"Width", 500}, {"Height", 20}, {"LastSystemFileName", std::string("/x/a.xml")},
-                     {"ComPort", std::string("COM4")}, {"GatewayServer", std::string(" gw ")}};
+    store->values = {{"Width", 500},
+                     {"Height", 20},
+                     {"LastSystemFileName", std::string("/x/a.xml")},
+                     {"ComPort", std::string("COM4")},
+                     {"GatewayServer", std::string(" gw ")}};
     auto form = Started({}, store);
     QCOMPARE(form->width(), 800);
     QCOMPARE(form->height(), 50);
@@ -155,7 +161,8 @@ class MainFormTest : public QObject {
 
     dialogs.answers = {kMsgNo};
     form->findChild<QAction*>("ClearMachine11Btn")->trigger();
-    QCOMPARE(dialogs.asked.last().text, QString("Clear all data for all Machines\n\nAre you sure?"));
+    QCOMPARE(dialogs.asked.last().text,
+             QString("Clear all data for all Machines\n\nAre you sure?"));
     QCOMPARE(machines[4].Comment, std::string("five"));
     dialogs.answers = {kMsgYes};
     form->findChild<QAction*>("ClearMachine11Btn")->trigger();
@@ -234,12 +241,14 @@ class MainFormTest : public QObject {
     const QString bad = folder.filePath("bad.xml");
     QFile file(bad);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("<?xml version=\"1.0\"?><TL4200system><MainSetup><SystemName>Half</SystemName>"
-               "</MainSetup><Alarm><Group0><Level>0</Level></Group0></Alarm></TL4200system>");
+    file.write(
+        "<?xml version=\"1.0\"?><TL4200system><MainSetup><SystemName>Half</SystemName>"
+        "</MainSetup><Alarm><Group0><Level>0</Level></Group0></Alarm></TL4200system>");
     file.close();
     dialogs.fileNames = {bad};
     form->findChild<QAction*>("LoadSystemBtn")->trigger();
-    QCOMPARE(form->Configuration().MainSetup.SystemName, std::string("Half"));  // read before the error
+    QCOMPARE(form->Configuration().MainSetup.SystemName,
+             std::string("Half"));  // read before the error
     QCOMPARE(dialogs.asked.size(), 1);
     QVERIFY(dialogs.asked.last().text.contains(bad));
     QVERIFY(dialogs.asked.last().text.contains("Level"));
@@ -266,7 +275,8 @@ class MainFormTest : public QObject {
       QVERIFY(form->SystemDataChanged());
       dialogs.answers = {c.answer};
       form->findChild<QAction*>("NewSystemBtn")->trigger();
-      QCOMPARE(dialogs.asked.last().text, QString("The system data has been changed.\n\nSave it before going on?"));
+      QCOMPARE(dialogs.asked.last().text,
+               QString("The system data has been changed.\n\nSave it before going on?"));
       QCOMPARE(form->Configuration().MachineData[0].Comment.empty(), c.goesOn);
 
       form->ConfigurationEdited();

@@ -34,7 +34,8 @@ class TriggerFormTest : public QObject {
     QSignalSpy typeTexts(&form, &TTriggerForm::TypeTextChanged);
     form.show();
     QCOMPARE(form.windowTitle(), QString("Trigger, Machine 5"));
-    QCOMPARE(Find<QComboBox>(&form, "TriggerTypeComboBox")->currentText(), QString("Parallel Trigger box"));
+    QCOMPARE(Find<QComboBox>(&form, "TriggerTypeComboBox")->currentText(),
+             QString("Parallel Trigger box"));
     QVERIFY(Find<QGroupBox>(&form, "MieleLogicGroupBox")->isHidden());
     QVERIFY(!Find<QPushButton>(&form, "SaveBtn")->isEnabled());
 
@@ -77,7 +78,8 @@ class TriggerFormTest : public QObject {
     Choose(Find<QComboBox>(&form, "KeyboardLock2ComboBox"), 4);
     Choose(Find<QComboBox>(&form, "KeyboardLock3ComboBox"), 6);
     Choose(Find<QComboBox>(&form, "MachineResetComboBox"), 9);
-    QCOMPARE(Find<QComboBox>(&form, "MachineResetComboBox")->currentText(), QString("Input 3, falling edge"));
+    QCOMPARE(Find<QComboBox>(&form, "MachineResetComboBox")->currentText(),
+             QString("Input 3, falling edge"));
     QSignalSpy stored(&form, &TTriggerForm::Stored);
     Find<QPushButton>(&form, "SaveBtn")->click();
     QCOMPARE(stored.count(), 1);
@@ -114,7 +116,8 @@ class TriggerFormTest : public QObject {
   void electroluxListsShowProgramNames() {
     TriggerData data;
     TTriggerForm form(data, 0);
-    form.SetProgramNames([](int slot) { return slot == 1 ? QString("Towels") : QString("P%1").arg(slot + 1); });
+    form.SetProgramNames(
+        [](int slot) { return slot == 1 ? QString("Towels") : QString("P%1").arg(slot + 1); });
     form.show();
     Choose(Find<QComboBox>(&form, "TriggerTypeComboBox"), 2);
     auto* map30 = Find<QComboBox>(&form, "ElectroluxMachineProgramCombo30");

@@ -38,7 +38,8 @@ int Convert(Arguments args, std::ostream& out, std::ostream& err) {
         clock = ParseClock(value);
         if (!clock) return UsageError(err, "--clock takes \"YYYY-MM-DD HH:MM:SS\"");
       } else {
-        if (value.size() > kLoginCodeMax) return UsageError(err, "--master-code takes at most 8 characters");
+        if (value.size() > kLoginCodeMax)
+          return UsageError(err, "--master-code takes at most 8 characters");
         masterCode = std::string(value);
       }
     } else {

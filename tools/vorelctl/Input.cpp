@@ -15,13 +15,16 @@ namespace {
 bool LooksLikeImage(const std::string& bytes) {
   if (bytes.size() != vorel::image::kSize) return false;
   for (unsigned char c : bytes) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0xEF || c == 0xBB || c == 0xBF) continue;
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0xEF || c == 0xBB || c == 0xBF)
+      continue;
     return c != '<';
   }
   return true;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -55,7 +58,8 @@ LoadedInput LoadInput(const std::filesystem::path& path, const vorel::LocalDateT
     if (!result.Ok()) input.error = path.string() + ": " + result.error;
     return input;
   }
-  const vorel::SystemFileResult loaded = vorel::LoadSystemFile(*file.bytes, input.config, input.image.image);
+  const vorel::SystemFileResult loaded =
+      vorel::LoadSystemFile(*file.bytes, input.config, input.image.image);
   if (!loaded) {
     // Element names and values are Windows-1252 text; the terminal gets UTF-8.
     input.error = path.string() + ": " + vorel::Ansi::ToUtf8(loaded.Describe());
@@ -87,8 +91,8 @@ std::optional<vorel::LocalDateTime> ParseClock(std::string_view text) {
     for (size_t i = at; i < at + width; ++i) value = value * 10 + (text[i] - '0');
     return value;
   };
-  vorel::LocalDateTime clock{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2),
-                             number(17, 2), 0};
+  vorel::LocalDateTime clock{
+      number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2), 0};
   if (clock.month < 1 || clock.month > 12 || clock.day < 1 ||
       clock.day > DaysInMonth(clock.year, clock.month) || clock.hour > 23 || clock.minute > 59 ||
       clock.second > 59) {

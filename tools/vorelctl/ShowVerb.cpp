@@ -90,7 +90,8 @@ int Show(Arguments args, std::ostream& out, std::ostream& err) {
     return UsageError(err, "--machine and --program go together");
   }
 
-  const LoadedInput input = LoadInput(std::filesystem::path(std::string(*inputName)), LocalClockNow());
+  const LoadedInput input =
+      LoadInput(std::filesystem::path(std::string(*inputName)), LocalClockNow());
   if (input.error) {
     err << "vorelctl: " << *input.error << '\n';
     return kExitFailure;

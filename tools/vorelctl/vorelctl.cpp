@@ -24,9 +24,11 @@ constexpr std::array<Verb, 3> kVerbs = {{
      "default now; --master-code: pack as master mode does, with that login code)",
      Convert},
     {"show", "show INPUT",
-     "summary of a system file or image: name, format, controller, enabled machines, used text", Show},
+     "summary of a system file or image: name, format, controller, enabled machines, used text",
+     Show},
     {"show", "show INPUT --machine N --program K",
-     "program K (1..6) of machine N (1..10) as its editor shows it, columns separated by tabs", Show},
+     "program K (1..6) of machine N (1..10) as its editor shows it, columns separated by tabs",
+     Show},
 }};
 
 }  // namespace
