@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "config/SystemConfiguration.h"
-#include "image/ControllerImage.h"
+#include "core/config/SystemConfiguration.h"
+#include "core/image/ControllerImage.h"
 
 namespace vorel::bench {
 

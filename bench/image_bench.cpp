@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "BenchSupport.h"
-#include "image/ImagePacking.h"
+#include "core/image/ImagePacking.h"
 
 int main() {
   using namespace vorel;

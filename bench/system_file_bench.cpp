@@ -4,7 +4,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "config/SystemFile.h"
+#include "core/config/SystemFile.h"
 
 int main() {
   using namespace vorel;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/TMainForm.h"
+#include "ui/main/TMainForm.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);

@@ -4,10 +4,10 @@
 #include <map>
 #include <variant>
 
-#include "app/AccessLevels.h"
-#include "app/DiagnosticLog.h"
-#include "app/MainTick.h"
-#include "app/StoredSettings.h"
+#include "core/app/AccessLevels.h"
+#include "core/app/DiagnosticLog.h"
+#include "core/app/MainTick.h"
+#include "core/app/StoredSettings.h"
 #include "support/MemorySettingsStore.h"
 
 namespace vorel {

@@ -1,9 +1,9 @@
 // New-system defaults, clearing, calibration conversion, number and text rules.
 #include <gtest/gtest.h>
 
-#include "config/Ansi.h"
-#include "config/Numbers.h"
-#include "config/SystemConfiguration.h"
+#include "core/base/Ansi.h"
+#include "core/base/Numbers.h"
+#include "core/config/SystemConfiguration.h"
 
 namespace vorel {
 namespace {

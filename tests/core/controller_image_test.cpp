@@ -5,9 +5,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "config/SystemConfiguration.h"
-#include "image/ControllerImage.h"
-#include "image/ImagePacking.h"
+#include "core/config/SystemConfiguration.h"
+#include "core/image/ControllerImage.h"
+#include "core/image/ImagePacking.h"
 
 namespace vorel {
 namespace {

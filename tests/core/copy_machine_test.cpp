@@ -1,7 +1,7 @@
 // Copying machines and clearing them.
 #include <gtest/gtest.h>
 
-#include "editors/CopyMachine.h"
+#include "core/config/CopyMachine.h"
 
 namespace vorel {
 namespace {

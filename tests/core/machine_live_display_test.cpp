@@ -2,8 +2,8 @@
 // weights by trigger type, unit identification and the online countdown.
 #include <gtest/gtest.h>
 
-#include "editors/MachineLiveDisplay.h"
-#include "editors/TriggerData.h"
+#include "core/supervision/MachineLiveDisplay.h"
+#include "core/config/TriggerData.h"
 
 namespace vorel {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/NativeXml.h"
+#include "core/config/NativeXml.h"
 
 namespace vorel {
 namespace {

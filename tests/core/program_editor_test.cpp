@@ -2,7 +2,7 @@
 // while "Debug" is checked.
 #include <gtest/gtest.h>
 
-#include "editors/ProgramPanel.h"
+#include "core/program/ProgramPanel.h"
 
 namespace vorel {
 namespace {

@@ -6,9 +6,9 @@
 #include <functional>
 #include <vector>
 
-#include "editors/InstructionSet.h"
-#include "editors/ProgramLines.h"
-#include "editors/ProgramPanel.h"
+#include "core/config/InstructionSet.h"
+#include "core/program/ProgramLines.h"
+#include "core/program/ProgramPanel.h"
 
 namespace vorel {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/SystemFile.h"
+#include "core/config/SystemFile.h"
 
 namespace vorel {
 namespace {

@@ -2,7 +2,7 @@
 // type-specific areas and the identification line.
 #include <gtest/gtest.h>
 
-#include "editors/TriggerSetup.h"
+#include "core/trigger/TriggerSetup.h"
 
 namespace vorel {
 namespace {

@@ -1,7 +1,7 @@
 // Placement of windows opened beside or below another.
 #include <gtest/gtest.h>
 
-#include "app/WindowPlacement.h"
+#include "core/app/WindowPlacement.h"
 
 namespace vorel {
 namespace {

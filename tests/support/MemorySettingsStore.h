@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/StoredSettings.h"
+#include "core/app/StoredSettings.h"
 
 namespace vorel::test {
 

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/TMainForm.h"
+#include "ui/main/TMainForm.h"
 #include "support/MemorySettingsStore.h"
 
 namespace vorel::test {

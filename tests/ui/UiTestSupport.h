@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <deque>
 
-#include "platform/Dialogs.h"
+#include "ui/common/Dialogs.h"
 
 namespace vorel::test {
 

@@ -10,11 +10,11 @@
 
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
-#include "app/TMainForm.h"
-#include "editors/TCopyMachineForm.h"
-#include "editors/TMachineForm.h"
-#include "editors/TProgramForm.h"
-#include "editors/TTriggerForm.h"
+#include "ui/main/TMainForm.h"
+#include "ui/machine/TCopyMachineForm.h"
+#include "ui/machine/TMachineForm.h"
+#include "ui/program/TProgramForm.h"
+#include "ui/trigger/TTriggerForm.h"
 #include "support/MemorySettingsStore.h"
 
 using namespace vorel;

@@ -9,10 +9,10 @@
 #include <QtTest>
 
 #include "UiTestSupport.h"
-#include "app/TMainForm.h"
-#include "editors/TMachineForm.h"
-#include "editors/TProgramForm.h"
-#include "platform/QtSettingsStore.h"
+#include "ui/main/TMainForm.h"
+#include "ui/machine/TMachineForm.h"
+#include "ui/program/TProgramForm.h"
+#include "io/QtSettingsStore.h"
 #include "support/MemorySettingsStore.h"
 
 using namespace vorel;

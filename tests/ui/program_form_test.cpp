@@ -15,7 +15,7 @@
 #include <QtTest>
 
 #include "UiTestSupport.h"
-#include "editors/TProgramForm.h"
+#include "ui/program/TProgramForm.h"
 
 using namespace vorel;
 

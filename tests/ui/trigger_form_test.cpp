@@ -10,7 +10,7 @@
 #include <QtTest>
 
 #include "UiTestSupport.h"
-#include "editors/TTriggerForm.h"
+#include "ui/trigger/TTriggerForm.h"
 
 using namespace vorel;
 using test::Find;

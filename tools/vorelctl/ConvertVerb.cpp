@@ -7,7 +7,7 @@
 #include "FileIo.h"
 #include "Input.h"
 #include "Verbs.h"
-#include "config/SystemFile.h"
+#include "core/config/SystemFile.h"
 
 namespace vorelctl {
 

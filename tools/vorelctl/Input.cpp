@@ -4,8 +4,8 @@
 #include <ctime>
 
 #include "FileIo.h"
-#include "config/Ansi.h"
-#include "config/SystemFile.h"
+#include "core/base/Ansi.h"
+#include "core/config/SystemFile.h"
 
 namespace vorelctl {
 namespace {

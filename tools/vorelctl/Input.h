@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "config/SystemConfiguration.h"
-#include "image/ImagePacking.h"
+#include "core/config/SystemConfiguration.h"
+#include "core/image/ImagePacking.h"
 
 namespace vorelctl {
 

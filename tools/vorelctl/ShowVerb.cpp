@@ -5,9 +5,9 @@
 
 #include "Input.h"
 #include "Verbs.h"
-#include "config/Ansi.h"
-#include "config/Numbers.h"
-#include "editors/ProgramLines.h"
+#include "core/base/Ansi.h"
+#include "core/base/Numbers.h"
+#include "core/program/ProgramLines.h"
 
 namespace vorelctl {
 

@@ -1,0 +1,37 @@
+// The system file: one whole configuration with the controller's alarm log and
+// consumption log, as the XML document under the root TL4200system.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/config/SystemConfiguration.h"
+#include "core/image/ControllerImage.h"
+
+namespace vorel {
+
+// Outcome of loading a system file. On failure `element` is the path of the
+// element at fault ("TL4200system/Alarm/Group0/Level"; empty when the document
+// itself is unreadable) and `reason` says what was wrong with it.
+struct SystemFileResult {
+  bool ok = true;
+  std::string element;
+  std::string reason;
+
+  explicit operator bool() const { return ok; }
+  // "element: reason", or the reason alone when no element is named.
+  std::string Describe() const;
+};
+
+// The whole document: every field of the configuration, the data-format version
+// from `config.MainSetup`, and the two log blocks of the image.
+std::string SaveSystemFile(const SystemConfiguration& config, const ControllerImage& image);
+
+// Applies the elements of the document in their order to `config` and to the
+// image's header version bytes and log regions. The caller passes a new system
+// (and a cleared image); what the file does not name keeps those defaults. The
+// load stops at the first error: everything applied before it stays.
+SystemFileResult LoadSystemFile(std::string_view bytes, SystemConfiguration& config,
+                                ControllerImage& image);
+
+}  // namespace vorel

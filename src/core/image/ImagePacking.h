@@ -1,0 +1,100 @@
+// Building the controller image from the configuration (PackImage) and filling
+// the configuration from an image read from the controller (UnpackImage).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/config/SystemConfiguration.h"
+#include "core/image/ControllerImage.h"
+
+namespace vorel {
+
+// The PC's local date and time at the moment of packing; the caller reads the clock.
+struct LocalDateTime {
+  int year = 2000;
+  int month = 1;  // 1..12
+  int day = 1;    // 1..31
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int weekday = 0;  // 0 Monday .. 6 Sunday
+};
+
+// The controller's own date and time as read with the image, unchecked.
+struct ControllerClock {
+  uint8_t seconds = 0;
+  uint8_t minutes = 0;
+  uint8_t hours = 0;
+  uint8_t day = 0;
+  uint8_t month = 0;
+  uint8_t year = 0;  // year - 2000
+
+  friend bool operator==(const ControllerClock&, const ControllerClock&) = default;
+};
+
+// What the controller tells about itself: header bytes 7..13 and its clock.
+struct ControllerInfo {
+  uint32_t serialNumber = 0;
+  uint8_t hardwareVersion = 0;
+  uint8_t firmwareMajor = 0;
+  uint8_t firmwareMinor = 0;
+  ControllerClock clock;
+
+  friend bool operator==(const ControllerInfo&, const ControllerInfo&) = default;
+};
+
+struct UnpackResult {
+  // "Bad data format or version: %d.%d" when the image was refused (shown with a
+  // single Abort button); empty when it was taken.
+  std::string error;
+  // The controller's login code, for the read/write window's login code edit; set
+  // even when the image is refused.
+  std::string loginCode;
+  // "Date: %04d-%02d-%02d %02d:%02d:%02d" with the controller clock, for the
+  // read/write window's status panel 0; empty when refused.
+  std::string dateText;
+  // Serial number (the read/write window shows it in decimal), versions and clock
+  // for the system setup window; zero when refused.
+  ControllerInfo controller;
+
+  bool Ok() const { return error.empty(); }
+};
+
+// Builds the image from the configuration: reset, clock setting from `now`, system
+// area, machine and program blocks, the texts in their fixed order, padding, the
+// used-text figure. In master mode `masterLoginCode` (its first 8 characters)
+// becomes the controller's login code; otherwise the code of the last read stays.
+// Sets ImageValid and the configuration's format version to 1.1.
+void PackImage(SystemConfiguration& config, ImageState& state, const LocalDateTime& now,
+               std::optional<std::string_view> masterLoginCode = std::nullopt);
+
+// Clears the configuration, checks the header and, when the image is one the tool
+// understands, fills the configuration from it and sets ImageValid. A refused image
+// leaves the configuration cleared and the image bytes as read.
+UnpackResult UnpackImage(SystemConfiguration& config, ImageState& state);
+
+// The system-wide fields between the image and the configuration: system name,
+// default input filter, alarm groups, recipients and active levels (not the
+// machines' Enabled flags).
+void UnpackSystemSettings(const ControllerImage& image, SystemConfiguration& config);
+// The first 40 characters of the system name and its terminator.
+void PackSystemName(ControllerImage& image, std::string_view name);
+// The filter time in seconds, low 8 bits; a text that is not a number gives 0.
+void PackDefaultInputFilter(ControllerImage& image, std::string_view seconds);
+
+// A pump calibration between the editors' ml per 60 s and the stored seconds per
+// 100 ml: packing limits the byte to 250 and stores a value of 0 or below (or a text
+// that is not a number, read as 0) as its low 8 bits; a stored 0 unpacks to "0".
+uint8_t PackCalibration(std::string_view mlPerMinute);
+std::string UnpackCalibration(uint8_t secondsPer100ml);
+
+ControllerInfo ReadControllerInfo(const ControllerImage& image);
+// The controller's login code as stored, at most 8 characters.
+std::string LoginCodeText(const ControllerImage& image);
+// "Date: %04d-%02d-%02d %02d:%02d:%02d" with the controller clock, values unchecked.
+std::string ControllerDateText(const ControllerImage& image);
+
+}  // namespace vorel

@@ -1,0 +1,17 @@
+// What a machine window needs from the main window: its machine's settings, the
+// program editors' context, and whom to tell when the configuration changed.
+#pragma once
+
+#include "core/config/SystemConfiguration.h"
+#include "ui/program/ProgramEditorContext.h"
+
+namespace vorel {
+
+class MachineHost : public ProgramEditorContext {
+ public:
+  virtual MachineSettings& Machine(int machineIndex) = 0;
+  // Any edit that reached the configuration (the unsaved-work question counts it).
+  virtual void ConfigurationEdited() = 0;
+};
+
+}  // namespace vorel

@@ -1,0 +1,409 @@
+// The main window: menus, status bar, settings, timer, whole-system commands.
+#include "ui/main/TMainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+#include "ui/main/TAboutForm.h"
+#include "core/config/SystemFile.h"
+#include "core/config/CopyMachine.h"
+#include "ui/machine/TCopyMachineForm.h"
+#include "ui/machine/TMachineForm.h"
+#include "io/AnsiQt.h"
+#include "io/ApplicationLog.h"
+#include "ui/common/Dialogs.h"
+#include "io/FileAccess.h"
+#include "io/QtSettingsStore.h"
+
+namespace vorel {
+namespace {
+
+constexpr int kClearAllTag = 11;
+constexpr int kMachineWindowStep = 15;
+constexpr int kMachineMenuTop = 70;
+constexpr int kMachineMenuStep = 25;
+const char* const kLoadFilter = "XML-file (*.xml)|*.xml|Any file (*.*)|*.*";
+const char* const kSaveFilter = "XML-file|*.xml|Any file|*.*";
+constexpr std::array<int, 4> kStatusPanelWidths = {100, 150, 100, 75};
+
+std::vector<std::string> ToStdArguments(const QStringList& arguments) {
+  std::vector<std::string> result;
+  result.reserve(static_cast<size_t>(arguments.size()));
+  for (const QString& argument : arguments) result.push_back(argument.toStdString());
+  return result;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent),
+      access_(ParseAccessWords(ToStdArguments(arguments))),
+      settingsFactory_([] { return std::make_unique<QtSettingsStore>(); }) {
+  setObjectName("MainForm");
+  StartApplicationLog(kVersionMajor, kVersionMinor);
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  QFont font(QStringLiteral("Arial"));
+  font.setPointSize(QApplication::font().pointSize());
+  setFont(font);
+  setCentralWidget(new QWidget(this));
+
+  BuildMenus();
+  BuildStatusBar();
+
+  resize(kDesignWidth, kDesignHeight);
+  for (int i = 0; i < kMachineCount; ++i) {
+    auto* machine = new TMachineForm(*this, i, this);
+    machine->move(x() + kMachineWindowStep * i,
+                  y() + frameGeometry().height() + kMachineWindowStep * i);
+    machineForms_[i] = machine;
+  }
+  copyMachineForm_ =
+      new TCopyMachineForm([this] { return AskUnsavedEdits(); },
+                           [this](int from, int to) { return CopyMachines(from, to); }, this);
+  aboutForm_ = new TAboutForm(this);
+
+  if (const QScreen* screen = QApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.left() + (area.width() - frameGeometry().width()) / 2, 0);
+  }
+  settings_.width = width();
+  settings_.height = height();
+
+  connect(&timer_, &QTimer::timeout, this, &TMainForm::MainTimer100ms);
+  timer_.start(kTimerIntervalMs);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::BuildMenus() {
+  auto addAction = [this](QMenu* menu, const char* caption, const char* name, bool enabled,
+                          void (TMainForm::*handler)()) {
+    QAction* action = menu->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    action->setEnabled(enabled);
+    if (handler) connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+
+  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  file->setObjectName("FileMenu");
+  addAction(file, "Login...", "LoginBtn", false, nullptr);
+  addAction(file, "New System...", "NewSystemBtn", true, &TMainForm::NewSystemBtnClick);
+  addAction(file, "Load System...", "LoadSystemBtn", true, &TMainForm::LoadSystemBtnClick);
+  QAction* save = addAction(file, "Save System...", "SaveSystemBtn", true, nullptr);
+  connect(save, &QAction::triggered, this, [this] { SaveSystemBtnClick(); });
+  file->addSeparator();
+  firmwareControllerAction_ =
+      addAction(file, "Firmware update, TL4200...", "FirmwareUpdateMQ350Btn", false, nullptr);
+  addAction(file, "Firmware update, Trigger...", "FirmwareUpdateTriggerBtn", false, nullptr);
+  file->addSeparator();
+  addAction(file, "Exit", "ExitBtn", true, &TMainForm::ExitBtnClick);
+
+  QMenu* system = menuBar()->addMenu(QStringLiteral("System"));
+  system->setObjectName("SystemMenu");
+  addAction(system, "Read/write system data...", "ReadWriteSystemDataBtn", false, nullptr);
+  addAction(system, "System setup...", "Systemsetup1", false, nullptr);
+  addAction(system, "Communication...", "Communication1", false, nullptr);
+  addAction(system, "Log data...", "LogDataBtn", false, nullptr);
+  addAction(system, "Alarm log...", "AlarmLogBtn", false, nullptr);
+  system->addSeparator();
+  addAction(system, "Copy Machine...", "CopyMachine1", true, &TMainForm::CopyMachine1Click);
+  QMenu* clear = system->addMenu(QStringLiteral("Clear Machine"));
+  clear->setObjectName("ClearMachineMenu");
+  for (int tag = 1; tag <= kClearAllTag; ++tag) {
+    const QString caption =
+        tag == kClearAllTag ? QStringLiteral("All") : QString("Machine %1").arg(tag);
+    QAction* action = clear->addAction(caption);
+    action->setObjectName(QString("ClearMachine%1Btn").arg(tag));
+    action->setData(tag);
+    connect(action, &QAction::triggered, this, [this, tag] { ClearMachineBtnClick(tag); });
+  }
+
+  for (int n = 1; n <= kMachineCount; ++n) {
+    QAction* action = menuBar()->addAction(QString("Machine %1...").arg(n));
+    action->setObjectName(QString("Machine%1Btn").arg(n));
+    action->setData(n);
+    action->setEnabled(false);
+    connect(action, &QAction::triggered, this, [this, n] { MachineBtnClick(n); });
+    machineActions_[n - 1] = action;
+  }
+  QAction* help = menuBar()->addAction(QStringLiteral("Help"));
+  help->setObjectName("HelpBtn");
+  connect(help, &QAction::triggered, this, &TMainForm::HelpBtnClick);
+}
+
+void TMainForm::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar");
+  bar->setSizeGripEnabled(false);
+  for (size_t i = 0; i < statusPanels_.size(); ++i) {
+    auto* panel = new QLabel(bar);
+    panel->setObjectName(QString("StatusPanel%1").arg(i));
+    panel->setFixedWidth(kStatusPanelWidths[i]);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setAlignment(i < 3 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    bar->addWidget(panel);
+    statusPanels_[i] = panel;
+  }
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // Some platforms never activate a window (offscreen, some window managers);
+  // the first show then stands in for the first activation.
+  if (!firstActivationDone_) QTimer::singleShot(0, this, &TMainForm::FormActivate);
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TMainForm::FormActivate() {
+  if (firstActivationDone_) return;
+  firstActivationDone_ = true;
+  RestoreSettings();
+  UpdateCaption();
+  for (TMachineForm* machine : machineForms_) machine->Initialise();
+  ClearAll();
+  configurationChanged_ = false;
+  emit FirstActivationCompleted();
+}
+
+void TMainForm::RestoreSettings() {
+  settings_.width = width();
+  settings_.height = height();
+  if (auto store = settingsFactory_()) vorel::RestoreSettings(*store, settings_);
+  resize(settings_.width, settings_.height);
+  if (settings_.positionRestored) move(settings_.left, settings_.top);
+}
+
+void TMainForm::StoreSettings() {
+  settings_.width = width();
+  settings_.height = height();
+  settings_.left = pos().x();
+  settings_.top = pos().y();
+  if (auto store = settingsFactory_()) vorel::StoreSettings(*store, settings_);
+}
+
+void TMainForm::UpdateCaption() {
+  setWindowTitle(QString::fromStdString(BuildCaption(access_.setup, std::nullopt)));
+  firmwareControllerAction_->setText(QStringLiteral("Firmware update, TL4200..."));
+}
+
+void TMainForm::UpdateStatusBar() {
+  if (image_.ImageValid) {
+    statusPanels_[0]->setText(QString::fromStdString(FormatStatusText(image_)));
+  } else {
+    for (int i = 0; i < 3; ++i) statusPanels_[i]->clear();
+  }
+}
+
+void TMainForm::UpdateMachineMenu() {
+  for (int i = 0; i < kMachineCount; ++i) {
+    const bool enabled = config_.MachineData[i].Enabled;
+    machineActions_[i]->setEnabled(enabled);
+    if (!enabled && machineForms_[i]->isVisible()) machineForms_[i]->close();
+  }
+}
+
+void TMainForm::ClearConfiguration() {
+  ClearSystemSettings(config_);
+  UpdateMachineMenu();
+  for (TMachineForm* machine : machineForms_) machine->Clear();
+}
+
+void TMainForm::ClearAll() {
+  ClearConfiguration();
+  image_.ImageValid = false;
+  UpdateStatusBar();
+}
+
+void TMainForm::RefreshAll() {
+  UpdateMachineMenu();
+  for (TMachineForm* machine : machineForms_) machine->Refresh();
+  UpdateStatusBar();
+}
+
+void TMainForm::PackImage() {
+  vorel::PackImage(config_, image_, LocalNow());
+  UpdateStatusBar();
+}
+
+ProgramRecord& TMainForm::StoredProgram(int machineIndex, int slotIndex) {
+  return config_.MachineData[machineIndex].Programs[slotIndex];
+}
+
+void TMainForm::ProgramSaved(int machineIndex, int slotIndex) {
+  configurationChanged_ = true;
+  machineForms_[machineIndex]->ProgramSaved(slotIndex);
+}
+
+bool TMainForm::SystemDataChanged() const {
+  if (configurationChanged_) return true;
+  for (const TMachineForm* machine : machineForms_) {
+    if (machine->AnyModified()) return true;
+  }
+  return false;
+}
+
+bool TMainForm::AskUnsavedEdits() {
+  bool anyModified = false;
+  for (const TMachineForm* machine : machineForms_)
+    anyModified = anyModified || machine->AnyModified();
+  if (!anyModified) return true;
+  switch (ShowLoggedMessage(this, "Unsaved program data, update before save?", MsgType::Warning,
+                            kMsgYes | kMsgNo | kMsgCancel)) {
+    case kMsgYes:
+      for (TMachineForm* machine : machineForms_) machine->SaveAll();
+      return true;
+    case kMsgNo:
+      for (TMachineForm* machine : machineForms_) machine->DropModified();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TMainForm::AskSaveChangedSystem() {
+  if (!SystemDataChanged()) return true;
+  switch (ShowLoggedMessage(this, "The system data has been changed.\n\nSave it before going on?",
+                            MsgType::Warning, kMsgYes | kMsgNo | kMsgCancel)) {
+    case kMsgYes:
+      return SaveSystemBtnClick();
+    case kMsgNo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TMainForm::NewSystemBtnClick() {
+  if (!AskSaveChangedSystem()) return;
+  copiedProgram_ = nullptr;
+  ClearConfiguration();
+  PackImage();
+  configurationChanged_ = false;
+}
+
+void TMainForm::LoadSystemBtnClick() {
+  if (!AskSaveChangedSystem()) return;
+  const QString fileName = CurrentDialogs().OpenFileName(
+      this, {"Load system data", kLoadFilter, "xml", LastSystemFileName()});
+  if (fileName.isEmpty()) return;
+
+  ClearAll();
+  settings_.lastSystemFileName = fileName.toStdString();
+  const ReadOutcome read = ReadWholeFile(fileName);
+  QString failure;
+  if (!read.bytes) {
+    failure = read.error;
+  } else {
+    const SystemFileResult result = LoadSystemFile(*read.bytes, config_, image_.image);
+    if (!result) failure = Ansi::toQString(result.Describe());
+  }
+  PackImage();
+  RefreshAll();
+  configurationChanged_ = false;
+  if (!failure.isEmpty()) {
+    ShowLoggedMessage(this,
+                      QString("Could not load the system file %1:\n%2").arg(fileName, failure),
+                      MsgType::Error, kMsgOk);
+  }
+}
+
+bool TMainForm::SaveSystemBtnClick() {
+  if (!AskUnsavedEdits()) return false;
+  const QString fileName = CurrentDialogs().SaveFileName(
+      this, {"Save System data", kSaveFilter, "xml", LastSystemFileName()});
+  if (fileName.isEmpty()) return false;
+
+  settings_.lastSystemFileName = fileName.toStdString();
+  const std::optional<QString> failure =
+      WriteFileReplacing(fileName, SaveSystemFile(config_, image_.image));
+  PackImage();
+  RefreshAll();
+  if (failure) {
+    ShowLoggedMessage(this,
+                      QString("Could not save the system file %1:\n%2").arg(fileName, *failure),
+                      MsgType::Error, kMsgOk);
+    return false;
+  }
+  configurationChanged_ = false;
+  return true;
+}
+
+void TMainForm::ClearMachineBtnClick(int tag) {
+  if (tag >= 1 && tag <= kMachineCount) {
+    const QString question =
+        QString::asprintf("Clear all data for Machine %d\n\nAre you sure?", tag);
+    if (ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes) return;
+    machineForms_[tag - 1]->Clear();
+    configurationChanged_ = true;
+  } else if (tag == kClearAllTag) {
+    const QString question = QStringLiteral("Clear all data for all Machines\n\nAre you sure?");
+    if (ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes) return;
+    for (TMachineForm* machine : machineForms_) machine->Clear();
+    configurationChanged_ = true;
+  }
+}
+
+void TMainForm::CopyMachine1Click() {
+  copyMachineForm_->exec();
+}
+
+QString TMainForm::CopyMachines(int fromIndex, int toPosition) {
+  if (fromIndex >= 0 && fromIndex < kMachineCount && fromIndex != toPosition) {
+    machineForms_[fromIndex]->StoreTrigger();
+  }
+  const CopyOutcome outcome = vorel::CopyMachines(config_, fromIndex, toPosition);
+  for (int target : outcome.targetIndexes) machineForms_[target]->AfterCopy();
+  if (!outcome.targetIndexes.empty()) configurationChanged_ = true;
+  return QString::fromStdString(outcome.status);
+}
+
+void TMainForm::MachineBtnClick(int tag) {
+  if (tag < 1 || tag > kMachineCount) return;
+  TMachineForm* machine = machineForms_[tag - 1];
+  machine->move(x() + kMachineMenuStep * tag, y() + kMachineMenuTop + kMachineMenuStep * tag);
+  machine->show();
+  machine->raise();
+  machine->activateWindow();
+}
+
+void TMainForm::VisibleMachineTicks() {
+  for (TMachineForm* machine : machineForms_) {
+    if (machine->isVisible()) machine->Tick();
+  }
+}
+
+void TMainForm::HelpBtnClick() {
+  aboutForm_->exec();
+}
+
+void TMainForm::ExitBtnClick() {
+  close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!AskSaveChangedSystem()) {
+    event->ignore();
+    return;
+  }
+  StoreSettings();
+  event->accept();
+  QMainWindow::closeEvent(event);
+  qApp->quit();
+}
+
+void TMainForm::MainTimer100ms() {
+  tick_.Tick(*this);
+}
+
+}  // namespace vorel

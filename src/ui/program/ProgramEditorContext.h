@@ -1,0 +1,27 @@
+// What a program editor needs from the rest of the tool: the stored program it
+// edits, the system's default input filter, the program clipboard, and whom to
+// tell when it saved.
+#pragma once
+
+#include <string>
+
+#include "core/config/ProgramRecord.h"
+
+namespace vorel {
+
+class ProgramEditorContext {
+ public:
+  virtual ~ProgramEditorContext() = default;
+  // The stored record of machine index 0..9, slot index 0..5.
+  virtual ProgramRecord& StoredProgram(int machineIndex, int slotIndex) = 0;
+  // The system's DefaultInputFilter text, for new input lines.
+  virtual std::string DefaultInputFilter() const = 0;
+  // The program clipboard: the stored record last chosen with "Copy program".
+  virtual const ProgramRecord* CopiedProgram() const = 0;
+  virtual void SetCopiedProgram(const ProgramRecord* program) = 0;
+  // A stored program changed (Save, Insert program): the machine window refreshes
+  // the slot's button and its trigger window, and the system counts as changed.
+  virtual void ProgramSaved(int machineIndex, int slotIndex) = 0;
+};
+
+}  // namespace vorel
