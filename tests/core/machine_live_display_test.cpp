@@ -1,4 +1,4 @@
-// Live display of a machine window: report widening, highlight, keyboard lock,
+// Live display of a machine window: highlight, keyboard lock,
 // weights by trigger type, unit identification and the online countdown.
 #include <gtest/gtest.h>
 
@@ -7,6 +7,12 @@
 
 namespace vorel {
 namespace {
+
+StatusReport Decoded(const std::vector<uint8_t>& message) {
+  const std::optional<StatusReport> report = DecodeStatusReport(message);
+  EXPECT_TRUE(report.has_value());
+  return report.value_or(StatusReport{});
+}
 
 // A 64-byte status report with machine `index`'s record set.
 std::vector<uint8_t> LongReport(int index, uint8_t line, uint8_t slot, uint8_t flags,
@@ -23,52 +29,6 @@ std::vector<uint8_t> LongReport(int index, uint8_t line, uint8_t slot, uint8_t f
   return m;
 }
 
-TEST(WidenStatusReport, ShortReportByHand) {
-  std::vector<uint8_t> m(44, 0);
-  m[0] = 0x33;
-  m[1] = 44;
-  m[2] = 7;                  // sequence: not carried
-  m[6] = 0x45;               // pumps
-  m[7] = 0x99;               // carried along
-  m[8] = 0xFF;               // machines 1..8
-  m[9] = 0xFF;               // machines 9, 10, valves, alarm and unused bits
-  m[10] = 0x12;              // not read
-  m[14 + 3 * 0 + 0] = 0xC5;  // machine 1: line byte, all bits
-  m[14 + 3 * 0 + 1] = 0xFF;  // slot byte, bits 0-6
-  m[14 + 3 * 0 + 2] = 0xFF;  // flags, bits 0 and 2
-  m[14 + 3 * 9 + 0] = 24;    // machine 10
-  m[14 + 3 * 9 + 1] = 3;
-  m[14 + 3 * 9 + 2] = 0x04;
-  ASSERT_TRUE(WidenStatusReport(m));
-  std::vector<uint8_t> expected(64, 0);
-  expected[0] = 0x33;
-  expected[6] = 0x45;
-  expected[7] = 0x99;
-  expected[8] = 0xFF;
-  expected[9] = 0x0F;  // bits 0-1 (machines 9, 10) and 2-3 (valves)
-  expected[14] = 0xC5;
-  expected[15] = 0x7F;
-  expected[16] = 0x05;
-  expected[14 + 45] = 24;
-  expected[14 + 46] = 3;
-  expected[14 + 47] = 0x04;
-  EXPECT_EQ(m, expected);
-
-  // Done once: the length byte now reads 0 and a second reader leaves it alone.
-  std::vector<uint8_t> again = m;
-  ASSERT_TRUE(WidenStatusReport(again));
-  EXPECT_EQ(again, m);
-}
-
-TEST(WidenStatusReport, TruncatedShortReportRefused) {
-  std::vector<uint8_t> m(30, 0);
-  m[0] = 0x33;
-  m[1] = 44;
-  EXPECT_FALSE(WidenStatusReport(m));
-  MachineLiveDisplay display(9);
-  EXPECT_FALSE(display.ApplyStatusReport(m, 1, true).has_value());
-}
-
 TEST(MachineLiveDisplay, ShortReportShowsProgramAndLockButNoPercentage) {
   std::vector<uint8_t> m(44, 0);
   m[0] = 0x33;
@@ -77,7 +37,7 @@ TEST(MachineLiveDisplay, ShortReportShowsProgramAndLockButNoPercentage) {
   m[14 + 3 * 2 + 1] = 2;
   m[14 + 3 * 2 + 2] = 0x05;
   MachineLiveDisplay third(2);
-  auto running = third.ApplyStatusReport(m, trigger::kTypeMielePulse, true);
+  auto running = third.ApplyStatusReport(Decoded(m), trigger::kTypeMielePulse, true);
   ASSERT_TRUE(running);
   EXPECT_EQ(running->slotNumber, 2);
   EXPECT_EQ(running->lineByte, 5);
@@ -87,7 +47,7 @@ TEST(MachineLiveDisplay, ShortReportShowsProgramAndLockButNoPercentage) {
 
   std::vector<uint8_t> wide = LongReport(2, 5, 2, 0x05, 0, 77);
   MachineLiveDisplay other(2);
-  other.ApplyStatusReport(wide, trigger::kTypeMielePulse, true);
+  other.ApplyStatusReport(Decoded(wide), trigger::kTypeMielePulse, true);
   EXPECT_TRUE(other.State().weightVisible[0]);
   EXPECT_EQ(other.State().weightText[0], "77%");
 }
@@ -108,7 +68,7 @@ TEST(MachineLiveDisplay, StatusReportByTriggerType) {
     SCOPED_TRACE(c.name);
     MachineLiveDisplay display(4);
     std::vector<uint8_t> m = LongReport(4, 1, 1, 0x01, 0x05, 42);
-    display.ApplyStatusReport(m, c.type, c.windowExists);
+    display.ApplyStatusReport(Decoded(m), c.type, c.windowExists);
     EXPECT_EQ(display.State().weightVisible[0], c.percentShown);
     EXPECT_EQ(display.State().triggerOnlineVisible, c.tShown);
     EXPECT_EQ(display.State().inputActive[0], c.inputsFollow);
@@ -127,7 +87,7 @@ TEST(MachineLiveDisplay, HighlightAndRunningLineOnlyForSlotsOneToSix) {
     SCOPED_TRACE(c.slotByte);
     MachineLiveDisplay display(0);
     std::vector<uint8_t> m = LongReport(0, 3, c.slotByte, 0, 0, 0);
-    EXPECT_EQ(display.ApplyStatusReport(m, 1, true).has_value(), c.running);
+    EXPECT_EQ(display.ApplyStatusReport(Decoded(m), 1, true).has_value(), c.running);
     EXPECT_EQ(display.State().highlightedSlot, c.highlight);
   }
 }
@@ -196,9 +156,17 @@ TEST(MachineLiveDisplay, IdentificationFrame) {
   ASSERT_TRUE(ident);
   EXPECT_EQ(ident->unitKind, 2);
   EXPECT_EQ(ident->version, 0x21);
+  EXPECT_EQ(ident->programNumber, std::optional<uint8_t>(0));
   EXPECT_TRUE(display.State().keyboardConnectedVisible);
   EXPECT_TRUE(display.State().serialConnectionVisible);
   EXPECT_TRUE(display.State().triggerOnlineVisible);
+
+  // The Electrolux program number is byte 11, when the frame carries it.
+  std::vector<uint8_t> numbered = TriggerFrame(0x0B, 0, 0, 0x02, 0x21);
+  numbered.back() = 17;
+  EXPECT_EQ(display.ApplyTriggerFrame(numbered, 1)->programNumber, std::optional<uint8_t>(17));
+  numbered.pop_back();
+  EXPECT_FALSE(display.ApplyTriggerFrame(numbered, 1)->programNumber);
 }
 
 TEST(MachineLiveDisplay, LettersHiddenFiveSecondsAfterLastTriggerFrame) {
@@ -207,8 +175,7 @@ TEST(MachineLiveDisplay, LettersHiddenFiveSecondsAfterLastTriggerFrame) {
   std::vector<uint8_t> report = LongReport(0, 1, 1, 0x04, 0, 0);
   bool offline = false;
   for (int tick = 1; tick <= 50; ++tick) {
-    std::vector<uint8_t> copy = report;
-    display.ApplyStatusReport(copy, 1, true);  // reports do not keep the machine online
+    display.ApplyStatusReport(Decoded(report), 1, true);  // reports do not keep the machine online
     offline = display.Tick();
     if (tick < 50) {
       ASSERT_FALSE(offline) << tick;

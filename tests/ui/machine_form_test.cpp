@@ -139,7 +139,7 @@ class MachineFormTest : public QObject {
     report[14] = 7;     // line 7
     report[15] = 2;     // slot 2
     report[16] = 0x04;  // keyboard locked
-    machine->ApplyStatusReport(report);
+    machine->ApplyStatusReport(*DecodeStatusReport(report));
     QVERIFY(Find<QPushButton>(machine, "Program2Btn")->font().bold());
     QVERIFY(Find<QPushButton>(machine, "Program2Btn")->font().underline());
     QVERIFY(!Find<QPushButton>(machine, "Program1Btn")->font().bold());
@@ -164,7 +164,7 @@ class MachineFormTest : public QObject {
 
     machine->hide();
     report[15] = 3;
-    machine->ApplyStatusReport(report);  // not visible: ignored
+    machine->ApplyStatusReport(*DecodeStatusReport(report));  // not visible: ignored
     QCOMPARE(machine->LiveDisplay().State().highlightedSlot, 1);
   }
 

@@ -136,8 +136,7 @@ class TriggerFormTest : public QObject {
     form.show();
     QVERIFY(!Find<QLabel>(&form, "VersionLabel1")->isEnabled());
     QVERIFY(Find<QLabel>(&form, "VersionLabel2")->isHidden());
-    const std::vector<uint8_t> frame = {0x0B, 12, 0, 1, 5, 0, 0, 0, 0, 0x02, 0x21, 17};
-    form.SetIdentification(2, 0x21, frame);
+    form.SetIdentification(UnitIdentification{2, 0x21, 17});
     QVERIFY(Find<QLabel>(&form, "VersionLabel1")->isEnabled());
     QCOMPARE(Find<QLabel>(&form, "VersionLabel2")->text(), QString("TL4210, version: 1.2"));
     QCOMPARE(Find<QLabel>(&form, "ElectroluxCompassProProgramNumberLabel2")->text(), QString("17"));

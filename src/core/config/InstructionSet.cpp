@@ -1,11 +1,11 @@
 // Reading and writing the parameter fields of a program line.
 #include "core/config/InstructionSet.h"
 
+#include "core/base/Bytes.h"
+
 namespace vorel {
 namespace {
 
-constexpr int kByteBits = 8;
-constexpr uint8_t kByteMask = 0xFF;
 constexpr uint8_t kFlushFieldMax = line::kPumpFlushMask >> line::kPumpFlushShift;
 
 char AsciiLower(char c) {
@@ -42,12 +42,11 @@ std::optional<uint8_t> FindInstruction(std::string_view name) {
 }
 
 uint16_t ReadWord(const ProgramLine& programLine, size_t at) {
-  return static_cast<uint16_t>(programLine.b[at] | (programLine.b[at + 1] << kByteBits));
+  return bytes::LoadLe16(programLine.b, at);
 }
 
 void WriteWord(ProgramLine& programLine, size_t at, uint16_t value) {
-  programLine.b[at] = static_cast<uint8_t>(value & kByteMask);
-  programLine.b[at + 1] = static_cast<uint8_t>(value >> kByteBits);
+  bytes::StoreLe16(programLine.b, at, value);
 }
 
 InputBlock ReadInputBlock(const ProgramLine& programLine) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/base/Bytes.h"
+
 namespace vorel {
 
 using namespace trigger;
@@ -17,12 +19,11 @@ void TriggerData::Reset() {
 }
 
 uint16_t TriggerData::ResetMachineDelay() const {
-  return static_cast<uint16_t>(bytes[kResetMachineDelay] | (bytes[kResetMachineDelay + 1] << 8));
+  return bytes::LoadLe16(this->bytes, kResetMachineDelay);
 }
 
 void TriggerData::SetResetMachineDelay(uint16_t seconds) {
-  bytes[kResetMachineDelay] = static_cast<uint8_t>(seconds & 0xFF);
-  bytes[kResetMachineDelay + 1] = static_cast<uint8_t>(seconds >> 8);
+  bytes::StoreLe16(this->bytes, kResetMachineDelay, seconds);
 }
 
 std::string TriggerData::MieleText(const TextField& field) const {
@@ -72,19 +73,11 @@ void TriggerData::SetProgramMap(int n, uint8_t value) {
 }
 
 int32_t TriggerData::EthernetNumber(size_t offset) const {
-  const uint8_t* p = bytes.data() + kTypeArea + offset;
-  const uint32_t value =
-      (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-  return static_cast<int32_t>(value);
+  return static_cast<int32_t>(bytes::LoadBe32(this->bytes, kTypeArea + offset));
 }
 
 void TriggerData::SetEthernetNumber(size_t offset, int32_t value) {
-  uint8_t* p = bytes.data() + kTypeArea + offset;
-  const uint32_t v = static_cast<uint32_t>(value);
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
+  bytes::StoreBe32(this->bytes, kTypeArea + offset, static_cast<uint32_t>(value));
 }
 
 void TriggerData::ClearTypeArea() {

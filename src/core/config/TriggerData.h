@@ -72,6 +72,11 @@ struct TriggerData {
   void Reset();
 
   uint8_t TriggerType() const { return bytes[trigger::kType]; }
+  // The trigger unit that answered: its kind and firmware version.
+  void SetIdentification(uint8_t unitKind, uint8_t version) {
+    bytes[trigger::kUnitKind] = unitKind;
+    bytes[trigger::kUnitVersion] = version;
+  }
   uint16_t ResetMachineDelay() const;
   void SetResetMachineDelay(uint16_t seconds);
 

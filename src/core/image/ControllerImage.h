@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/Bytes.h"
+
 namespace vorel {
 
 namespace image {
@@ -176,21 +178,12 @@ struct ControllerImage {
   uint8_t VersionMajor() const { return bytes[image::kVersionMajor]; }
   uint8_t VersionMinor() const { return bytes[image::kVersionMinor]; }
 
-  // Little-endian numbers at any offset; the caller keeps the offset inside the image.
-  uint16_t U16(size_t offset) const {
-    return static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-  }
-  void SetU16(size_t offset, uint16_t value) {
-    bytes[offset] = static_cast<uint8_t>(value & 0xFF);
-    bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
-  }
-  uint32_t U32(size_t offset) const {
-    return static_cast<uint32_t>(U16(offset)) | (static_cast<uint32_t>(U16(offset + 2)) << 16);
-  }
-  void SetU32(size_t offset, uint32_t value) {
-    SetU16(offset, static_cast<uint16_t>(value & 0xFFFF));
-    SetU16(offset + 2, static_cast<uint16_t>(value >> 16));
-  }
+  // Little-endian numbers at any offset; a field outside the image reads as 0 and
+  // is not written.
+  uint16_t U16(size_t offset) const { return bytes::LoadLe16(this->bytes, offset); }
+  void SetU16(size_t offset, uint16_t value) { bytes::StoreLe16(this->bytes, offset, value); }
+  uint32_t U32(size_t offset) const { return bytes::LoadLe32(this->bytes, offset); }
+  void SetU32(size_t offset, uint32_t value) { bytes::StoreLe32(this->bytes, offset, value); }
 };
 
 // Everything the read/write window keeps beside the image for the whole run.

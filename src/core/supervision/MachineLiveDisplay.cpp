@@ -9,51 +9,15 @@
 namespace vorel {
 
 using namespace live;
-
-namespace {
-constexpr uint16_t kMachineOutputBits = 0x03FF;  // bits 0-9 of the word at 8..9
-constexpr uint8_t kValveBits = 0x0C;             // bits 2 and 3 of byte 9
-constexpr uint8_t kShortSlotBits = 0x7F;         // bits 0-6 of record byte 1
-constexpr uint8_t kShortFlagBits = kFlagTriggerOnline | kFlagKeyboardLocked;
-constexpr int kMachines = 10;
-}  // namespace
-
-bool WidenStatusReport(std::vector<uint8_t>& message) {
-  if (message.size() <= kLengthByte || message[kLengthByte] != kShortReportLength) return true;
-  if (message.size() < kShortReportLength) return false;
-  std::vector<uint8_t> wide(kLongReportLength, 0);
-  wide[0] = kStatusReportCode;
-  wide[6] = message[6];
-  wide[7] = message[7];
-  const uint16_t word =
-      static_cast<uint16_t>((message[8] | (message[9] << 8)) & kMachineOutputBits);
-  wide[8] = static_cast<uint8_t>(word & 0xFF);
-  wide[9] = static_cast<uint8_t>((word >> 8) | (message[9] & kValveBits));
-  for (int m = 0; m < kMachines; ++m) {
-    const uint8_t* from = &message[kMachineRecords + kShortRecordSize * m];
-    uint8_t* to = &wide[kMachineRecords + kLongRecordSize * m];
-    to[kRecordLine] = from[kRecordLine];
-    to[kRecordSlot] = from[kRecordSlot] & kShortSlotBits;
-    to[kRecordFlags] = from[kRecordFlags] & kShortFlagBits;
-  }
-  if (message.size() > kLongReportLength) {
-    std::copy(wide.begin(), wide.end(), message.begin());
-  } else {
-    message = std::move(wide);
-  }
-  return true;
-}
+using namespace wire;
 
 MachineLiveDisplay::MachineLiveDisplay(int machineIndex, char decimalSeparator)
     : machineIndex_(machineIndex), decimalSeparator_(decimalSeparator) {}
 
-std::optional<RunningLine> MachineLiveDisplay::ApplyStatusReport(std::vector<uint8_t>& message,
+std::optional<RunningLine> MachineLiveDisplay::ApplyStatusReport(const StatusReport& report,
                                                                  uint8_t triggerType,
                                                                  bool triggerWindowExists) {
-  if (!WidenStatusReport(message)) return std::nullopt;
-  const size_t at = kMachineRecords + kLongRecordSize * static_cast<size_t>(machineIndex_);
-  if (message.size() < at + kLongRecordSize) return std::nullopt;
-  const uint8_t* record = &message[at];
+  const auto record = report.MachineRecord(static_cast<size_t>(machineIndex_));
 
   std::optional<RunningLine> running;
   const int slot = record[kRecordSlot] & kSlotMask;
@@ -61,7 +25,7 @@ std::optional<RunningLine> MachineLiveDisplay::ApplyStatusReport(std::vector<uin
   Highlight(slot);
   SetKeyboardLocked((record[kRecordFlags] & kFlagKeyboardLocked) != 0);
 
-  if (message[kLengthByte] == kLongReportLength && triggerWindowExists) {
+  if (report.CameLong() && triggerWindowExists) {
     if (triggerType == trigger::kTypeMieleEthernet) {
       ShowPercent(0, record[kRecordLoad]);
       state_.triggerOnlineVisible = (record[kRecordFlags] & kFlagTriggerOnline) != 0;
@@ -126,7 +90,9 @@ std::optional<UnitIdentification> MachineLiveDisplay::ApplyTriggerFrame(
   const uint8_t unit = frame[kFrameUnit];
   state_.keyboardConnectedVisible = (unit & kUnitKeyboardFlag) != 0;
   state_.serialConnectionVisible = (unit & kUnitSerialFlag) != 0;
-  return UnitIdentification{static_cast<uint8_t>(unit & kUnitKindMask), frame[kFrameVersion]};
+  UnitIdentification ident{static_cast<uint8_t>(unit & kUnitKindMask), frame[kFrameVersion], {}};
+  if (frame.size() > kFrameProgramNumber) ident.programNumber = frame[kFrameProgramNumber];
+  return ident;
 }
 
 std::optional<RunningLine> MachineLiveDisplay::ApplyGatewayRecord(std::span<const uint8_t> record) {

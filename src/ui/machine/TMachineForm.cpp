@@ -341,10 +341,10 @@ void TMachineForm::SetTriggerCaption(const QString& typeText) {
   RenderLiveDisplay();
 }
 
-void TMachineForm::ApplyStatusReport(std::vector<uint8_t>& message) {
+void TMachineForm::ApplyStatusReport(const StatusReport& report) {
   if (!isVisible()) return;
   DeliverRunningLine(display_.ApplyStatusReport(
-      message, host_.Machine(machineIndex_).Trigger.TriggerType(), triggerForm_ != nullptr));
+      report, host_.Machine(machineIndex_).Trigger.TriggerType(), triggerForm_ != nullptr));
   RenderLiveDisplay();
 }
 
@@ -352,8 +352,7 @@ void TMachineForm::ApplyTriggerFrame(std::span<const uint8_t> frame) {
   if (!isVisible()) return;
   const auto ident =
       display_.ApplyTriggerFrame(frame, host_.Machine(machineIndex_).Trigger.TriggerType());
-  if (ident && triggerForm_)
-    triggerForm_->SetIdentification(ident->unitKind, ident->version, frame);
+  if (ident && triggerForm_) triggerForm_->SetIdentification(*ident);
   RenderLiveDisplay();
 }
 

@@ -52,7 +52,7 @@ class TMachineForm : public QWidget {
   void AfterCopy();
 
   // Live deliveries, taken only while the window is visible.
-  void ApplyStatusReport(std::vector<uint8_t>& message);
+  void ApplyStatusReport(const StatusReport& report);
   void ApplyTriggerFrame(std::span<const uint8_t> frame);
   void ApplyGatewayRecord(std::span<const uint8_t> record);
   void Tick();

@@ -381,16 +381,10 @@ void TTriggerForm::CloseBtnClick() {
   close();
 }
 
-void TTriggerForm::SetIdentification(uint8_t unitKind, uint8_t version,
-                                     std::span<const uint8_t> frame) {
-  data_.bytes[kUnitKind] = unitKind;
-  data_.bytes[kUnitVersion] = version;
+void TTriggerForm::SetIdentification(const UnitIdentification& ident) {
+  data_.SetIdentification(ident.unitKind, ident.version);
   identified_ = true;
-  if (!isVisible()) return;
-  std::optional<uint8_t> programNumber;
-  constexpr size_t kProgramNumberByte = 11;
-  if (frame.size() > kProgramNumberByte) programNumber = frame[kProgramNumberByte];
-  UpdateIdentificationLine(programNumber);
+  if (isVisible()) UpdateIdentificationLine(ident.programNumber);
 }
 
 void TTriggerForm::ClearIdentified() {

@@ -15,6 +15,7 @@
 #include <span>
 
 #include "core/config/TriggerData.h"
+#include "core/supervision/MachineLiveDisplay.h"
 #include "core/trigger/TriggerSetup.h"
 
 namespace vorel {
@@ -40,7 +41,7 @@ class TTriggerForm : public QWidget {
   bool IsModified() const { return modified_; }
 
   // The unit that answered, from a trigger frame with identification.
-  void SetIdentification(uint8_t unitKind, uint8_t version, std::span<const uint8_t> frame);
+  void SetIdentification(const UnitIdentification& ident);
   // The machine went offline.
   void ClearIdentified();
   bool Identified() const { return identified_; }
