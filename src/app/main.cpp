@@ -1,24 +1,39 @@
-// Start-up of Vorel: the application, the main window and the message loop.
+// Start-up of Vorel, the composition root: the application, the diagnostic log,
+// the dialogs, the settings store and the clock, handed to the main window; then
+// the message loop.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
+#include "core/app/AccessLevels.h"
+#include "io/ApplicationLog.h"
+#include "io/FileAccess.h"
+#include "io/QtSettingsStore.h"
+#include "ui/common/Dialogs.h"
 #include "ui/main/TMainForm.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  // No application display name: the window system would append it to every
+  // window's caption, and each window shows exactly the caption it sets.
   QApplication::setApplicationName(QStringLiteral("Vorel"));
   QApplication::setOrganizationName(QStringLiteral("Vantrell"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Vorel"));
   QFont font(QStringLiteral("Arial"));
   font.setPointSize(QApplication::font().pointSize());
   QApplication::setFont(font);
 
+  vorel::ApplicationLog log(vorel::kVersionMajor, vorel::kVersionMinor);
+  vorel::QtDialogs dialogs;
+  vorel::UiEnvironment environment(
+      dialogs, &log.Log(), [] { return std::make_unique<vorel::QtSettingsStore>(); },
+      vorel::LocalNow);
+
   QStringList arguments = QApplication::arguments();
   if (!arguments.isEmpty()) arguments.removeFirst();
-  vorel::TMainForm mainForm(arguments);
+  vorel::TMainForm mainForm(arguments, environment);
 
   // For the start-up measurement (bench/startup.py): report the monotonic clock
   // once the first activation is done, and end without storing settings.

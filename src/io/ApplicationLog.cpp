@@ -3,37 +3,26 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <cstdlib>
-
-#include "core/app/DiagnosticLog.h"
-#include "io/QtLogEnvironment.h"
 
 namespace vorel {
 namespace {
 
-void WriteBye() {
-  if (DiagnosticLog* log = DiagnosticLog::Current()) log->LogLine("Bye...");
+std::string ProgramBaseName() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
 }
 
 }  // namespace
 
-bool StartApplicationLog(int major, int minor) {
-  static QtLogEnvironment environment;
+ApplicationLog::ApplicationLog(int major, int minor)
+    : log_(environment_, MakeLogPaths(DiagnosticLogFolder().toStdString(), ProgramBaseName())) {
   const QFileInfo program(QCoreApplication::applicationFilePath());
-  const std::string baseName = program.completeBaseName().toStdString();
   const std::string extension =
       program.suffix().isEmpty() ? std::string() : "." + program.suffix().toStdString();
-  static DiagnosticLog log(environment,
-                           MakeLogPaths(DiagnosticLogFolder().toStdString(), baseName));
-  static bool exitActionRegistered = false;
+  log_.StartLog(major, minor, ProgramBaseName(), extension, BuildStamp());
+}
 
-  const bool enabled = log.StartLog(major, minor, baseName, extension, BuildStamp());
-  DiagnosticLog::SetCurrent(&log);
-  if (!exitActionRegistered) {
-    exitActionRegistered = true;
-    std::atexit(WriteBye);
-  }
-  return enabled;
+ApplicationLog::~ApplicationLog() {
+  log_.LogLine("Bye...");
 }
 
 }  // namespace vorel

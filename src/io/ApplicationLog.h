@@ -1,10 +1,24 @@
-// The tool's one diagnostic log, started once by the main window.
+// The tool's one diagnostic log, made by the composition root: started beside the
+// program (or in the per-user data folder), "Bye..." written when it ends.
 #pragma once
+
+#include "core/app/DiagnosticLog.h"
+#include "io/QtLogEnvironment.h"
 
 namespace vorel {
 
-// Starts the log beside the program (or in the per-user data folder), makes it the
-// log of the message routine and arranges "Bye..." at process end.
-bool StartApplicationLog(int major, int minor);
+class ApplicationLog {
+ public:
+  ApplicationLog(int major, int minor);
+  ~ApplicationLog();
+  ApplicationLog(const ApplicationLog&) = delete;
+  ApplicationLog& operator=(const ApplicationLog&) = delete;
+
+  DiagnosticLog& Log() { return log_; }
+
+ private:
+  QtLogEnvironment environment_;
+  DiagnosticLog log_;
+};
 
 }  // namespace vorel

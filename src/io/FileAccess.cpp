@@ -2,12 +2,25 @@
 #include "io/FileAccess.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace vorel {
+namespace {
+
+LocalDateTime FromDateAndTime(const QDate& date, const QTime& time) {
+  return {date.year(),   date.month(),  date.day(),          time.hour(),
+          time.minute(), time.second(), date.dayOfWeek() - 1};
+}
+
+}  // namespace
 
 ReadOutcome ReadWholeFile(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return {std::nullopt, QStringLiteral("no such file")};
+  if (info.isDir()) return {std::nullopt, QStringLiteral("is a folder, not a file")};
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {std::nullopt, file.errorString()};
   const QByteArray bytes = file.readAll();
@@ -15,7 +28,12 @@ ReadOutcome ReadWholeFile(const QString& path) {
   return {bytes.toStdString(), {}};
 }
 
-std::optional<QString> WriteFileReplacing(const QString& path, const std::string& bytes) {
+std::optional<QString> WriteFileReplacing(const QString& path, std::string_view bytes) {
+  const QFileInfo target(path);
+  if (target.isDir()) return QStringLiteral("is a folder, not a file");
+  const QString folder = target.absolutePath();
+  if (!QFileInfo(folder).isDir())
+    return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
   QSaveFile file(path);
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
@@ -31,10 +49,22 @@ std::optional<QString> WriteFileReplacing(const QString& path, const std::string
 
 LocalDateTime LocalNow() {
   const QDateTime now = QDateTime::currentDateTime();
-  const QDate date = now.date();
-  const QTime time = now.time();
-  return {date.year(),   date.month(),  date.day(),          time.hour(),
-          time.minute(), time.second(), date.dayOfWeek() - 1};
+  return FromDateAndTime(now.date(), now.time());
+}
+
+std::optional<LocalDateTime> ParseLocalDateTime(std::string_view text) {
+  static constexpr std::string_view kShape = "0000-00-00 00:00:00";
+  if (text.size() != kShape.size()) return std::nullopt;
+  for (size_t i = 0; i < kShape.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kShape[i] == '0' ? !digit : text[i] != kShape[i]) return std::nullopt;
+  }
+  // Date and time apart: a wall-clock time the local zone skips is still a time.
+  const QString whole = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  const QDate date = QDate::fromString(whole.left(10), QStringLiteral("yyyy-MM-dd"));
+  const QTime time = QTime::fromString(whole.mid(11), QStringLiteral("HH:mm:ss"));
+  if (!date.isValid() || !time.isValid()) return std::nullopt;
+  return FromDateAndTime(date, time);
 }
 
 }  // namespace vorel

@@ -1,11 +1,12 @@
-// Whole files for the system file commands: read at once, written to a temporary
-// file in the same folder and renamed over the target, so a failed save never
-// leaves a truncated file. Also the local clock for packing the image.
+// Whole files for the system file commands and vorelctl: read at once, written to
+// a temporary file in the same folder and renamed over the target, so a failed
+// save never leaves a truncated file. Also the local clock for packing the image.
 #pragma once
 
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/image/ImagePacking.h"
 
@@ -13,13 +14,19 @@ namespace vorel {
 
 struct ReadOutcome {
   std::optional<std::string> bytes;
-  QString error;
+  QString error;  // why the file could not be read: "no such file", ...
 };
 ReadOutcome ReadWholeFile(const QString& path);
 
-// The reason on failure, nothing on success.
-std::optional<QString> WriteFileReplacing(const QString& path, const std::string& bytes);
+// The reason on failure ("is a folder, not a file", "the folder X does not
+// exist", ...), nothing on success; the target is then the complete new file.
+std::optional<QString> WriteFileReplacing(const QString& path, std::string_view bytes);
 
+// The PC's local date and time now.
 LocalDateTime LocalNow();
+
+// "YYYY-MM-DD HH:MM:SS" naming a real calendar date and time; the weekday is
+// worked out. Nothing for any other text.
+std::optional<LocalDateTime> ParseLocalDateTime(std::string_view text);
 
 }  // namespace vorel

@@ -5,14 +5,13 @@
 #include <QStringList>
 #include <memory>
 
+#include "UiTestSupport.h"
 #include "ui/main/TMainForm.h"
-#include "support/MemorySettingsStore.h"
 
 namespace vorel::test {
 
 inline std::unique_ptr<TMainForm> StartedMain(const QStringList& arguments = {}) {
-  auto form = std::make_unique<TMainForm>(arguments);
-  form->SetSettingsStoreFactory([] { return std::make_unique<MemorySettingsStore>(); });
+  auto form = std::make_unique<TMainForm>(arguments, TestUi());
   QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
   form->show();
   if (activated.isEmpty()) activated.wait(2000);

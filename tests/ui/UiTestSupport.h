@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <deque>
 
+#include "support/MemorySettingsStore.h"
 #include "ui/common/Dialogs.h"
 
 namespace vorel::test {
@@ -19,7 +20,10 @@ struct AskedMessage {
   unsigned buttons;
 };
 
+UiEnvironment& TestUi();
+
 // Answers message boxes and file dialogs from queues; records every question.
+// While one lives, the test environment's windows ask it.
 class ScriptedDialogs : public Dialogs {
  public:
   std::deque<MsgButton> answers;
@@ -27,8 +31,8 @@ class ScriptedDialogs : public Dialogs {
   QList<AskedMessage> asked;
   QList<FileDialogRequest> fileRequests;
 
-  ScriptedDialogs() { SetDialogs(this); }
-  ~ScriptedDialogs() override { SetDialogs(nullptr); }
+  ScriptedDialogs() : previous_(&TestUi().CurrentDialogs()) { TestUi().SetDialogs(*this); }
+  ~ScriptedDialogs() override { TestUi().SetDialogs(*previous_); }
 
   MsgButton Message(QWidget*, const QString& text, MsgType type, unsigned buttons) override {
     asked.append({text, type, buttons});
@@ -45,6 +49,7 @@ class ScriptedDialogs : public Dialogs {
   }
 
  private:
+  Dialogs* previous_;
   QString NextFile(const FileDialogRequest& request) {
     fileRequests.append(request);
     if (fileNames.empty()) return {};
@@ -53,6 +58,25 @@ class ScriptedDialogs : public Dialogs {
     return name;
   }
 };
+
+// The windows' environment in the tests: no diagnostic log, the operator's settings
+// in memory, a fixed clock, and dialogs that answer No or Cancel unless a
+// ScriptedDialogs is alive.
+inline UiEnvironment& TestUi() {
+  static UiEnvironment environment = [] {
+    static struct Refusing : Dialogs {
+      MsgButton Message(QWidget*, const QString&, MsgType, unsigned buttons) override {
+        return (buttons & kMsgCancel) ? kMsgCancel : kMsgNo;
+      }
+      QString OpenFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+      QString SaveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    } refusingDialogs;
+    return UiEnvironment(
+        refusingDialogs, nullptr, [] { return std::make_unique<MemorySettingsStore>(); },
+        [] { return LocalDateTime{2026, 12, 8, 9, 30, 0, 1}; });
+  }();
+  return environment;
+}
 
 // The control of that name, or the test ends at once.
 template <typename T>

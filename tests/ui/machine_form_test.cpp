@@ -11,11 +11,11 @@
 
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
-#include "ui/main/TMainForm.h"
+#include "support/MemorySettingsStore.h"
 #include "ui/machine/TMachineForm.h"
+#include "ui/main/TMainForm.h"
 #include "ui/program/TProgramForm.h"
 #include "ui/trigger/TTriggerForm.h"
-#include "support/MemorySettingsStore.h"
 
 using namespace vorel;
 using test::Find;

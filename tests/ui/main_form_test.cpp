@@ -9,11 +9,11 @@
 #include <QtTest>
 
 #include "UiTestSupport.h"
-#include "ui/main/TMainForm.h"
-#include "ui/machine/TMachineForm.h"
-#include "ui/program/TProgramForm.h"
 #include "io/QtSettingsStore.h"
 #include "support/MemorySettingsStore.h"
+#include "ui/machine/TMachineForm.h"
+#include "ui/main/TMainForm.h"
+#include "ui/program/TProgramForm.h"
 
 using namespace vorel;
 
@@ -23,8 +23,8 @@ class MainFormTest : public QObject {
   // A main window with its settings in memory, shown and past its first activation.
   std::unique_ptr<TMainForm> Started(const QStringList& arguments,
                                      std::shared_ptr<test::MemorySettingsStore> store) {
-    auto form = std::make_unique<TMainForm>(arguments);
-    form->SetSettingsStoreFactory([store] { return std::make_unique<ForwardingStore>(store); });
+    test::TestUi().SetSettingsStore([store] { return std::make_unique<ForwardingStore>(store); });
+    auto form = std::make_unique<TMainForm>(arguments, test::TestUi());
     QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
     form->show();
     if (activated.isEmpty()) activated.wait(2000);
@@ -57,6 +57,11 @@ class MainFormTest : public QObject {
   }
 
  private slots:
+  // Every test starts with an empty settings store of its own.
+  void cleanup() {
+    test::TestUi().SetSettingsStore([] { return std::make_unique<test::MemorySettingsStore>(); });
+  }
+
   void menusHaveTheirCaptions() {
     auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
     QStringList bar;

@@ -29,6 +29,8 @@ class FakeContext : public ProgramEditorContext {
   const ProgramRecord* copied = nullptr;
   QList<QPair<int, int>> saved;
 
+  UiEnvironment& Ui() override { return test::TestUi(); }
+
   FakeContext() {
     for (auto& machine : programs) {
       for (int slot = 0; slot < kProgramSlots; ++slot) machine[slot] = ClearedProgram(slot + 1);
@@ -81,8 +83,12 @@ void ClickRow(QWidget& form, int row) {
                     grid->visualItemRect(grid->item(row, 1)).center());
 }
 
+// As the technician chooses: the list takes the position and tells of the choice,
+// also when the position was already selected.
 void Choose(QWidget& form, const char* combo, int position) {
-  Find<QComboBox>(form, combo)->setCurrentIndex(position);
+  QComboBox* list = Find<QComboBox>(form, combo);
+  list->setCurrentIndex(position);
+  emit list->activated(position);
 }
 
 void ChooseInstruction(QWidget& form, uint8_t code) {

@@ -30,7 +30,7 @@ class TriggerFormTest : public QObject {
  private slots:
   void typeChangeShowsItsGroups() {
     TriggerData data;
-    TTriggerForm form(data, 4);
+    TTriggerForm form(data, 4, test::TestUi());
     QSignalSpy typeTexts(&form, &TTriggerForm::TypeTextChanged);
     form.show();
     QCOMPARE(form.windowTitle(), QString("Trigger, Machine 5"));
@@ -62,7 +62,7 @@ class TriggerFormTest : public QObject {
 
   void saveStoresTheControls() {
     TriggerData data;
-    TTriggerForm form(data, 0);
+    TTriggerForm form(data, 0, test::TestUi());
     form.show();
     auto* low = Find<QLineEdit>(&form, "LowLevelAdjustEdit");
     low->clear();
@@ -95,7 +95,7 @@ class TriggerFormTest : public QObject {
     test::ScriptedDialogs dialogs;
     for (MsgButton answer : {kMsgNo, kMsgYes}) {
       TriggerData data;
-      TTriggerForm form(data, 0);
+      TTriggerForm form(data, 0, test::TestUi());
       form.show();
       Find<QLineEdit>(&form, "HighLevelAdjustEdit")->setText("40");
       dialogs.answers = {answer};
@@ -107,7 +107,7 @@ class TriggerFormTest : public QObject {
     }
     const int asked = dialogs.asked.size();
     TriggerData data;
-    TTriggerForm form(data, 0);
+    TTriggerForm form(data, 0, test::TestUi());
     form.show();
     form.close();
     QCOMPARE(dialogs.asked.size(), asked);
@@ -115,7 +115,7 @@ class TriggerFormTest : public QObject {
 
   void electroluxListsShowProgramNames() {
     TriggerData data;
-    TTriggerForm form(data, 0);
+    TTriggerForm form(data, 0, test::TestUi());
     form.SetProgramNames(
         [](int slot) { return slot == 1 ? QString("Towels") : QString("P%1").arg(slot + 1); });
     form.show();
@@ -131,7 +131,7 @@ class TriggerFormTest : public QObject {
 
   void identificationLine() {
     TriggerData data;
-    TTriggerForm form(data, 0);  // created with a reset block
+    TTriggerForm form(data, 0, test::TestUi());  // created with a reset block
     data.bytes[trigger::kType] = trigger::kTypeElectrolux;
     form.show();
     QVERIFY(!Find<QLabel>(&form, "VersionLabel1")->isEnabled());
@@ -148,7 +148,7 @@ class TriggerFormTest : public QObject {
 
   void escapeCloses() {
     TriggerData data;
-    TTriggerForm form(data, 0);
+    TTriggerForm form(data, 0, test::TestUi());
     form.show();
     QTest::keyClick(Find<QLineEdit>(&form, "LowLevelAdjustEdit"), Qt::Key_Escape);
     QVERIFY(!form.isVisible());

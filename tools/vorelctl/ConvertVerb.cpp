@@ -1,19 +1,17 @@
 // vorelctl convert: a system file or controller image taken in as the tool takes
 // it ("Load System..." or a completed read) and written out as a system file
 // ("Save System...") or as the packed image.
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "FileIo.h"
 #include "Input.h"
 #include "Verbs.h"
-#include "core/config/SystemFile.h"
+#include "io/FileAccess.h"
 
 namespace vorelctl {
 
 namespace {
-
-constexpr size_t kLoginCodeMax = 8;
 
 enum class OutputKind { kSystemFile, kImage };
 
@@ -35,10 +33,10 @@ int Convert(Arguments args, std::ostream& out, std::ostream& err) {
       if (i + 1 >= args.size()) return UsageError(err, std::string(args[i]) + " needs a value");
       const std::string_view value = args[++i];
       if (args[i - 1] == "--clock") {
-        clock = ParseClock(value);
+        clock = vorel::ParseLocalDateTime(value);
         if (!clock) return UsageError(err, "--clock takes \"YYYY-MM-DD HH:MM:SS\"");
       } else {
-        if (value.size() > kLoginCodeMax)
+        if (value.size() > vorel::image::kLoginCodeMax)
           return UsageError(err, "--master-code takes at most 8 characters");
         masterCode = std::string(value);
       }
@@ -47,31 +45,36 @@ int Convert(Arguments args, std::ostream& out, std::ostream& err) {
     }
   }
   if (files.size() != 2) return UsageError(err, "convert needs INPUT and OUTPUT");
-  const std::filesystem::path inputPath{std::string(files[0])};
-  const std::filesystem::path outputPath{std::string(files[1])};
-  const std::optional<OutputKind> outputKind = OutputKindOf(outputPath);
+  const std::string inputPath(files[0]);
+  const std::string outputPath(files[1]);
+  const std::optional<OutputKind> outputKind = OutputKindOf(std::filesystem::path(outputPath));
   if (!outputKind) return UsageError(err, "OUTPUT must end in .xml or .bin");
 
-  const vorel::LocalDateTime packClock = clock.value_or(LocalClockNow());
-  LoadedInput input = LoadInput(inputPath, packClock);
-  if (input.error) {
-    err << "vorelctl: " << *input.error << '\n';
+  const vorel::LocalDateTime packClock = clock.value_or(vorel::LocalNow());
+  vorel::Session session;
+  if (const auto refused = LoadInput(inputPath, packClock, session)) {
+    err << "vorelctl: " << *refused << '\n';
     return kExitFailure;
   }
 
-  std::string bytes;
+  const auto write = [&outputPath](std::string_view bytes) -> std::optional<std::string> {
+    const auto failure =
+        vorel::WriteFileReplacing(QString::fromLocal8Bit(outputPath.c_str()), bytes);
+    if (failure) return failure->toStdString();
+    return std::nullopt;
+  };
+  std::optional<std::string> failure;
   if (*outputKind == OutputKind::kSystemFile) {
-    bytes = vorel::SaveSystemFile(input.config, input.image.image);
+    const vorel::SessionResult saved = session.SaveSystem(write, packClock);
+    if (!saved) failure = saved.reason;
   } else {
-    if (masterCode) {
-      vorel::PackImage(input.config, input.image, packClock, std::string_view(*masterCode));
-    } else {
-      vorel::PackImage(input.config, input.image, packClock);
-    }
-    bytes.assign(input.image.image.bytes.begin(), input.image.image.bytes.end());
+    session.PackImage(packClock,
+                      masterCode ? std::optional<std::string_view>(*masterCode) : std::nullopt);
+    const auto& image = session.Image().image.bytes;
+    failure = write(std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
   }
-  if (auto failure = WriteFileReplacing(outputPath, bytes)) {
-    err << "vorelctl: " << outputPath.string() << ": " << *failure << '\n';
+  if (failure) {
+    err << "vorelctl: " << outputPath << ": " << *failure << '\n';
     return kExitFailure;
   }
   return kExitOk;

@@ -8,6 +8,7 @@
 #include "core/base/Ansi.h"
 #include "core/base/Numbers.h"
 #include "core/program/ProgramLines.h"
+#include "io/FileAccess.h"
 
 namespace vorelctl {
 
@@ -27,15 +28,16 @@ std::string ClockText(const vorel::ControllerClock& clock) {
     return "-";
   }
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", clock.year + 2000, clock.month,
-                clock.day, clock.hours, clock.minutes, clock.seconds);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d",
+                clock.year + vorel::image::kClockYearBase, clock.month, clock.day, clock.hours,
+                clock.minutes, clock.seconds);
   return text;
 }
 
-void PrintSummary(const LoadedInput& input, std::ostream& out) {
-  const vorel::ControllerImage& image = input.image.image;
+void PrintSummary(const vorel::Session& input, std::ostream& out) {
+  const vorel::ControllerImage& image = input.Image().image;
   const vorel::ControllerInfo info = vorel::ReadControllerInfo(image);
-  out << "System name: " << vorel::Ansi::ToUtf8(input.config.MainSetup.SystemName) << '\n';
+  out << "System name: " << vorel::Ansi::ToUtf8(input.Configuration().MainSetup.SystemName) << '\n';
   out << "Data format: " << int(image.VersionMajor()) << '.' << int(image.VersionMinor()) << '\n';
   out << "Serial number: " << info.serialNumber << '\n';
   out << "Hardware version: " << int(info.hardwareVersion) << '\n';
@@ -44,16 +46,17 @@ void PrintSummary(const LoadedInput& input, std::ostream& out) {
   out << "Enabled machines:";
   bool any = false;
   for (int m = 0; m < vorel::kMachineCount; ++m) {
-    if (!input.config.MachineData[m].Enabled) continue;
+    if (!input.Configuration().MachineData[m].Enabled) continue;
     out << (any ? ", " : " ") << m + 1;
     any = true;
   }
   out << (any ? "" : " none") << '\n';
-  out << vorel::UsedTextLabel(input.image.usedTextPercent) << '\n';
+  out << vorel::UsedTextLabel(input.Image().usedTextPercent) << '\n';
 }
 
-void PrintProgram(const LoadedInput& input, int machineIndex, int slotIndex, std::ostream& out) {
-  vorel::ProgramRecord program = input.config.MachineData[machineIndex].Programs[slotIndex];
+void PrintProgram(const vorel::Session& input, int machineIndex, int slotIndex, std::ostream& out) {
+  vorel::ProgramRecord program =
+      input.Configuration().MachineData[machineIndex].Programs[slotIndex];
   // An image keeps no text for a program with its slot's own name; the editor
   // shows that name.
   if (program.Name.empty()) program.Name = vorel::DefaultProgramName(slotIndex + 1);
@@ -90,10 +93,9 @@ int Show(Arguments args, std::ostream& out, std::ostream& err) {
     return UsageError(err, "--machine and --program go together");
   }
 
-  const LoadedInput input =
-      LoadInput(std::filesystem::path(std::string(*inputName)), LocalClockNow());
-  if (input.error) {
-    err << "vorelctl: " << *input.error << '\n';
+  vorel::Session input;
+  if (const auto refused = LoadInput(std::string(*inputName), vorel::LocalNow(), input)) {
+    err << "vorelctl: " << *refused << '\n';
     return kExitFailure;
   }
   if (machine) {

@@ -7,8 +7,6 @@
 namespace vorel {
 namespace {
 
-DiagnosticLog* currentLog = nullptr;
-
 std::string FormatV(const char* format, va_list arguments) {
   va_list copy;
   va_copy(copy, arguments);
@@ -116,13 +114,6 @@ void DiagnosticLog::Write(bool newLine, const char* format, va_list arguments) {
     env_.Flush();
     lastFlushMs_ = now;
   }
-}
-
-DiagnosticLog* DiagnosticLog::Current() {
-  return currentLog;
-}
-void DiagnosticLog::SetCurrent(DiagnosticLog* log) {
-  currentLog = log;
 }
 
 }  // namespace vorel

@@ -77,10 +77,6 @@ class DiagnosticLog {
   bool Enabled() const { return enabled_; }
   const LogPaths& Paths() const { return paths_; }
 
-  // The log the application's message routine writes to; none in most tests.
-  static DiagnosticLog* Current();
-  static void SetCurrent(DiagnosticLog* log);
-
  private:
   void Write(bool newLine, const char* format, va_list arguments);
 

@@ -8,9 +8,9 @@
 #include <optional>
 #include <span>
 
-#include "core/config/NativeXml.h"
 #include "core/base/Numbers.h"
 #include "core/config/InstructionSet.h"
+#include "core/config/NativeXml.h"
 #include "core/trigger/TriggerSetup.h"
 
 namespace vorel {

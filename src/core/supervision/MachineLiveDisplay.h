@@ -42,8 +42,8 @@ struct RunningLine {
 };
 
 struct UnitIdentification {
-  uint8_t unitKind = 0;  // 1 "TL4216", 2 "TL4210"
-  uint8_t version = 0;   // bits 0-3 major, 4-7 minor
+  uint8_t unitKind = 0;                  // 1 "TL4216", 2 "TL4210"
+  uint8_t version = 0;                   // bits 0-3 major, 4-7 minor
   std::optional<uint8_t> programNumber;  // the Electrolux program number, when sent
 };
 

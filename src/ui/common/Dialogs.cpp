@@ -23,87 +23,71 @@ QString ToQtFilter(const QString& filter) {
   return entries.join(";;");
 }
 
-class QtDialogs final : public Dialogs {
- public:
-  MsgButton Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons) override {
-    QMessageBox box(parent);
-    box.setText(text);
-    box.setWindowTitle(QStringLiteral("Vorel"));
-    switch (type) {
-      case MsgType::Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-      case MsgType::Error:
-        box.setIcon(QMessageBox::Critical);
-        break;
-      case MsgType::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-      case MsgType::Confirmation:
-        box.setIcon(QMessageBox::Question);
-        break;
-    }
-    struct Pair {
-      MsgButton ours;
-      QMessageBox::StandardButton qt;
-    };
-    static constexpr Pair kPairs[] = {
-        {kMsgYes, QMessageBox::Yes},     {kMsgNo, QMessageBox::No},
-        {kMsgOk, QMessageBox::Ok},       {kMsgCancel, QMessageBox::Cancel},
-        {kMsgAbort, QMessageBox::Abort}, {kMsgRetry, QMessageBox::Retry}};
-    QMessageBox::StandardButtons set;
-    for (const auto& pair : kPairs) {
-      if (buttons & pair.ours) set |= pair.qt;
-    }
-    box.setStandardButtons(set);
-    const int pressed = box.exec();
-    for (const auto& pair : kPairs) {
-      if (pressed == pair.qt) return pair.ours;
-    }
-    return (buttons & kMsgCancel) ? kMsgCancel : (buttons & kMsgNo) ? kMsgNo : kMsgOk;
-  }
-
-  QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override {
-    return Run(parent, request, QFileDialog::AcceptOpen);
-  }
-
-  QString SaveFileName(QWidget* parent, const FileDialogRequest& request) override {
-    return Run(parent, request, QFileDialog::AcceptSave);
-  }
-
- private:
-  static QString Run(QWidget* parent, const FileDialogRequest& request,
-                     QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent, request.title);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    dialog.setNameFilter(ToQtFilter(request.filter));
-    dialog.setDefaultSuffix(request.defaultExtension);
-    if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
-  }
-};
-
-Dialogs* installed = nullptr;
+QString RunFileDialog(QWidget* parent, const FileDialogRequest& request,
+                      QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent, request.title);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                     : QFileDialog::AnyFile);
+  dialog.setNameFilter(ToQtFilter(request.filter));
+  dialog.setDefaultSuffix(request.defaultExtension);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
 
 }  // namespace
 
-Dialogs& CurrentDialogs() {
-  static QtDialogs qtDialogs;
-  return installed ? *installed : qtDialogs;
-}
-
-void SetDialogs(Dialogs* dialogs) {
-  installed = dialogs;
-}
-
-MsgButton ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type, unsigned buttons) {
-  if (DiagnosticLog* log = DiagnosticLog::Current()) {
-    log->LogLine("MsgDialog: %s", text.toUtf8().constData());
+MsgButton QtDialogs::Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons) {
+  QMessageBox box(parent);
+  box.setText(text);
+  box.setWindowTitle(QStringLiteral("Vorel"));
+  switch (type) {
+    case MsgType::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MsgType::Error:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case MsgType::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case MsgType::Confirmation:
+      box.setIcon(QMessageBox::Question);
+      break;
   }
-  return CurrentDialogs().Message(parent, text, type, buttons);
+  struct Pair {
+    MsgButton ours;
+    QMessageBox::StandardButton qt;
+  };
+  static constexpr Pair kPairs[] = {
+      {kMsgYes, QMessageBox::Yes},     {kMsgNo, QMessageBox::No},
+      {kMsgOk, QMessageBox::Ok},       {kMsgCancel, QMessageBox::Cancel},
+      {kMsgAbort, QMessageBox::Abort}, {kMsgRetry, QMessageBox::Retry}};
+  QMessageBox::StandardButtons set;
+  for (const auto& pair : kPairs) {
+    if (buttons & pair.ours) set |= pair.qt;
+  }
+  box.setStandardButtons(set);
+  const int pressed = box.exec();
+  for (const auto& pair : kPairs) {
+    if (pressed == pair.qt) return pair.ours;
+  }
+  return (buttons & kMsgCancel) ? kMsgCancel : (buttons & kMsgNo) ? kMsgNo : kMsgOk;
+}
+
+QString QtDialogs::OpenFileName(QWidget* parent, const FileDialogRequest& request) {
+  return RunFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+QString QtDialogs::SaveFileName(QWidget* parent, const FileDialogRequest& request) {
+  return RunFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+MsgButton UiEnvironment::ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type,
+                                           unsigned buttons) {
+  if (log_) log_->LogLine("MsgDialog: %s", text.toUtf8().constData());
+  return dialogs_->Message(parent, text, type, buttons);
 }
 
 }  // namespace vorel

@@ -5,6 +5,12 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "core/app/DiagnosticLog.h"
+#include "core/app/StoredSettings.h"
+#include "core/image/ImagePacking.h"
 
 namespace vorel {
 
@@ -37,11 +43,49 @@ class Dialogs {
   virtual QString SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
 };
 
-// The dialogs in use: the Qt ones unless a test installed its own.
-Dialogs& CurrentDialogs();
-void SetDialogs(Dialogs* dialogs);  // nullptr restores the Qt dialogs
+// The operating system's message boxes and file dialogs.
+class QtDialogs final : public Dialogs {
+ public:
+  MsgButton Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons) override;
+  QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
+  QString SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
+};
 
-// Writes "MsgDialog: <text>" to the diagnostic log, then asks.
-MsgButton ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type, unsigned buttons);
+// What the windows need of the desktop, made once by the composition root and
+// handed to every window: the dialogs, the diagnostic log that records every
+// question, the operator's settings store and the clock.
+class UiEnvironment {
+ public:
+  using SettingsStoreFactory = std::function<std::unique_ptr<SettingsStore>()>;
+  using Clock = std::function<LocalDateTime()>;
+
+  UiEnvironment(Dialogs& dialogs, DiagnosticLog* log, SettingsStoreFactory settingsStore,
+                Clock clock)
+      : dialogs_(&dialogs),
+        log_(log),
+        settingsStore_(std::move(settingsStore)),
+        clock_(std::move(clock)) {}
+
+  Dialogs& CurrentDialogs() { return *dialogs_; }
+  // Tests answer from a script.
+  void SetDialogs(Dialogs& dialogs) { dialogs_ = &dialogs; }
+
+  // Writes "MsgDialog: <text>" to the diagnostic log, then asks.
+  MsgButton ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type, unsigned buttons);
+
+  void SetSettingsStore(SettingsStoreFactory settingsStore) {
+    settingsStore_ = std::move(settingsStore);
+  }
+  std::unique_ptr<SettingsStore> OpenSettingsStore() const {
+    return settingsStore_ ? settingsStore_() : nullptr;
+  }
+  LocalDateTime Now() const { return clock_(); }
+
+ private:
+  Dialogs* dialogs_;
+  DiagnosticLog* log_;
+  SettingsStoreFactory settingsStore_;
+  Clock clock_;
+};
 
 }  // namespace vorel

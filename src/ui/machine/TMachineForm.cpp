@@ -9,10 +9,10 @@
 #include <QVBoxLayout>
 
 #include "core/app/WindowPlacement.h"
-#include "ui/program/TProgramForm.h"
-#include "ui/trigger/TTriggerForm.h"
 #include "io/AnsiQt.h"
 #include "ui/common/NumberValidators.h"
+#include "ui/program/TProgramForm.h"
+#include "ui/trigger/TTriggerForm.h"
 
 namespace vorel {
 
@@ -197,7 +197,8 @@ void TMachineForm::BuildWindow() {
 void TMachineForm::Initialise() {
   setWindowTitle(QString("Machine %1").arg(machineIndex_ + 1));
   if (triggerForm_) return;
-  triggerForm_ = new TTriggerForm(host_.Machine(machineIndex_).Trigger, machineIndex_, this);
+  triggerForm_ =
+      new TTriggerForm(host_.Machine(machineIndex_).Trigger, machineIndex_, host_.Ui(), this);
   triggerForm_->SetProgramNames([this](int slot) { return ProgramCaption(slot); });
   connect(triggerForm_, &TTriggerForm::TypeTextChanged, this, &TMachineForm::SetTriggerCaption);
   connect(triggerForm_, &TTriggerForm::Stored, this, [this] { host_.ConfigurationEdited(); });
@@ -251,6 +252,10 @@ void TMachineForm::SettingsEdited() {
 
 void TMachineForm::Clear() {
   ClearMachine(host_.Machine(machineIndex_));
+  ShowCleared();
+}
+
+void TMachineForm::ShowCleared() {
   for (TProgramForm* editor : programEditors_) {
     if (editor) editor->Load();
   }
@@ -280,7 +285,7 @@ bool TMachineForm::AnyModified() const {
 void TMachineForm::SaveAll() {
   if (triggerForm_) triggerForm_->Store();
   for (TProgramForm* editor : programEditors_) {
-    if (editor && editor->IsModified()) editor->Save();
+    if (editor && editor->isVisible()) editor->Save();
   }
 }
 
@@ -415,6 +420,12 @@ bool TMachineForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMachineForm::showEvent(QShowEvent* event) {
+  // Restoring a minimised window is no new showing: it reloads nothing, so no
+  // unsaved edit of an open editor is lost.
+  if (event->spontaneous()) {
+    QWidget::showEvent(event);
+    return;
+  }
   display_.Show();
   for (QLabel* unit : calibrationUnitLabels_) unit->setText("ml / 60sec");
   Refresh();

@@ -13,8 +13,8 @@
 #include <span>
 #include <vector>
 
-#include "ui/machine/MachineHost.h"
 #include "core/supervision/MachineLiveDisplay.h"
+#include "ui/machine/MachineHost.h"
 
 namespace vorel {
 
@@ -37,6 +37,8 @@ class TMachineForm : public QWidget {
   void Initialise();
   // Back to the cleared machine (AllowNoProgram and Enabled stay); open editors reload.
   void Clear();
+  // The machine in the configuration was cleared: the window shows it so.
+  void ShowCleared();
   // After a load, an image read or a copy into this machine.
   void Refresh();
   // Unsaved edits in the trigger setup window or an open program editor.

@@ -9,16 +9,12 @@
 #include <QScreen>
 #include <QStatusBar>
 
-#include "ui/main/TAboutForm.h"
-#include "core/config/SystemFile.h"
 #include "core/config/CopyMachine.h"
+#include "io/AnsiQt.h"
+#include "io/FileAccess.h"
 #include "ui/machine/TCopyMachineForm.h"
 #include "ui/machine/TMachineForm.h"
-#include "io/AnsiQt.h"
-#include "io/ApplicationLog.h"
-#include "ui/common/Dialogs.h"
-#include "io/FileAccess.h"
-#include "io/QtSettingsStore.h"
+#include "ui/main/TAboutForm.h"
 
 namespace vorel {
 namespace {
@@ -40,12 +36,11 @@ std::vector<std::string> ToStdArguments(const QStringList& arguments) {
 
 }  // namespace
 
-TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
+TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, QWidget* parent)
     : QMainWindow(parent),
-      access_(ParseAccessWords(ToStdArguments(arguments))),
-      settingsFactory_([] { return std::make_unique<QtSettingsStore>(); }) {
+      env_(environment),
+      session_(ParseAccessWords(ToStdArguments(arguments))) {
   setObjectName("MainForm");
-  StartApplicationLog(kVersionMajor, kVersionMinor);
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   QFont font(QStringLiteral("Arial"));
@@ -75,11 +70,14 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
   settings_.width = width();
   settings_.height = height();
 
+  session_.AddObserver(this);
   connect(&timer_, &QTimer::timeout, this, &TMainForm::MainTimer100ms);
   timer_.start(kTimerIntervalMs);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  session_.RemoveObserver(this);
+}
 
 void TMainForm::BuildMenus() {
   auto addAction = [this](QMenu* menu, const char* caption, const char* name, bool enabled,
@@ -98,11 +96,9 @@ void TMainForm::BuildMenus() {
   addAction(file, "Load System...", "LoadSystemBtn", true, &TMainForm::LoadSystemBtnClick);
   QAction* save = addAction(file, "Save System...", "SaveSystemBtn", true, nullptr);
   connect(save, &QAction::triggered, this, [this] { SaveSystemBtnClick(); });
-  file->addSeparator();
   firmwareControllerAction_ =
       addAction(file, "Firmware update, TL4200...", "FirmwareUpdateMQ350Btn", false, nullptr);
   addAction(file, "Firmware update, Trigger...", "FirmwareUpdateTriggerBtn", false, nullptr);
-  file->addSeparator();
   addAction(file, "Exit", "ExitBtn", true, &TMainForm::ExitBtnClick);
 
   QMenu* system = menuBar()->addMenu(QStringLiteral("System"));
@@ -112,7 +108,6 @@ void TMainForm::BuildMenus() {
   addAction(system, "Communication...", "Communication1", false, nullptr);
   addAction(system, "Log data...", "LogDataBtn", false, nullptr);
   addAction(system, "Alarm log...", "AlarmLogBtn", false, nullptr);
-  system->addSeparator();
   addAction(system, "Copy Machine...", "CopyMachine1", true, &TMainForm::CopyMachine1Click);
   QMenu* clear = system->addMenu(QStringLiteral("Clear Machine"));
   clear->setObjectName("ClearMachineMenu");
@@ -171,15 +166,14 @@ void TMainForm::FormActivate() {
   RestoreSettings();
   UpdateCaption();
   for (TMachineForm* machine : machineForms_) machine->Initialise();
-  ClearAll();
-  configurationChanged_ = false;
+  session_.ClearAll();
   emit FirstActivationCompleted();
 }
 
 void TMainForm::RestoreSettings() {
   settings_.width = width();
   settings_.height = height();
-  if (auto store = settingsFactory_()) vorel::RestoreSettings(*store, settings_);
+  if (auto store = env_.OpenSettingsStore()) vorel::RestoreSettings(*store, settings_);
   resize(settings_.width, settings_.height);
   if (settings_.positionRestored) move(settings_.left, settings_.top);
 }
@@ -189,17 +183,17 @@ void TMainForm::StoreSettings() {
   settings_.height = height();
   settings_.left = pos().x();
   settings_.top = pos().y();
-  if (auto store = settingsFactory_()) vorel::StoreSettings(*store, settings_);
+  if (auto store = env_.OpenSettingsStore()) vorel::StoreSettings(*store, settings_);
 }
 
 void TMainForm::UpdateCaption() {
-  setWindowTitle(QString::fromStdString(BuildCaption(access_.setup, std::nullopt)));
+  setWindowTitle(QString::fromStdString(BuildCaption(session_.Access().setup, std::nullopt)));
   firmwareControllerAction_->setText(QStringLiteral("Firmware update, TL4200..."));
 }
 
 void TMainForm::UpdateStatusBar() {
-  if (image_.ImageValid) {
-    statusPanels_[0]->setText(QString::fromStdString(FormatStatusText(image_)));
+  if (session_.Image().ImageValid) {
+    statusPanels_[0]->setText(QString::fromStdString(FormatStatusText(session_.Image())));
   } else {
     for (int i = 0; i < 3; ++i) statusPanels_[i]->clear();
   }
@@ -207,46 +201,41 @@ void TMainForm::UpdateStatusBar() {
 
 void TMainForm::UpdateMachineMenu() {
   for (int i = 0; i < kMachineCount; ++i) {
-    const bool enabled = config_.MachineData[i].Enabled;
+    const bool enabled = session_.Configuration().MachineData[i].Enabled;
     machineActions_[i]->setEnabled(enabled);
     if (!enabled && machineForms_[i]->isVisible()) machineForms_[i]->close();
   }
 }
 
-void TMainForm::ClearConfiguration() {
-  ClearSystemSettings(config_);
+void TMainForm::ConfigurationCleared() {
   UpdateMachineMenu();
-  for (TMachineForm* machine : machineForms_) machine->Clear();
+  for (TMachineForm* machine : machineForms_) machine->ShowCleared();
 }
 
-void TMainForm::ClearAll() {
-  ClearConfiguration();
-  image_.ImageValid = false;
-  UpdateStatusBar();
-}
-
-void TMainForm::RefreshAll() {
+void TMainForm::ConfigurationReplaced() {
   UpdateMachineMenu();
   for (TMachineForm* machine : machineForms_) machine->Refresh();
+}
+
+void TMainForm::ImageChanged() {
   UpdateStatusBar();
 }
 
 void TMainForm::PackImage() {
-  vorel::PackImage(config_, image_, LocalNow());
-  UpdateStatusBar();
+  session_.PackImage(env_.Now());
 }
 
 ProgramRecord& TMainForm::StoredProgram(int machineIndex, int slotIndex) {
-  return config_.MachineData[machineIndex].Programs[slotIndex];
+  return session_.Configuration().MachineData[machineIndex].Programs[slotIndex];
 }
 
 void TMainForm::ProgramSaved(int machineIndex, int slotIndex) {
-  configurationChanged_ = true;
+  session_.MarkChanged();
   machineForms_[machineIndex]->ProgramSaved(slotIndex);
 }
 
 bool TMainForm::SystemDataChanged() const {
-  if (configurationChanged_) return true;
+  if (session_.Changed()) return true;
   for (const TMachineForm* machine : machineForms_) {
     if (machine->AnyModified()) return true;
   }
@@ -258,8 +247,8 @@ bool TMainForm::AskUnsavedEdits() {
   for (const TMachineForm* machine : machineForms_)
     anyModified = anyModified || machine->AnyModified();
   if (!anyModified) return true;
-  switch (ShowLoggedMessage(this, "Unsaved program data, update before save?", MsgType::Warning,
-                            kMsgYes | kMsgNo | kMsgCancel)) {
+  switch (env_.ShowLoggedMessage(this, "Unsaved program data, update before save?",
+                                 MsgType::Warning, kMsgYes | kMsgNo | kMsgCancel)) {
     case kMsgYes:
       for (TMachineForm* machine : machineForms_) machine->SaveAll();
       return true;
@@ -273,8 +262,9 @@ bool TMainForm::AskUnsavedEdits() {
 
 bool TMainForm::AskSaveChangedSystem() {
   if (!SystemDataChanged()) return true;
-  switch (ShowLoggedMessage(this, "The system data has been changed.\n\nSave it before going on?",
-                            MsgType::Warning, kMsgYes | kMsgNo | kMsgCancel)) {
+  switch (env_.ShowLoggedMessage(this,
+                                 "The system data has been changed.\n\nSave it before going on?",
+                                 MsgType::Warning, kMsgYes | kMsgNo | kMsgCancel)) {
     case kMsgYes:
       return SaveSystemBtnClick();
     case kMsgNo:
@@ -287,55 +277,47 @@ bool TMainForm::AskSaveChangedSystem() {
 void TMainForm::NewSystemBtnClick() {
   if (!AskSaveChangedSystem()) return;
   copiedProgram_ = nullptr;
-  ClearConfiguration();
-  PackImage();
-  configurationChanged_ = false;
+  session_.NewSystem(env_.Now());
 }
 
 void TMainForm::LoadSystemBtnClick() {
   if (!AskSaveChangedSystem()) return;
-  const QString fileName = CurrentDialogs().OpenFileName(
+  const QString fileName = env_.CurrentDialogs().OpenFileName(
       this, {"Load system data", kLoadFilter, "xml", LastSystemFileName()});
   if (fileName.isEmpty()) return;
 
-  ClearAll();
   settings_.lastSystemFileName = fileName.toStdString();
   const ReadOutcome read = ReadWholeFile(fileName);
-  QString failure;
-  if (!read.bytes) {
-    failure = read.error;
-  } else {
-    const SystemFileResult result = LoadSystemFile(*read.bytes, config_, image_.image);
-    if (!result) failure = Ansi::toQString(result.Describe());
-  }
-  PackImage();
-  RefreshAll();
-  configurationChanged_ = false;
-  if (!failure.isEmpty()) {
-    ShowLoggedMessage(this,
-                      QString("Could not load the system file %1:\n%2").arg(fileName, failure),
-                      MsgType::Error, kMsgOk);
+  const SessionResult loaded = session_.LoadSystem(read.bytes, env_.Now());
+  if (!loaded) {
+    const QString reason = read.bytes ? Ansi::toQString(loaded.reason) : read.error;
+    env_.ShowLoggedMessage(this,
+                           QString("Could not load the system file %1:\n%2").arg(fileName, reason),
+                           MsgType::Error, kMsgOk);
   }
 }
 
 bool TMainForm::SaveSystemBtnClick() {
   if (!AskUnsavedEdits()) return false;
-  const QString fileName = CurrentDialogs().SaveFileName(
+  const QString fileName = env_.CurrentDialogs().SaveFileName(
       this, {"Save System data", kSaveFilter, "xml", LastSystemFileName()});
   if (fileName.isEmpty()) return false;
 
   settings_.lastSystemFileName = fileName.toStdString();
-  const std::optional<QString> failure =
-      WriteFileReplacing(fileName, SaveSystemFile(config_, image_.image));
-  PackImage();
-  RefreshAll();
-  if (failure) {
-    ShowLoggedMessage(this,
-                      QString("Could not save the system file %1:\n%2").arg(fileName, *failure),
-                      MsgType::Error, kMsgOk);
+  const SessionResult saved = session_.SaveSystem(
+      [&fileName](std::string_view bytes) -> std::optional<std::string> {
+        if (const auto failure = WriteFileReplacing(fileName, bytes))
+          return Ansi::fromQString(*failure);
+        return std::nullopt;
+      },
+      env_.Now());
+  if (!saved) {
+    env_.ShowLoggedMessage(this,
+                           QString("Could not save the system file %1:\n%2")
+                               .arg(fileName, Ansi::toQString(saved.reason)),
+                           MsgType::Error, kMsgOk);
     return false;
   }
-  configurationChanged_ = false;
   return true;
 }
 
@@ -343,14 +325,16 @@ void TMainForm::ClearMachineBtnClick(int tag) {
   if (tag >= 1 && tag <= kMachineCount) {
     const QString question =
         QString::asprintf("Clear all data for Machine %d\n\nAre you sure?", tag);
-    if (ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes) return;
+    if (env_.ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes)
+      return;
     machineForms_[tag - 1]->Clear();
-    configurationChanged_ = true;
+    session_.MarkChanged();
   } else if (tag == kClearAllTag) {
     const QString question = QStringLiteral("Clear all data for all Machines\n\nAre you sure?");
-    if (ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes) return;
+    if (env_.ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes)
+      return;
     for (TMachineForm* machine : machineForms_) machine->Clear();
-    configurationChanged_ = true;
+    session_.MarkChanged();
   }
 }
 
@@ -362,9 +346,9 @@ QString TMainForm::CopyMachines(int fromIndex, int toPosition) {
   if (fromIndex >= 0 && fromIndex < kMachineCount && fromIndex != toPosition) {
     machineForms_[fromIndex]->StoreTrigger();
   }
-  const CopyOutcome outcome = vorel::CopyMachines(config_, fromIndex, toPosition);
+  const CopyOutcome outcome = vorel::CopyMachines(session_.Configuration(), fromIndex, toPosition);
   for (int target : outcome.targetIndexes) machineForms_[target]->AfterCopy();
-  if (!outcome.targetIndexes.empty()) configurationChanged_ = true;
+  if (!outcome.targetIndexes.empty()) session_.MarkChanged();
   return QString::fromStdString(outcome.status);
 }
 
@@ -403,7 +387,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::MainTimer100ms() {
-  tick_.Tick(*this);
+  session_.Tick(*this);
 }
 
 }  // namespace vorel

@@ -7,15 +7,13 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
-#include <functional>
-#include <memory>
 
 #include "core/app/AccessLevels.h"
 #include "core/app/MainTick.h"
 #include "core/app/StoredSettings.h"
-#include "core/config/SystemConfiguration.h"
+#include "core/session/Session.h"
+#include "ui/common/Dialogs.h"
 #include "ui/machine/MachineHost.h"
-#include "core/image/ImagePacking.h"
 
 class QAction;
 class QMenu;
@@ -26,7 +24,10 @@ class TAboutForm;
 class TCopyMachineForm;
 class TMachineForm;
 
-class TMainForm : public QMainWindow, public MachineHost, private TickSteps {
+class TMainForm : public QMainWindow,
+                  public MachineHost,
+                  private TickSteps,
+                  private SessionObserver {
   Q_OBJECT
 
  public:
@@ -35,28 +36,28 @@ class TMainForm : public QMainWindow, public MachineHost, private TickSteps {
   static constexpr int kTimerIntervalMs = 100;
 
   // `arguments`: the command-line arguments after the program name.
-  explicit TMainForm(const QStringList& arguments, QWidget* parent = nullptr);
+  TMainForm(const QStringList& arguments, UiEnvironment& environment, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // Where the operator's settings are kept; tests put a double in its place.
-  using SettingsStoreFactory = std::function<std::unique_ptr<SettingsStore>()>;
-  void SetSettingsStoreFactory(SettingsStoreFactory factory) {
-    settingsFactory_ = std::move(factory);
-  }
-
-  SystemConfiguration& Configuration() { return config_; }
-  ImageState& Image() { return image_; }
-  bool ImageValid() const { return image_.ImageValid; }
-  bool SetupFlag() const { return access_.setup; }
-  bool MasterFlag() const { return access_.master; }
+  Session& CurrentSession() { return session_; }
+  SystemConfiguration& Configuration() { return session_.Configuration(); }
+  ImageState& Image() { return session_.Image(); }
+  bool ImageValid() const { return session_.Image().ImageValid; }
+  bool SetupFlag() const { return session_.Access().setup; }
+  bool MasterFlag() const { return session_.Access().master; }
   TMachineForm* MachineWindow(int machineIndex) const { return machineForms_[machineIndex]; }
   TCopyMachineForm* CopyMachineWindow() const { return copyMachineForm_; }
 
   // What the machine windows and program editors need.
-  MachineSettings& Machine(int machineIndex) override { return config_.MachineData[machineIndex]; }
-  void ConfigurationEdited() override { configurationChanged_ = true; }
+  UiEnvironment& Ui() override { return env_; }
+  MachineSettings& Machine(int machineIndex) override {
+    return session_.Configuration().MachineData[machineIndex];
+  }
+  void ConfigurationEdited() override { session_.MarkChanged(); }
   ProgramRecord& StoredProgram(int machineIndex, int slotIndex) override;
-  std::string DefaultInputFilter() const override { return config_.PCsettings.DefaultInputFilter; }
+  std::string DefaultInputFilter() const override {
+    return session_.Configuration().PCsettings.DefaultInputFilter;
+  }
   const ProgramRecord* CopiedProgram() const override { return copiedProgram_; }
   void SetCopiedProgram(const ProgramRecord* program) override { copiedProgram_ = program; }
   void ProgramSaved(int machineIndex, int slotIndex) override;
@@ -77,8 +78,6 @@ class TMainForm : public QMainWindow, public MachineHost, private TickSteps {
 
   void UpdateCaption();
   void UpdateStatusBar();
-  void ClearAll();
-  void RefreshAll();
 
   // Menu handlers.
   void NewSystemBtnClick();
@@ -109,23 +108,21 @@ class TMainForm : public QMainWindow, public MachineHost, private TickSteps {
   void RestoreSettings();
   void StoreSettings();
   void UpdateMachineMenu();
-  // The system settings and every machine back to a new system.
-  void ClearConfiguration();
+  // What the session tells.
+  void ConfigurationCleared() override;
+  void ConfigurationReplaced() override;
+  void ImageChanged() override;
   // Asks before unsaved work is dropped; false when the operator cancelled or the
   // save failed.
   bool AskSaveChangedSystem();
   QString CopyMachines(int fromIndex, int toPosition);
   void VisibleMachineTicks() override;
 
-  AccessFlags access_;
-  SystemConfiguration config_;
-  ImageState image_;
-  bool configurationChanged_ = false;
+  UiEnvironment& env_;
+  Session session_;
   const ProgramRecord* copiedProgram_ = nullptr;
   OperatorSettings settings_;
-  SettingsStoreFactory settingsFactory_;
   bool firstActivationDone_ = false;
-  MainTick tick_;
   QTimer timer_;
 
   TAboutForm* aboutForm_ = nullptr;

@@ -9,9 +9,13 @@
 
 namespace vorel {
 
+class UiEnvironment;
+
 class ProgramEditorContext {
  public:
   virtual ~ProgramEditorContext() = default;
+  // The dialogs and the diagnostic log.
+  virtual UiEnvironment& Ui() = 0;
   // The stored record of machine index 0..9, slot index 0..5.
   virtual ProgramRecord& StoredProgram(int machineIndex, int slotIndex) = 0;
   // The system's DefaultInputFilter text, for new input lines.

@@ -572,7 +572,9 @@ QLabel* TProgramForm::AddCaption(QGridLayout* grid, int row, const QString& text
 void TProgramForm::ConnectEditors() {
   connect(programLineGrid_, &QTableWidget::currentCellChanged, this,
           [this](int row) { ProgramLineGridSelectCell(row); });
-  connect(instructionComboBox_, &QComboBox::currentIndexChanged, this,
+  // Every choice, the line's own instruction included: choosing it again keeps the
+  // line and sets the filter to the system's default.
+  connect(instructionComboBox_, &QComboBox::activated, this,
           &TProgramForm::InstructionComboBoxChange);
   connect(instructionCommentEdit_, &QLineEdit::textChanged, this,
           &TProgramForm::InstructionCommentEditChange);
@@ -938,8 +940,8 @@ void TProgramForm::DebugBtnClick() {
 
 bool TProgramForm::FormCloseQuery() {
   if (!modified_) return true;
-  switch (ShowLoggedMessage(this, QStringLiteral("Program modfied, save?"), MsgType::Warning,
-                            kMsgYes | kMsgNo | kMsgCancel)) {
+  switch (context_.Ui().ShowLoggedMessage(this, QStringLiteral("Program modfied, save?"),
+                                          MsgType::Warning, kMsgYes | kMsgNo | kMsgCancel)) {
     case kMsgYes:
       Save();
       return true;

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "ui/program/ProgramEditorContext.h"
-#include "core/program/ProgramPanel.h"
 #include "core/config/ProgramRecord.h"
+#include "core/program/ProgramPanel.h"
+#include "ui/program/ProgramEditorContext.h"
 
 class QAction;
 class QCheckBox;

@@ -34,8 +34,9 @@ QLabel* Label(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TTriggerForm::TTriggerForm(TriggerData& data, int machineIndex, QWidget* parent)
-    : QWidget(parent, Qt::Window), data_(data), machineIndex_(machineIndex) {
+TTriggerForm::TTriggerForm(TriggerData& data, int machineIndex, UiEnvironment& environment,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Window), data_(data), machineIndex_(machineIndex), env_(environment) {
   setObjectName("TriggerForm");
   BuildWindow();
   Reset();
@@ -403,6 +404,11 @@ void TTriggerForm::UpdateIdentificationLine(std::optional<uint8_t> programNumber
 }
 
 void TTriggerForm::showEvent(QShowEvent* event) {
+  // Restoring a minimised window reloads nothing: unsaved edits stay.
+  if (event->spontaneous()) {
+    QWidget::showEvent(event);
+    return;
+  }
   setWindowTitle(QString("Trigger, Machine %1").arg(machineIndex_ + 1));
   ShowData();
   QWidget::showEvent(event);
@@ -411,8 +417,8 @@ void TTriggerForm::showEvent(QShowEvent* event) {
 void TTriggerForm::closeEvent(QCloseEvent* event) {
   if (modified_) {
     SetModified(false);
-    if (ShowLoggedMessage(this, "Save modifications?", MsgType::Information, kMsgYes | kMsgNo) ==
-        kMsgYes) {
+    if (env_.ShowLoggedMessage(this, "Save modifications?", MsgType::Information,
+                               kMsgYes | kMsgNo) == kMsgYes) {
       Store();
     }
   }

@@ -17,6 +17,7 @@
 #include "core/config/TriggerData.h"
 #include "core/supervision/MachineLiveDisplay.h"
 #include "core/trigger/TriggerSetup.h"
+#include "ui/common/Dialogs.h"
 
 namespace vorel {
 
@@ -25,7 +26,8 @@ class TTriggerForm : public QWidget {
 
  public:
   // `data`: the machine's trigger block in the configuration.
-  TTriggerForm(TriggerData& data, int machineIndex, QWidget* parent = nullptr);
+  TTriggerForm(TriggerData& data, int machineIndex, UiEnvironment& environment,
+               QWidget* parent = nullptr);
 
   // The captions of the machine's six program buttons, for the Electrolux lists.
   void SetProgramNames(std::function<QString(int slotIndex)> names) {
@@ -74,6 +76,7 @@ class TTriggerForm : public QWidget {
 
   TriggerData& data_;
   int machineIndex_;
+  UiEnvironment& env_;
   std::function<QString(int)> programNames_;
   bool modified_ = false;
   bool identified_ = false;

@@ -1,0 +1,93 @@
+// The session's workflows.
+#include "core/session/Session.h"
+
+#include <algorithm>
+
+#include "core/config/SystemFile.h"
+
+namespace vorel {
+
+Session::Session(AccessFlags access) : access_(access) {}
+
+void Session::AddObserver(SessionObserver* observer) {
+  if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+    observers_.push_back(observer);
+}
+
+void Session::RemoveObserver(SessionObserver* observer) {
+  std::erase(observers_, observer);
+}
+
+void Session::Notify(void (SessionObserver::*event)()) {
+  // A handler may remove its own observer; walk a copy.
+  const std::vector<SessionObserver*> observers = observers_;
+  for (SessionObserver* observer : observers) (observer->*event)();
+}
+
+void Session::ClearAll() {
+  ClearSystemSettings(config_);
+  for (MachineSettings& machine : config_.MachineData) ClearMachine(machine);
+  image_.ImageValid = false;
+  Notify(&SessionObserver::ConfigurationCleared);
+  Notify(&SessionObserver::ImageChanged);
+}
+
+void Session::NewSystem(const LocalDateTime& now) {
+  ClearSystemSettings(config_);
+  for (MachineSettings& machine : config_.MachineData) ClearMachine(machine);
+  Notify(&SessionObserver::ConfigurationCleared);
+  PackImage(now);
+  changed_ = false;
+}
+
+SessionResult Session::LoadSystem(std::optional<std::string_view> fileBytes,
+                                  const LocalDateTime& now) {
+  config_ = SystemConfiguration{};
+  ResetImage(image_, /*wholeImage=*/true);
+  image_.ImageValid = false;
+  Notify(&SessionObserver::ConfigurationCleared);
+  SessionResult result{false, {}};
+  if (fileBytes) {
+    const SystemFileResult loaded = LoadSystemFile(*fileBytes, config_, image_.image);
+    result = loaded ? SessionResult{} : SessionResult::Failed(loaded.Describe());
+  }
+  PackImage(now);
+  Notify(&SessionObserver::ConfigurationReplaced);
+  changed_ = false;
+  return result;
+}
+
+std::string Session::SystemFileBytes() const {
+  return SaveSystemFile(config_, image_.image);
+}
+
+SessionResult Session::SaveSystem(const FileWriter& write, const LocalDateTime& now) {
+  const std::optional<std::string> failure = write(SystemFileBytes());
+  PackImage(now);
+  Notify(&SessionObserver::ConfigurationReplaced);
+  if (failure) return SessionResult::Failed(*failure);
+  changed_ = false;
+  return {};
+}
+
+void Session::PackImage(const LocalDateTime& now, std::optional<std::string_view> masterLoginCode) {
+  vorel::PackImage(config_, image_, now, masterLoginCode);
+  Notify(&SessionObserver::ImageChanged);
+}
+
+UnpackResult Session::TakeImage(std::span<const uint8_t> imageBytes) {
+  if (imageBytes.size() != image_.image.bytes.size()) {
+    UnpackResult refused;
+    refused.error = "an image has " + std::to_string(image_.image.bytes.size()) + " bytes, not " +
+                    std::to_string(imageBytes.size());
+    return refused;
+  }
+  ClearAll();
+  std::copy(imageBytes.begin(), imageBytes.end(), image_.image.bytes.begin());
+  const UnpackResult result = UnpackImage(config_, image_);
+  if (result.Ok()) Notify(&SessionObserver::ConfigurationReplaced);
+  Notify(&SessionObserver::ImageChanged);
+  return result;
+}
+
+}  // namespace vorel

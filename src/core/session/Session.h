@@ -1,0 +1,110 @@
+// One run of the tool: the one configuration, the one controller image, the
+// 100 ms tick and the workflows that act on the whole system (New, Load, Save,
+// taking an image). The windows and vorelctl call these same operations; the
+// windows hear about their effects through SessionObserver.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/app/AccessLevels.h"
+#include "core/app/MainTick.h"
+#include "core/config/SystemConfiguration.h"
+#include "core/image/ImagePacking.h"
+
+namespace vorel {
+
+// What the windows hear of the session. Every handler has an empty default.
+class SessionObserver {
+ public:
+  virtual ~SessionObserver() = default;
+  // The configuration went back to a new system: every editor shows it cleared.
+  virtual void ConfigurationCleared() {}
+  // A load or an image filled the configuration: every editor shows it anew.
+  virtual void ConfigurationReplaced() {}
+  // The image was packed, taken or invalidated: the status bar follows it.
+  virtual void ImageChanged() {}
+};
+
+// Outcome of a workflow: ok, or a readable reason (Windows-1252 text: file
+// element names and values are that code page).
+struct SessionResult {
+  bool ok = true;
+  std::string reason;
+
+  explicit operator bool() const { return ok; }
+  static SessionResult Failed(std::string why) { return {false, std::move(why)}; }
+};
+
+class Session {
+ public:
+  explicit Session(AccessFlags access = {});
+
+  SystemConfiguration& Configuration() { return config_; }
+  const SystemConfiguration& Configuration() const { return config_; }
+  ImageState& Image() { return image_; }
+  const ImageState& Image() const { return image_; }
+  const AccessFlags& Access() const { return access_; }
+
+  void AddObserver(SessionObserver* observer);
+  void RemoveObserver(SessionObserver* observer);
+
+  // The configuration changed since the last New, Load or Save.
+  bool Changed() const { return changed_; }
+  // An edit reached the configuration.
+  void MarkChanged() { changed_ = true; }
+
+  // Start-up and the clear before a load: a new system (machines keep their
+  // `AllowNoProgram`, as clearing a machine does) and no valid image.
+  void ClearAll();
+
+  // "New System...": a new system, packed at `now`; nothing counts as changed.
+  void NewSystem(const LocalDateTime& now);
+
+  // "Load System...". A load starts from a new system in every field, as at
+  // start-up (`AllowNoProgram` false, no logs, format 1.1): nothing of the
+  // configuration open before leaks into the loaded one. Only the controller's
+  // login code of the last read stays in the image, as it guards the next write.
+  // Then the file's elements in document order (the first error ends the load;
+  // what was read before it stays), the image packed at `now`, and the editors
+  // refreshed. `fileBytes` empty: the file could not be read (the caller knows
+  // why); the configuration is then the new system.
+  SessionResult LoadSystem(std::optional<std::string_view> fileBytes, const LocalDateTime& now);
+
+  // "Save System...": the system file's bytes go to `write`, which returns why it
+  // failed, nothing when the file was written. The image is packed at `now`
+  // afterwards either way; a written file leaves nothing counted as changed.
+  using FileWriter = std::function<std::optional<std::string>(std::string_view bytes)>;
+  SessionResult SaveSystem(const FileWriter& write, const LocalDateTime& now);
+
+  // The system file's bytes of the configuration as it stands.
+  std::string SystemFileBytes() const;
+
+  // Packs the image from the configuration; in master mode with `masterLoginCode`.
+  void PackImage(const LocalDateTime& now,
+                 std::optional<std::string_view> masterLoginCode = std::nullopt);
+
+  // A whole controller image as a completed read takes it: cleared, then unpacked.
+  // A refused image leaves the configuration cleared ("Bad data format or
+  // version: %d.%d"). Bytes other than 32768 are refused before anything changes.
+  UnpackResult TakeImage(std::span<const uint8_t> imageBytes);
+
+  // One 100 ms tick through the parts in their fixed order.
+  void Tick(TickSteps& steps) { tick_.Tick(steps); }
+
+ private:
+  void Notify(void (SessionObserver::*event)());
+
+  AccessFlags access_;
+  SystemConfiguration config_;
+  ImageState image_;
+  bool changed_ = false;
+  MainTick tick_;
+  std::vector<SessionObserver*> observers_;
+};
+
+}  // namespace vorel
