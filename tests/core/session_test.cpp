@@ -1,0 +1,167 @@
+// The session's workflows: what a load starts from, what it keeps, the changed
+// flag, the failed save and load, taking an image, and what the windows hear.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/session/Session.h"
+
+namespace vorel {
+namespace {
+
+constexpr LocalDateTime kNow{2026, 12, 8, 9, 30, 0, 1};
+
+std::string Golden() {
+  std::ifstream in(std::string(VOREL_TEST_DATA) + "/golden_small.xml", std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// A small file that names neither AllowNoProgram nor the two logs.
+constexpr std::string_view kLacking =
+    "<?xml version=\"1.0\"?>\r\n<TL4200system>\r\n  <MainSetup>\r\n"
+    "    <SystemName>Second site</SystemName>\r\n  </MainSetup>\r\n</TL4200system>\r\n";
+
+struct Recorder : SessionObserver {
+  std::string events;
+  void ConfigurationCleared() override { events += "C"; }
+  void ConfigurationReplaced() override { events += "R"; }
+  void ImageChanged() override { events += "I"; }
+};
+
+TEST(Session, LoadStartsFromANewSystemWhateverWasOpenBefore) {
+  Session fresh;
+  ASSERT_TRUE(fresh.LoadSystem(kLacking, kNow));
+
+  Session used;
+  ASSERT_TRUE(used.LoadSystem(Golden(), kNow));
+  used.Configuration().MachineData[3].AllowNoProgram = true;
+  used.Image().image.bytes[image::kAlarmLog + 5] = 0x77;
+  used.Image().image.bytes[image::kDataLog + 9] = 0x55;
+  used.MarkChanged();
+  ASSERT_TRUE(used.LoadSystem(kLacking, kNow));
+
+  EXPECT_EQ(used.SystemFileBytes(), fresh.SystemFileBytes());
+  EXPECT_FALSE(used.Configuration().MachineData[3].AllowNoProgram);
+  EXPECT_EQ(used.Image().image.bytes[image::kAlarmLog + 5], 0);
+  EXPECT_EQ(used.Configuration().MainSetup.SystemName, "Second site");
+  EXPECT_FALSE(used.Changed());
+  EXPECT_TRUE(used.Image().ImageValid);
+}
+
+TEST(Session, LoadKeepsTheLoginCodeOfTheLastRead) {
+  Session session;
+  auto& bytes = session.Image().image.bytes;
+  std::copy_n("SECRET12", 8, bytes.begin() + image::kSystemLoginCode);
+  ASSERT_TRUE(session.LoadSystem(kLacking, kNow));
+  EXPECT_EQ(LoginCodeText(session.Image().image), "SECRET12");
+}
+
+TEST(Session, FailedLoadsKeepWhatWasReadAndSayWhy) {
+  Session session;
+  session.Configuration().MainSetup.SystemName = "Before";
+  const SessionResult unreadable = session.LoadSystem(std::nullopt, kNow);
+  EXPECT_FALSE(unreadable);
+  EXPECT_EQ(session.Configuration(), SystemConfiguration{});
+
+  const SessionResult broken = session.LoadSystem(
+      "<TL4200system><MainSetup><SystemName>Half</SystemName></MainSetup>"
+      "<MachineData><Machine2><Enabled>maybe</Enabled></Machine2></MachineData></TL4200system>",
+      kNow);
+  EXPECT_FALSE(broken);
+  EXPECT_NE(broken.reason.find("TL4200system/MachineData/Machine2/Enabled"), std::string::npos)
+      << broken.reason;
+  EXPECT_EQ(session.Configuration().MainSetup.SystemName, "Half");
+}
+
+TEST(Session, SaveHandsTheFileToTheWriterAndCountsOnlyAWrittenFile) {
+  Session session;
+  ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
+  session.MarkChanged();
+  const SessionResult failed =
+      session.SaveSystem([](std::string_view) { return std::optional<std::string>("disk full"); },
+                         kNow);
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(failed.reason, "disk full");
+  EXPECT_TRUE(session.Changed());
+
+  std::string written;
+  const SessionResult saved = session.SaveSystem(
+      [&written](std::string_view bytes) {
+        written = bytes;
+        return std::optional<std::string>();
+      },
+      kNow);
+  EXPECT_TRUE(saved);
+  EXPECT_FALSE(session.Changed());
+  EXPECT_EQ(written, Golden());
+}
+
+TEST(Session, NewSystemKeepsAllowNoProgramAsClearingDoes) {
+  Session session;
+  ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
+  session.Configuration().MachineData[0].AllowNoProgram = true;
+  session.Configuration().MachineData[4].Enabled = true;
+  session.MarkChanged();
+  session.NewSystem(kNow);
+  EXPECT_TRUE(session.Configuration().MachineData[0].AllowNoProgram);
+  EXPECT_FALSE(session.Configuration().MachineData[4].Enabled);
+  EXPECT_EQ(session.Configuration().MainSetup.SystemName, "");
+  EXPECT_FALSE(session.Changed());
+  EXPECT_TRUE(session.Image().ImageValid);
+}
+
+TEST(Session, TakeImageRefusesAWrongSizeBeforeChangingAnything) {
+  Session session;
+  ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
+  const SystemConfiguration before = session.Configuration();
+  const std::vector<uint8_t> shortImage(100, 0);
+  EXPECT_FALSE(session.TakeImage(shortImage).Ok());
+  EXPECT_EQ(session.Configuration(), before);
+
+  // The session's own packed image comes back as the same configuration.
+  const auto packed = session.Image().image.bytes;
+  Session other;
+  ASSERT_TRUE(other.TakeImage(packed).Ok());
+  EXPECT_EQ(other.Configuration().MainSetup.SystemName, before.MainSetup.SystemName);
+  for (int slot = 0; slot < kProgramSlots; ++slot) {
+    EXPECT_EQ(other.Configuration().MachineData[1].Programs[slot].Lines,
+              before.MachineData[1].Programs[slot].Lines);
+  }
+}
+
+TEST(Session, ObserversHearEachWorkflowInOrder) {
+  struct Case {
+    const char* name;
+    void (*run)(Session&);
+    std::string events;
+  };
+  const Case cases[] = {
+      {"clear all", [](Session& s) { s.ClearAll(); }, "CI"},
+      {"new", [](Session& s) { s.NewSystem(kNow); }, "CI"},
+      {"load", [](Session& s) { s.LoadSystem(kLacking, kNow); }, "CIR"},
+      {"save",
+       [](Session& s) {
+         s.SaveSystem([](std::string_view) { return std::optional<std::string>(); }, kNow);
+       },
+       "IR"},
+      {"refused image", [](Session& s) { s.TakeImage(std::vector<uint8_t>(image::kSize, 0)); },
+       "CII"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Session session;
+    Recorder recorder;
+    session.AddObserver(&recorder);
+    c.run(session);
+    EXPECT_EQ(recorder.events, c.events);
+    session.RemoveObserver(&recorder);
+    c.run(session);
+    EXPECT_EQ(recorder.events, c.events);
+  }
+}
+
+}  // namespace
+}  // namespace vorel
