@@ -1,10 +1,10 @@
 // Byte order and the bounds of every load and store.
+#include "core/base/Bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <vector>
-
-#include "core/base/Bytes.h"
 
 namespace vorel::bytes {
 namespace {
@@ -43,22 +43,48 @@ TEST(Bytes, StoresByHandAndRefusesFieldsOutside) {
     std::vector<uint8_t> want;
   };
   const Case cases[] = {
-      {"le16", [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreLe16(d, o, v); }, 1,
-       0xABCD, true, {0, 0xCD, 0xAB, 0, 0}},
-      {"be16", [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreBe16(d, o, v); }, 3,
-       0xABCD, true, {0, 0, 0, 0xAB, 0xCD}},
-      {"le32", [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreLe32(d, o, v); }, 0,
-       0x01020304, true, {4, 3, 2, 1, 0}},
-      {"be32", [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreBe32(d, o, v); }, 1,
-       0xFFFFFFFE, true, {0, 0xFF, 0xFF, 0xFF, 0xFE}},
+      {"le16",
+       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreLe16(d, o, v); },
+       1,
+       0xABCD,
+       true,
+       {0, 0xCD, 0xAB, 0, 0}},
+      {"be16",
+       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreBe16(d, o, v); },
+       3,
+       0xABCD,
+       true,
+       {0, 0, 0, 0xAB, 0xCD}},
+      {"le32",
+       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreLe32(d, o, v); },
+       0,
+       0x01020304,
+       true,
+       {4, 3, 2, 1, 0}},
+      {"be32",
+       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreBe32(d, o, v); },
+       1,
+       0xFFFFFFFE,
+       true,
+       {0, 0xFF, 0xFF, 0xFF, 0xFE}},
       {"le16 one byte short",
-       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreLe16(d, o, v); }, 4, 0xFFFF,
-       false, {0, 0, 0, 0, 0}},
-      {"be32 past the end",
-       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreBe32(d, o, v); }, 2, 1, false,
+       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreLe16(d, o, v); },
+       4,
+       0xFFFF,
+       false,
        {0, 0, 0, 0, 0}},
-      {"offset wraps", [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreLe32(d, o, v); },
-       size_t(-1), 1, false, {0, 0, 0, 0, 0}},
+      {"be32 past the end",
+       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreBe32(d, o, v); },
+       2,
+       1,
+       false,
+       {0, 0, 0, 0, 0}},
+      {"offset wraps",
+       [](std::span<uint8_t> d, size_t o, uint32_t v) { return StoreLe32(d, o, v); },
+       size_t(-1),
+       1,
+       false,
+       {0, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

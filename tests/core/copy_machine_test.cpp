@@ -1,5 +1,7 @@
-// Copying machines and clearing them.
+// Copying one machine's configuration onto another machine or onto all others.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "core/config/CopyMachine.h"
 
@@ -63,17 +65,6 @@ TEST(CopyMachine, SingleTargetAndEqualMachines) {
       EXPECT_EQ(config, before);
     }
   }
-}
-
-TEST(ClearMachine, KeepsAllowNoProgramAndResetsTheRest) {
-  MachineSettings m = Configured();
-  ClearMachine(m);
-  EXPECT_TRUE(m.AllowNoProgram);
-  EXPECT_EQ(m.Comment, "");
-  EXPECT_EQ(m.DefaultProgram, 0);
-  EXPECT_EQ(m.SoftnerPump, "-");
-  EXPECT_EQ(m.Trigger.TriggerType(), 1);
-  EXPECT_EQ(m.Programs[2], ClearedProgram(3));
 }
 
 }  // namespace

@@ -64,13 +64,15 @@ TEST(DecodeStatusReport, LongReportTakenAsSentAndShortOnesRefused) {
       {"empty", {}},
       {"code only", {0x33}},
       {"other code", std::vector<uint8_t>(64, 0x0A)},
-      {"44 announced, 43 sent", [] {
+      {"44 announced, 43 sent",
+       [] {
          std::vector<uint8_t> m(43, 0);
          m[0] = 0x33;
          m[1] = 44;
          return m;
        }()},
-      {"64 announced, 63 sent", [] {
+      {"64 announced, 63 sent",
+       [] {
          std::vector<uint8_t> m(63, 0);
          m[0] = 0x33;
          m[1] = 64;

@@ -2,8 +2,8 @@
 // weights by trigger type, unit identification and the online countdown.
 #include <gtest/gtest.h>
 
-#include "core/supervision/MachineLiveDisplay.h"
 #include "core/config/TriggerData.h"
+#include "core/supervision/MachineLiveDisplay.h"
 
 namespace vorel {
 namespace {

@@ -1,11 +1,11 @@
 // The session's workflows: what a load starts from, what it keeps, the changed
 // flag, the failed save and load, taking an image, and what the windows hear.
+#include "core/session/Session.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
-
-#include "core/session/Session.h"
 
 namespace vorel {
 namespace {
@@ -80,9 +80,8 @@ TEST(Session, SaveHandsTheFileToTheWriterAndCountsOnlyAWrittenFile) {
   Session session;
   ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
   session.MarkChanged();
-  const SessionResult failed =
-      session.SaveSystem([](std::string_view) { return std::optional<std::string>("disk full"); },
-                         kNow);
+  const SessionResult failed = session.SaveSystem(
+      [](std::string_view) { return std::optional<std::string>("disk full"); }, kNow);
   EXPECT_FALSE(failed);
   EXPECT_EQ(failed.reason, "disk full");
   EXPECT_TRUE(session.Changed());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/config/SystemFile.h"
+#include "support/XmlMutations.h"
 
 namespace vorel {
 namespace {
@@ -829,73 +830,17 @@ TEST(SystemFileLoad, LogBlocks) {
 
 // ---- damaged files ----------------------------------------------------------
 
-// The loader must survive any damage and leave a configuration the editors can
-// show. With `resave`, whatever it took in must also save and load back to the
-// same document.
-void ExpectSurvives(const std::string& text, bool resave) {
-  Loaded loaded = Load(text);
-  ASSERT_EQ(loaded.result.ok, loaded.result.reason.empty());
-  for (const auto& machine : loaded.config.MachineData) {
-    ASSERT_GE(machine.DefaultProgram, -1);
-    ASSERT_LE(machine.DefaultProgram, kProgramSlots);
-    ASSERT_TRUE(machine.SoftnerPump.empty() || SoftnerPumpPosition(machine.SoftnerPump) >= 0);
-    for (const auto& program : machine.Programs) {
-      ASSERT_GE(program.DefaultLevel, 0);
-      ASSERT_LE(program.DefaultLevel, 3);
-    }
-  }
-  if (!resave) return;
-  const std::string saved = SaveSystemFile(loaded.config, loaded.image);
-  const Loaded again = Load(saved);
-  ASSERT_TRUE(again.result.ok) << again.result.Describe();
-  ASSERT_EQ(SaveSystemFile(again.config, again.image), saved);
-}
-
+// A short run of the damage sweep; bench/system_file_sweep.cpp runs the long one over
+// the same copies, and the checks each copy must pass are in support/XmlMutations.h.
 TEST(SystemFileRobustness, TruncatedAndMutatedCopiesOfTheGoldenFile) {
   const std::string golden = ReadTestFile("golden_small.xml");
   ASSERT_FALSE(golden.empty());
-  constexpr int kResaveEvery = 4;  // the save check costs three times a load
-  constexpr size_t kTruncations = 1000;
-  for (size_t i = 0; i < kTruncations; ++i) {
-    const size_t length = golden.size() * i / kTruncations;
-    SCOPED_TRACE("truncated to " + std::to_string(length));
-    ExpectSurvives(golden.substr(0, length), i % kResaveEvery == 0);
-    if (HasFatalFailure()) return;
-  }
-
-  // A fixed linear congruential sequence, so every run damages the same bytes.
-  uint64_t state = 0x2545F4914F6CDD1DULL;
-  const auto next = [&state]() {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<uint32_t>(state >> 33);
-  };
-  // Markup characters most likely to turn one element into another.
-  static constexpr char kInteresting[] = "<>/&;#!?-[]\"'= \r\n\t0159AFTYNx\xE9";
-  constexpr int kMutations = 3000;
-  for (int m = 0; m < kMutations; ++m) {
-    std::string damaged = golden;
-    const int changes = 1 + static_cast<int>(next() % 4);
-    for (int k = 0; k < changes; ++k) {
-      const size_t at = next() % damaged.size();
-      switch (next() % 4) {
-        case 0:
-          damaged[at] = static_cast<char>(next() & 0xFF);
-          break;
-        case 1:
-          damaged[at] = kInteresting[next() % (sizeof kInteresting - 1)];
-          break;
-        case 2:
-          damaged.erase(at, 1 + next() % 16);
-          break;
-        default:
-          damaged.insert(at, 1, kInteresting[next() % (sizeof kInteresting - 1)]);
-          break;
-      }
-    }
-    SCOPED_TRACE("mutation " + std::to_string(m));
-    ExpectSurvives(damaged, m % kResaveEvery == 0);
-    if (HasFatalFailure()) return;
-  }
+  constexpr int kTruncations = 50;
+  constexpr int kMutations = 200;
+  const test::SweepOutcome outcome = test::SweepDamagedCopies(golden, kTruncations, kMutations);
+  EXPECT_EQ(outcome.fault, "");
+  EXPECT_EQ(outcome.truncationsRun, kTruncations);
+  EXPECT_EQ(outcome.mutationsRun, kMutations);
 }
 
 }  // namespace

@@ -120,6 +120,49 @@ class MachineFormTest : public QObject {
     QCOMPARE(main->Configuration().MachineData[0].Programs[0].Comment, std::string("edited"));
   }
 
+  void restoringAMinimisedWindowKeepsUnsavedEdits() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    machine->ProgramBtnClick(1);
+    TProgramForm* editor = machine->ProgramEditor(0);
+    Find<QLineEdit>(editor, "ProgramCommentEdit")->setText("unsaved program");
+    machine->TriggerSetupBtnClick();
+    QWidget* trigger = machine->TriggerForm();
+    Find<QLineEdit>(trigger, "CommentEdit")->setText("unsaved trigger");
+
+    for (QWidget* window : {static_cast<QWidget*>(machine), trigger}) {
+      window->setWindowState(Qt::WindowMinimized);
+      window->setWindowState(Qt::WindowNoState);
+    }
+    QCOMPARE(Find<QLineEdit>(editor, "ProgramCommentEdit")->text(), QString("unsaved program"));
+    QVERIFY(editor->IsModified());
+    QCOMPARE(Find<QLineEdit>(trigger, "CommentEdit")->text(), QString("unsaved trigger"));
+    QVERIFY(machine->AnyModified());
+
+    // A real new showing still reloads from the configuration.
+    editor->DropModified();
+    editor->hide();
+    editor->show();
+    QCOMPARE(Find<QLineEdit>(editor, "ProgramCommentEdit")->text(), QString(""));
+  }
+
+  void saveAllSavesEveryOpenEditor() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    machine->ProgramBtnClick(1);
+    machine->ProgramBtnClick(2);
+    Find<QLineEdit>(machine->ProgramEditor(0), "ProgramCommentEdit")->setText("edited");
+    // The second editor's working copy differs from the stored program without a
+    // modified flag: Save all stores it too.
+    main->Configuration().MachineData[0].Programs[1].Comment = "changed beneath";
+    machine->SaveAll();
+    QCOMPARE(main->Configuration().MachineData[0].Programs[0].Comment, std::string("edited"));
+    QCOMPARE(main->Configuration().MachineData[0].Programs[1].Comment, std::string(""));
+    QVERIFY(!machine->AnyModified());
+  }
+
   void escapeClosesTheWindow() {
     auto main = StartedMain();
     TMachineForm* machine = main->MachineWindow(0);

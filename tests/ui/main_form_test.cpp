@@ -48,11 +48,11 @@ class MainFormTest : public QObject {
     std::shared_ptr<test::MemorySettingsStore> s_;
   };
 
+  // The captions in order; a separator shows as "-".
   static QStringList MenuCaptions(QMenu* menu) {
     QStringList captions;
-    for (QAction* action : menu->actions()) {
-      if (!action->isSeparator()) captions << action->text();
-    }
+    for (QAction* action : menu->actions())
+      captions << (action->isSeparator() ? "-" : action->text());
     return captions;
   }
 

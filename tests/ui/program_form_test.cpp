@@ -371,6 +371,13 @@ class ProgramFormTest : public QObject {
     Choose(form, "InputInput3Combo", 5);
     Choose(form, "InputLine3Combo", 24);
     QCOMPARE(Cell(form, 0, 2), QString("F3, I1->Nxt, I4->L7, I5->Reset"));
+    // Choosing the line's own instruction again keeps the line and sets the filter
+    // back to the system's default.
+    Type(form, "InputFilterEdit", "9");
+    QCOMPARE(Cell(form, 0, 2), QString("F9, I1->Nxt, I4->L7, I5->Reset"));
+    ChooseInstruction(form, 2);
+    QCOMPARE(Find<QLineEdit>(form, "InputFilterEdit")->text(), QString("3"));
+    QCOMPARE(Cell(form, 0, 2), QString("F3, I1->Nxt, I4->L7, I5->Reset"));
     Choose(form, "InputInput3Combo", 0);
     QVERIFY(!Find<QComboBox>(form, "InputLine3Combo")->isEnabled());
     QCOMPARE(Cell(form, 0, 2), QString("F3, I1->Nxt, I4->L7"));

@@ -289,10 +289,9 @@ bool ChangeInstruction(ProgramRecord& working, int lineIndex, ParameterPanel& pa
     if (chosen == instruction::kPump) StoreLine(working, lineIndex, panel);
   }
   ShowLine(working, lineIndex, panel);
-  if (changed) {
-    panel.inputFilterEdit = std::string(defaultInputFilter);
-    if (HasInputBlock(chosen)) StoreLine(working, lineIndex, panel);
-  }
+  // Also when the line keeps its instruction: the filter goes back to the system's.
+  panel.inputFilterEdit = std::string(defaultInputFilter);
+  if (HasInputBlock(programLine.Code())) StoreLine(working, lineIndex, panel);
   return changed;
 }
 

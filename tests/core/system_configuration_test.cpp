@@ -1,8 +1,9 @@
-// New-system defaults, clearing, calibration conversion, number and text rules.
+// The system configuration: a new system's defaults, clearing a machine or the
+// system-wide settings, and the calibration conversion.
 #include <gtest/gtest.h>
 
-#include "core/base/Ansi.h"
-#include "core/base/Numbers.h"
+#include <string>
+
 #include "core/config/SystemConfiguration.h"
 
 namespace vorel {
@@ -59,6 +60,35 @@ TEST(ClearMachine, KeepsEnabledAndAllowNoProgram) {
   EXPECT_EQ(machine, expected);
 }
 
+MachineSettings Configured() {
+  MachineSettings m;
+  m.AllowNoProgram = true;
+  m.Comment = "Washer 3";
+  m.DefaultProgram = 4;
+  m.SoftnerPump = "6";
+  m.ShortFlushTime = "7";
+  m.LongFlushTime = "12";
+  m.ProgramTimeout = "45";
+  m.Calibration[6] = "55";
+  m.Trigger.bytes[trigger::kType] = 5;
+  m.Trigger.FillMieleDefaults();
+  m.Programs[2].Name = "Towels";
+  m.Programs[2].Lines[0].b = {0xA6, 5, 0, 0, 0, 0, 0x12, 0x34};
+  m.Programs[2].LineComments[0] = "loop";
+  return m;
+}
+
+TEST(ClearMachine, KeepsAllowNoProgramAndResetsTheRest) {
+  MachineSettings m = Configured();
+  ClearMachine(m);
+  EXPECT_TRUE(m.AllowNoProgram);
+  EXPECT_EQ(m.Comment, "");
+  EXPECT_EQ(m.DefaultProgram, 0);
+  EXPECT_EQ(m.SoftnerPump, "-");
+  EXPECT_EQ(m.Trigger.TriggerType(), 1);
+  EXPECT_EQ(m.Programs[2], ClearedProgram(3));
+}
+
 TEST(ClearSystemSettings, EnablesOnlyMachineOne) {
   SystemConfiguration config;
   config.MainSetup.SystemName = "Laundry";
@@ -79,61 +109,6 @@ TEST(Calibration, ConversionBothWays) {
     SCOPED_TRACE(c.in);
     EXPECT_EQ(ConvertCalibration(c.in), c.out);
   }
-}
-
-TEST(Numbers, ParseInt32) {
-  struct Case {
-    const char* text;
-    std::optional<int32_t> value;
-  } cases[] = {{"0", 0},
-               {"42", 42},
-               {"-5", -5},
-               {" 7 ", 7},
-               {"+3", 3},
-               {"", std::nullopt},
-               {"-", std::nullopt},
-               {"1.5", std::nullopt},
-               {"12a", std::nullopt},
-               {"2147483647", 2147483647},
-               {"-2147483648", INT32_MIN},
-               {"2147483648", std::nullopt},
-               {"99999999999999999999", std::nullopt},
-               {"0x10", std::nullopt}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(ParseInt32(c.text), c.value);
-  }
-}
-
-TEST(Numbers, ParseDecimal) {
-  struct Case {
-    const char* text;
-    std::optional<double> value;
-  } cases[] = {
-      {"7.5", 7.5},          {"7", 7.0},         {".5", 0.5},         {"-1.25", -1.25},
-      {"7,5", std::nullopt}, {"", std::nullopt}, {".", std::nullopt}, {"1.2.3", std::nullopt},
-      {"abc", std::nullopt}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(ParseDecimal(c.text), c.value);
-  }
-}
-
-TEST(Ansi, RoundTripsEveryByteThroughUtf8) {
-  std::string all;
-  for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
-  EXPECT_EQ(Ansi::FromUtf8(Ansi::ToUtf8(all)), all);
-}
-
-TEST(Ansi, KnownCharacters) {
-  EXPECT_EQ(Ansi::ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
-  EXPECT_EQ(Ansi::ToUtf8("\xE9"), "\xC3\xA9");      // e acute
-  EXPECT_EQ(Ansi::FromUtf8("\xE2\x82\xAC"), "\x80");
-  EXPECT_EQ(Ansi::FromUtf8("\xE4\xB8\xAD"), "?");  // a CJK character is not in the code page
-  EXPECT_EQ(Ansi::FromUtf8("a\xC3"), "a?");        // cut sequence
-  EXPECT_EQ(Ansi::FromUtf8("\xFF"
-                           "b"),
-            "?b");  // invalid lead byte
 }
 
 }  // namespace
