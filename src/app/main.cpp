@@ -13,17 +13,12 @@
 #include "io/FileAccess.h"
 #include "io/QtSettingsStore.h"
 #include "ui/common/Dialogs.h"
+#include "ui/main/Application.h"
 #include "ui/main/TMainForm.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  // No application display name: the window system would append it to every
-  // window's caption, and each window shows exactly the caption it sets.
-  QApplication::setApplicationName(QStringLiteral("Vorel"));
-  QApplication::setOrganizationName(QStringLiteral("Vantrell"));
-  QFont font(QStringLiteral("Arial"));
-  font.setPointSize(QApplication::font().pointSize());
-  QApplication::setFont(font);
+  vorel::ConfigureApplication();
 
   vorel::ApplicationLog log(vorel::kVersionMajor, vorel::kVersionMinor);
   vorel::QtDialogs dialogs;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -60,6 +61,48 @@ class MainFormTest : public QObject {
   // Every test starts with an empty settings store of its own.
   void cleanup() {
     test::TestUi().SetSettingsStore([] { return std::make_unique<test::MemorySettingsStore>(); });
+  }
+
+  // The same file through "Load System..." and "Save System..." and through
+  // vorelctl convert gives the same bytes, though the window had another system
+  // open before, with "Allow no program" set and both logs filled.
+  void guiAndVorelctlLoadAFileAlike() {
+    QTemporaryDir folder;
+    QFile golden(QString(VOREL_TEST_DATA) + "/golden_small.xml");
+    QVERIFY(golden.open(QIODevice::ReadOnly));
+    QByteArray first = golden.readAll();
+    first.replace("<AllowNoProgram>False</AllowNoProgram>",
+                  "<AllowNoProgram>True</AllowNoProgram>");
+    const QString firstName = folder.filePath("first.xml");
+    const QString lackingName = folder.filePath("lacking.xml");
+    for (const auto& [name, bytes] :
+         {std::pair{firstName, first},
+          std::pair{lackingName, QByteArray("<?xml version=\"1.0\"?>\r\n<TL4200system>\r\n"
+                                            "  <MainSetup><SystemName>Second</SystemName>"
+                                            "</MainSetup>\r\n</TL4200system>\r\n")}}) {
+      QFile file(name);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(bytes);
+    }
+
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    const QString guiName = folder.filePath("gui.xml");
+    dialogs.fileNames = {firstName, lackingName, guiName};
+    form->LoadSystemBtnClick();
+    QVERIFY(form->Configuration().MachineData[0].AllowNoProgram);
+    form->LoadSystemBtnClick();
+    QVERIFY(form->SaveSystemBtnClick());
+    QVERIFY(dialogs.asked.isEmpty());
+
+    const QString toolName = folder.filePath("tool.xml");
+    QCOMPARE(QProcess::execute(VORELCTL_PATH, {"convert", lackingName, toolName}), 0);
+    QFile gui(guiName);
+    QFile tool(toolName);
+    QVERIFY(gui.open(QIODevice::ReadOnly) && tool.open(QIODevice::ReadOnly));
+    const QByteArray saved = gui.readAll();
+    QCOMPARE(saved, tool.readAll());
+    QVERIFY(saved.contains("<AllowNoProgram>False</AllowNoProgram>"));
   }
 
   void menusHaveTheirCaptions() {

@@ -1,0 +1,17 @@
+// The application-wide set-up.
+#include "ui/main/Application.h"
+
+#include <QApplication>
+#include <QFont>
+
+namespace vorel {
+
+void ConfigureApplication() {
+  QApplication::setApplicationName(QStringLiteral("Vorel"));
+  QApplication::setOrganizationName(QStringLiteral("Vantrell"));
+  QFont font(QStringLiteral("Arial"));
+  font.setPointSize(QApplication::font().pointSize());
+  QApplication::setFont(font);
+}
+
+}  // namespace vorel
