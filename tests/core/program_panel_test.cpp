@@ -467,13 +467,13 @@ TEST(NumberEdits, AcceptOnlyWhatTheFieldHolds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.control) + " '" + c.text + "'");
-    const NumberEditLimit* limit = FindNumberEditLimit(c.control);
+    const NumberEditRule* limit = FindNumberEditRule(c.control);
     ASSERT_NE(limit, nullptr);
-    EXPECT_EQ(IsAcceptableNumberText(*limit, c.text), c.accepted);
+    EXPECT_EQ(CheckNumberEditText(*limit, c.text) == NumberTextState::kAccepted, c.accepted);
   }
-  EXPECT_EQ(FindNumberEditLimit("JumpToLineCombo"), nullptr);
-  EXPECT_EQ(FindNumberEditLimit("PumpHighVolumeLowEdit")->emptyValue, 25);
-  EXPECT_EQ(FindNumberEditLimit("FlushTimeEdit")->emptyValue, 0);
+  EXPECT_EQ(FindNumberEditRule("JumpToLineCombo"), nullptr);
+  EXPECT_EQ(FindNumberEditRule("PumpHighVolumeLowEdit")->emptyValue, 25);
+  EXPECT_EQ(FindNumberEditRule("FlushTimeEdit")->emptyValue, 0);
 }
 
 // Whatever a number edit accepts is stored unchanged: its highest value comes back as typed.
@@ -495,13 +495,13 @@ TEST(NumberEdits, HighestAcceptedValueIsStoredUnchanged) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.control);
-    const NumberEditLimit* limit = FindNumberEditLimit(c.control);
+    const NumberEditRule* limit = FindNumberEditRule(c.control);
     ASSERT_NE(limit, nullptr);
     ProgramRecord program = ProgramWith({c.code, 0x01});
     ParameterPanel panel;
     ShowLine(program, 0, panel);
     panel.*c.edit = std::to_string(limit->highest);
-    ASSERT_TRUE(IsAcceptableNumberText(*limit, panel.*c.edit));
+    ASSERT_EQ(CheckNumberEditText(*limit, panel.*c.edit), NumberTextState::kAccepted);
     StoreLine(program, 0, panel);
     ParameterPanel shown;
     ShowLine(program, 0, shown);

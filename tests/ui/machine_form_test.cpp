@@ -11,6 +11,7 @@
 
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
+#include "core/config/NumberEdits.h"
 #include "support/MemorySettingsStore.h"
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TMainForm.h"
@@ -161,6 +162,21 @@ class MachineFormTest : public QObject {
     QCOMPARE(main->Configuration().MachineData[0].Programs[0].Comment, std::string("edited"));
     QCOMPARE(main->Configuration().MachineData[0].Programs[1].Comment, std::string(""));
     QVERIFY(!machine->AnyModified());
+  }
+
+  void everyNumberEditAsksItsRule() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(0);
+    for (const NumberEditRule& rule : kMachineNumberEdits) {
+      const QByteArray name(rule.controlName.data(), qsizetype(rule.controlName.size()));
+      const QValidator* validator = Find<QLineEdit>(machine, name.constData())->validator();
+      QVERIFY2(validator, name.constData());
+      QString highest = "000000000" + QString::number(rule.highest);
+      QString beyond = QString::number(rule.highest + 1);
+      int at = 0;
+      QCOMPARE(validator->validate(highest, at), QValidator::Acceptable);
+      QCOMPARE(validator->validate(beyond, at), QValidator::Invalid);
+    }
   }
 
   void escapeClosesTheWindow() {

@@ -429,7 +429,7 @@ class ProgramFormTest : public QObject {
       QVERIFY2(Find<QLineEdit>(form, c.edit)->text() == c.shown, c.edit);
     }
     // Every number edit carries the limit of the field behind it.
-    for (const auto& limit : kNumberEditLimits) {
+    for (const auto& limit : kProgramNumberEdits) {
       const QByteArray name(limit.controlName.data(), qsizetype(limit.controlName.size()));
       const QValidator* validator = Find<QLineEdit>(form, name.constData())->validator();
       QVERIFY2(validator, name.constData());

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "UiTestSupport.h"
+#include "core/config/NumberEdits.h"
 #include "ui/trigger/TTriggerForm.h"
 
 using namespace vorel;
@@ -144,6 +145,19 @@ class TriggerFormTest : public QObject {
     form.ClearIdentified();
     QVERIFY(Find<QLabel>(&form, "VersionLabel2")->isHidden());
     QVERIFY(Find<QLabel>(&form, "ElectroluxCompassProProgramNumberLabel2")->isHidden());
+  }
+
+  void everyNumberEditAsksItsRule() {
+    TriggerData data;
+    TTriggerForm form(data, 0, test::TestUi());
+    for (const NumberEditRule& rule : kTriggerNumberEdits) {
+      const QByteArray name(rule.controlName.data(), qsizetype(rule.controlName.size()));
+      const QValidator* validator = Find<QLineEdit>(&form, name.constData())->validator();
+      QVERIFY2(validator, name.constData());
+      QString beyond = rule.decimals ? QString("999") : QString::number(rule.highest + 1);
+      int at = 0;
+      QCOMPARE(validator->validate(beyond, at), QValidator::Invalid);
+    }
   }
 
   void escapeCloses() {

@@ -22,12 +22,12 @@ bool NamesInput(int input) {
 // A number into a byte field: at most 255; a negative number keeps its low bits.
 uint8_t ByteField(int32_t value) {
   if (value < 0) return LowByte(value);
-  return static_cast<uint8_t>(std::min(value, kByteFieldHighest));
+  return static_cast<uint8_t>(std::min<int64_t>(value, kByteFieldHighest));
 }
 
 uint16_t WordField(int32_t value) {
   if (value < 0) return LowWord(value);
-  return static_cast<uint16_t>(std::min(value, kWordFieldHighest));
+  return static_cast<uint16_t>(std::min<int64_t>(value, kWordFieldHighest));
 }
 
 // Nibble to input list position; a nibble beyond input 6 matches no item.
@@ -317,23 +317,6 @@ std::string HighAdjustText(std::string_view lowAdjustText) {
   const auto lowAdjust = ParseInt32(lowAdjustText);
   if (!lowAdjust) return {};
   return IntToStr(int64_t{line::kHighAdjustFactor} * *lowAdjust);
-}
-
-const NumberEditLimit* FindNumberEditLimit(std::string_view controlName) {
-  for (const auto& limit : kNumberEditLimits) {
-    if (limit.controlName == controlName) return &limit;
-  }
-  return nullptr;
-}
-
-bool IsAcceptableNumberText(const NumberEditLimit& limit, std::string_view text) {
-  int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-    if (value > limit.highest) return false;
-  }
-  return true;
 }
 
 ProgramHeader HeaderOf(const ProgramRecord& program) {

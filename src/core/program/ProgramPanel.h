@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/config/InstructionSet.h"
+#include "core/config/NumberEdits.h"
 #include "core/config/ProgramRecord.h"
 
 namespace vorel {
@@ -123,38 +124,6 @@ void ChangeLineComment(ProgramRecord& working, int lineIndex, const ParameterPan
 
 // Twice the typed low adjust, or empty when the text is not a whole number.
 std::string HighAdjustText(std::string_view lowAdjustText);
-
-// What a number edit of the panel accepts while the technician types: a whole decimal
-// number of 0..highest, or nothing at all (which reads as emptyValue). Every prefix of an
-// acceptable text is acceptable, so a validator needs no intermediate state. Numbers from
-// files and controller images never pass through here and keep their byte rules.
-struct NumberEditLimit {
-  std::string_view controlName;
-  int32_t highest;
-  int32_t emptyValue;
-};
-
-inline constexpr int32_t kByteFieldHighest = 255;
-inline constexpr int32_t kWordFieldHighest = 65535;
-
-inline constexpr std::array<NumberEditLimit, 11> kNumberEditLimits = {{
-    {"InputFilterEdit", kByteFieldHighest, 0},
-    {"WaitSecondsEdit", kWordFieldHighest, 0},
-    {"PumpDelayEdit", kByteFieldHighest, 0},
-    {"PumpVolume1Edit", kByteFieldHighest, 0},
-    {"PumpVolume2Edit", kByteFieldHighest, 0},
-    {"PumpVolume3Edit", kByteFieldHighest, 0},
-    {"FlushDelayEdit", kByteFieldHighest, 0},
-    {"FlushTimeEdit", kByteFieldHighest, 0},
-    {"PumpHighDelayEdit", kByteFieldHighest, 0},
-    {"PumpHighVolumeEdit", kWordFieldHighest, 0},
-    {"PumpHighVolumeLowEdit", kByteFieldHighest, line::kDefaultLowAdjust},
-}};
-
-// Nothing when the panel has no number edit of that name.
-const NumberEditLimit* FindNumberEditLimit(std::string_view controlName);
-
-bool IsAcceptableNumberText(const NumberEditLimit& limit, std::string_view text);
 
 // The editor's header row as plain data; members are named after its controls.
 // defaultLevelComboBox is the list position of "-", "Low", "Mid", "High".

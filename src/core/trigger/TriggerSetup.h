@@ -100,21 +100,4 @@ bool ChangeTriggerType(TriggerData& data, int listPosition);
 // bytes of the trigger block.
 std::string IdentificationText(const TriggerData& data);
 
-// What the number edits of the trigger window accept while typing.
-struct TriggerEditLimit {
-  std::string_view controlName;
-  int64_t lowest;
-  int64_t highest;
-};
-inline constexpr std::array<TriggerEditLimit, 6> kTriggerEditLimits = {{
-    {"LowLevelAdjustEdit", 0, 255},
-    {"HighLevelAdjustEdit", 0, 255},
-    {"KeyboardLockDelayEdit", 0, 255},
-    {"MachineResetDelayEdit", 0, 65535},
-    {"MieleEthernetSerialNumberEdit", INT32_MIN, INT32_MAX},
-    {"MieleEthernetSerialMachineIDedit", INT32_MIN, INT32_MAX},
-}};
-// The maximum weight edit: kilograms with one decimal, comma or point, up to 127.5.
-inline constexpr double kMaxWeightHighest = 127.5;
-
 }  // namespace vorel

@@ -1,35 +1,32 @@
 // Number edit validators.
 #include "ui/common/NumberValidators.h"
 
-#include <QRegularExpression>
-
 namespace vorel {
 
-WholeNumberValidator::WholeNumberValidator(int64_t lowest, int64_t highest, QObject* parent)
-    : QValidator(parent), lowest_(lowest), highest_(highest) {}
+NumberEditValidator::NumberEditValidator(const NumberEditRule& rule, QObject* parent)
+    : QValidator(parent), rule_(rule) {}
 
-QValidator::State WholeNumberValidator::validate(QString& input, int&) const {
-  if (input.isEmpty()) return Acceptable;
-  if (input == QLatin1String("-")) return lowest_ < 0 ? Intermediate : Invalid;
-  static const QRegularExpression digits(QStringLiteral("^-?[0-9]{1,11}$"));
-  if (!digits.match(input).hasMatch()) return Invalid;
-  bool ok = false;
-  const qlonglong value = input.toLongLong(&ok);
-  if (!ok || value < lowest_ || value > highest_) return Invalid;
-  return Acceptable;
+QValidator::State NumberEditValidator::validate(QString& input, int&) const {
+  // Anything beyond ASCII is no digit; Latin-1 keeps it from passing as one.
+  const QByteArray text = input.toLatin1();
+  switch (CheckNumberEditText(rule_, std::string_view(text.constData(), text.size()))) {
+    case NumberTextState::kAccepted:
+      return Acceptable;
+    case NumberTextState::kOnTheWay:
+      return Intermediate;
+    case NumberTextState::kRefused:
+      break;
+  }
+  return Invalid;
 }
 
-WeightValidator::WeightValidator(double highest, QObject* parent)
-    : QValidator(parent), highest_(highest) {}
-
-QValidator::State WeightValidator::validate(QString& input, int&) const {
-  if (input.isEmpty()) return Acceptable;
-  static const QRegularExpression pattern(QStringLiteral("^[0-9]{1,3}([.,][0-9]?)?$"));
-  if (!pattern.match(input).hasMatch()) return Invalid;
-  QString withPoint = input;
-  withPoint.replace(',', '.');
-  if (withPoint.endsWith('.')) withPoint.chop(1);
-  return withPoint.toDouble() <= highest_ ? Acceptable : Invalid;
+void SetNumberEditValidators(QWidget* window, std::span<const NumberEditRule> rules) {
+  for (const NumberEditRule& rule : rules) {
+    const QString name = QString::fromLatin1(rule.controlName.data(),
+                                             static_cast<qsizetype>(rule.controlName.size()));
+    if (auto* edit = window->findChild<QLineEdit*>(name))
+      edit->setValidator(new NumberEditValidator(rule, edit));
+  }
 }
 
 }  // namespace vorel

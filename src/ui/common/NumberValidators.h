@@ -1,32 +1,25 @@
-// Validators for the number edits: only what the field behind the edit can hold
-// can be typed, so nothing wraps around silently.
+// The validator of every number edit: it asks the core's rule of that edit, so
+// only what the field behind the edit can hold can be typed.
 #pragma once
 
+#include <QLineEdit>
 #include <QValidator>
-#include <cstdint>
+#include <span>
+
+#include "core/config/NumberEdits.h"
 
 namespace vorel {
 
-// Whole decimal numbers lowest..highest; an empty edit is allowed (it reads as the
-// field's default). With a negative lowest a lone "-" may be typed on the way.
-class WholeNumberValidator : public QValidator {
+class NumberEditValidator : public QValidator {
  public:
-  WholeNumberValidator(int64_t lowest, int64_t highest, QObject* parent);
+  NumberEditValidator(const NumberEditRule& rule, QObject* parent);
   State validate(QString& input, int& position) const override;
 
  private:
-  int64_t lowest_;
-  int64_t highest_;
+  const NumberEditRule& rule_;
 };
 
-// Kilograms with at most one decimal after a comma or point, up to `highest`.
-class WeightValidator : public QValidator {
- public:
-  WeightValidator(double highest, QObject* parent);
-  State validate(QString& input, int& position) const override;
-
- private:
-  double highest_;
-};
+// Gives each edit named in `rules` that lives under `window` its validator.
+void SetNumberEditValidators(QWidget* window, std::span<const NumberEditRule> rules);
 
 }  // namespace vorel

@@ -10,6 +10,7 @@
 
 #include "core/app/WindowPlacement.h"
 #include "io/AnsiQt.h"
+#include "ui/common/FillingGuard.h"
 #include "ui/common/NumberValidators.h"
 #include "ui/program/TProgramForm.h"
 #include "ui/trigger/TTriggerForm.h"
@@ -41,15 +42,15 @@ TMachineForm::TMachineForm(MachineHost& host, int machineIndex, QWidget* parent)
       display_(machineIndex, QLocale().decimalPoint().at(0).toLatin1()) {
   setObjectName(QString("MachineForm%1").arg(machineIndex + 1));
   BuildWindow();
+  SetNumberEditValidators(this, kMachineNumberEdits);
   FillControls();
 }
 
 TMachineForm::~TMachineForm() = default;
 
-QLineEdit* TMachineForm::SettingEdit(const QString& name, int highest) {
+QLineEdit* TMachineForm::SettingEdit(const QString& name) {
   auto* edit = new QLineEdit(this);
   edit->setObjectName(name);
-  edit->setValidator(new WholeNumberValidator(0, highest, edit));
   edit->setMaximumWidth(70);
   connect(edit, &QLineEdit::textChanged, this, &TMachineForm::SettingsEdited);
   return edit;
@@ -91,9 +92,9 @@ void TMachineForm::BuildWindow() {
     allowNoProgramBtn_ = new QCheckBox("Allow no program", settings);
     allowNoProgramBtn_->setObjectName("AllowNoProgramBtn");
     connect(allowNoProgramBtn_, &QCheckBox::clicked, this, &TMachineForm::SettingsEdited);
-    shortFlushEdit_ = SettingEdit("ShortFlushTimeEdit", kSecondsHighest);
-    longFlushEdit_ = SettingEdit("LongFlushTimeEdit", kSecondsHighest);
-    timeoutEdit_ = SettingEdit("ProgramTimeoutEdit", kSecondsHighest);
+    shortFlushEdit_ = SettingEdit("ShortFlushTimeEdit");
+    longFlushEdit_ = SettingEdit("LongFlushTimeEdit");
+    timeoutEdit_ = SettingEdit("ProgramTimeoutEdit");
     softnerPumpCombo_ = new QComboBox(settings);
     softnerPumpCombo_->setObjectName("SoftnerPumpComboBox");
     for (const char* item : kSoftnerPumpItems)
@@ -131,7 +132,7 @@ void TMachineForm::BuildWindow() {
   {
     auto* grid = new QGridLayout(calibration);
     for (int pump = 0; pump < kPumpCount; ++pump) {
-      auto* edit = SettingEdit(QString("Calibration%1Edit").arg(pump + 1), kCalibrationHighest);
+      auto* edit = SettingEdit(QString("Calibration%1Edit").arg(pump + 1));
       calibrationEdits_[pump] = edit;
       calibrationUnitLabels_[pump] = Label("ml / 60sec", calibration);
       auto* test = new QPushButton(QString("^%1:Test").arg(pump + 1), calibration);
@@ -211,7 +212,7 @@ QString TMachineForm::ProgramCaption(int slotIndex) const {
 }
 
 void TMachineForm::FillControls(bool renameDefaultProgramItems) {
-  filling_ = true;
+  FillingGuard guard(filling_);
   const MachineSettings& machine = host_.Machine(machineIndex_);
   for (int slot = 0; slot < kProgramSlots; ++slot) {
     programButtons_[slot]->setText(ProgramCaption(slot));
@@ -231,7 +232,6 @@ void TMachineForm::FillControls(bool renameDefaultProgramItems) {
   for (int pump = 0; pump < kPumpCount; ++pump) {
     calibrationEdits_[pump]->setText(Ansi::toQString(machine.Calibration[pump]));
   }
-  filling_ = false;
 }
 
 void TMachineForm::SettingsEdited() {

@@ -25,9 +25,6 @@ class TMachineForm : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kCalibrationHighest = 6000;  // ml per 60 s; 1 s per 100 ml
-  static constexpr int kSecondsHighest = 255;       // flush times and time-out: one byte
-
   TMachineForm(MachineHost& host, int machineIndex, QWidget* parent = nullptr);
   ~TMachineForm() override;
 
@@ -78,7 +75,7 @@ class TMachineForm : public QWidget {
 
  private:
   void BuildWindow();
-  QLineEdit* SettingEdit(const QString& name, int highest);
+  QLineEdit* SettingEdit(const QString& name);
   // The settings controls from the configuration; the default-program list's item
   // texts follow the program names only when asked.
   void FillControls(bool renameDefaultProgramItems = true);

@@ -31,25 +31,13 @@
 #include "core/program/ProgramLines.h"
 #include "io/AnsiQt.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/FillingGuard.h"
 #include "ui/common/NumberValidators.h"
 
 namespace vorel {
 
 // Set while controls are filled from the data, so that their change events write nothing
 // back.
-class TProgramForm::UpdatingGuard {
- public:
-  explicit UpdatingGuard(TProgramForm& form) : form_(form), before_(form.updating_) {
-    form_.updating_ = true;
-  }
-  ~UpdatingGuard() { form_.updating_ = before_; }
-  UpdatingGuard(const UpdatingGuard&) = delete;
-  UpdatingGuard& operator=(const UpdatingGuard&) = delete;
-
- private:
-  TProgramForm& form_;
-  bool before_;
-};
 
 namespace {
 
@@ -164,13 +152,7 @@ TProgramForm::TProgramForm(ProgramEditorContext& context, int machineIndex, int 
   body->addWidget(BuildInstructionGroup(), 0);
   layout->addLayout(body, 1);
 
-  for (const auto& limit : kNumberEditLimits) {
-    const QString name = QString::fromLatin1(limit.controlName.data(),
-                                             static_cast<qsizetype>(limit.controlName.size()));
-    if (auto* edit = findChild<QLineEdit*>(name)) {
-      edit->setValidator(new WholeNumberValidator(0, limit.highest, edit));
-    }
-  }
+  SetNumberEditValidators(this, kProgramNumberEdits);
   ConnectEditors();
 
   // The form sees every key before the control that has the focus.
@@ -182,7 +164,7 @@ TProgramForm::TProgramForm(ProgramEditorContext& context, int machineIndex, int 
   }
 
   {
-    UpdatingGuard guard(*this);
+    FillingGuard guard(updating_);
     programLineGrid_->setCurrentCell(0, 0);
   }
   Load();
@@ -639,7 +621,7 @@ ProgramHeader TProgramForm::ReadHeader() const {
 }
 
 void TProgramForm::WriteHeader(const ProgramHeader& header) {
-  UpdatingGuard guard(*this);
+  FillingGuard guard(updating_);
   SetText(programNameEdit_, header.programNameEdit);
   SetText(programCommentEdit_, header.programCommentEdit);
   activeBtn_->setChecked(header.activeBtn);
@@ -683,7 +665,7 @@ void TProgramForm::ReadPanel() {
 }
 
 void TProgramForm::WritePanel() {
-  UpdatingGuard guard(*this);
+  FillingGuard guard(updating_);
   const ParameterPanel& p = panel_;
   instructionComboBox_->setCurrentIndex(p.instructionComboBox);
   SetText(instructionCommentEdit_, p.instructionCommentEdit);
@@ -781,7 +763,7 @@ void TProgramForm::Save() {
 
 void TProgramForm::DropModified() {
   {
-    UpdatingGuard guard(*this);
+    FillingGuard guard(updating_);
     SetText(programCommentEdit_, Stored().Comment);
   }
   SetModified(false);

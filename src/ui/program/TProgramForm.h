@@ -84,8 +84,6 @@ class TProgramForm : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  class UpdatingGuard;
-
   static int ColumnWidth(const QWidget* grid, int column);
   void BuildHeader(QWidget* header);
   QGroupBox* BuildSequenceGroup();

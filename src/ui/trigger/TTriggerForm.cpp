@@ -12,6 +12,7 @@
 #include "core/app/WindowPlacement.h"
 #include "io/AnsiQt.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/FillingGuard.h"
 #include "ui/common/NumberValidators.h"
 
 namespace vorel {
@@ -39,6 +40,7 @@ TTriggerForm::TTriggerForm(TriggerData& data, int machineIndex, UiEnvironment& e
     : QWidget(parent, Qt::Window), data_(data), machineIndex_(machineIndex), env_(environment) {
   setObjectName("TriggerForm");
   BuildWindow();
+  SetNumberEditValidators(this, kTriggerNumberEdits);
   Reset();
 }
 
@@ -46,10 +48,6 @@ QLineEdit* TTriggerForm::NumberEdit(const char* name, QWidget* parent) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(name);
   edit->setMaximumWidth(80);
-  for (const auto& limit : kTriggerEditLimits) {
-    if (limit.controlName == name)
-      edit->setValidator(new WholeNumberValidator(limit.lowest, limit.highest, edit));
-  }
   connect(edit, &QLineEdit::textChanged, this, &TTriggerForm::EditChange);
   return edit;
 }
@@ -87,7 +85,6 @@ void TTriggerForm::BuildWindow() {
     maxWeightEdit_ = new QLineEdit(volumeGroup_);
     maxWeightEdit_->setObjectName("MaxWeightEdit");
     maxWeightEdit_->setMaximumWidth(80);
-    maxWeightEdit_->setValidator(new WeightValidator(kMaxWeightHighest, maxWeightEdit_));
     connect(maxWeightEdit_, &QLineEdit::textChanged, this, &TTriggerForm::EditChange);
     grid->addWidget(Label("Low level adjust  -", volumeGroup_), 0, 0);
     grid->addWidget(lowAdjustEdit_, 0, 1);
@@ -283,7 +280,7 @@ void TTriggerForm::PanelFromControls(TriggerPanel& panel) const {
 }
 
 void TTriggerForm::ControlsFromPanel(const TriggerPanel& panel) {
-  filling_ = true;
+  FillingGuard guard(filling_);
   typeCombo_->setCurrentIndex(panel.triggerTypeComboBox);
   lowAdjustEdit_->setText(QString::fromStdString(panel.lowLevelAdjustEdit));
   highAdjustEdit_->setText(QString::fromStdString(panel.highLevelAdjustEdit));
@@ -318,7 +315,6 @@ void TTriggerForm::ControlsFromPanel(const TriggerPanel& panel) {
   mieleGroup_->setVisible(panel.mieleGroupVisible);
   electroluxGroup_->setVisible(panel.electroluxGroupVisible);
   ethernetGroup_->setVisible(panel.ethernetGroupVisible);
-  filling_ = false;
 }
 
 void TTriggerForm::ShowData() {
