@@ -4,27 +4,12 @@
 #include <vector>
 
 #include "core/config/CopyMachine.h"
+#include "support/ProgramBuilders.h"
 
 namespace vorel {
 namespace {
 
-MachineSettings Configured() {
-  MachineSettings m;
-  m.AllowNoProgram = true;
-  m.Comment = "Washer 3";
-  m.DefaultProgram = 4;
-  m.SoftnerPump = "6";
-  m.ShortFlushTime = "7";
-  m.LongFlushTime = "12";
-  m.ProgramTimeout = "45";
-  m.Calibration[6] = "55";
-  m.Trigger.bytes[trigger::kType] = 5;
-  m.Trigger.FillMieleDefaults();
-  m.Programs[2].Name = "Towels";
-  m.Programs[2].Lines[0].b = {0xA6, 5, 0, 0, 0, 0, 0x12, 0x34};
-  m.Programs[2].LineComments[0] = "loop";
-  return m;
-}
+using test::Configured;
 
 TEST(CopyMachine, ToAllKeepsEnabledFlags) {
   SystemConfiguration config;

@@ -9,23 +9,12 @@
 
 #include "core/config/InstructionSet.h"
 #include "core/program/ProgramLines.h"
+#include "support/ProgramBuilders.h"
 
 namespace vorel {
 namespace {
 
-using Bytes = std::array<uint8_t, 6>;  // b0..b5
-
-ProgramLine MakeLine(const Bytes& bytes) {
-  ProgramLine programLine;
-  for (size_t i = 0; i < bytes.size(); ++i) programLine.b[i] = bytes[i];
-  return programLine;
-}
-
-Bytes FirstSix(const ProgramLine& programLine) {
-  Bytes bytes{};
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = programLine.b[i];
-  return bytes;
-}
+using namespace test;
 
 TEST(LineText, EveryInstruction) {
   struct Case {
@@ -97,12 +86,6 @@ TEST(LineText, GridRowsOfAClearedProgramAndTheCaption) {
   program.LineComments[8] = "Rinse again";
   EXPECT_EQ(JoinGridRow(RenderGridRow(program, 8)), "  9\t Jump\tJump L3\tRinse again");
   EXPECT_EQ(ProgramEditorCaption(10, "Towels 60"), "Machine 10, Towels 60");
-}
-
-ProgramRecord ProgramWith(const Bytes& bytes, int lineIndex = 0) {
-  ProgramRecord program = ClearedProgram(1);
-  program.Lines[lineIndex] = MakeLine(bytes);
-  return program;
 }
 
 // Lines that carry targets, for the renumbering tables: a Jump (first target only) or an

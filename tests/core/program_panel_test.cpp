@@ -10,29 +10,12 @@
 
 #include "core/config/InstructionSet.h"
 #include "core/program/ProgramPanel.h"
+#include "support/ProgramBuilders.h"
 
 namespace vorel {
 namespace {
 
-using Bytes = std::array<uint8_t, 6>;  // b0..b5
-
-ProgramLine MakeLine(const Bytes& bytes) {
-  ProgramLine programLine;
-  for (size_t i = 0; i < bytes.size(); ++i) programLine.b[i] = bytes[i];
-  return programLine;
-}
-
-Bytes FirstSix(const ProgramLine& programLine) {
-  Bytes bytes{};
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = programLine.b[i];
-  return bytes;
-}
-
-ProgramRecord ProgramWith(const Bytes& bytes, int lineIndex = 0) {
-  ProgramRecord program = ClearedProgram(1);
-  program.Lines[lineIndex] = MakeLine(bytes);
-  return program;
-}
+using namespace test;
 
 TEST(ShowLine, InputBlock) {
   ProgramRecord program = ProgramWith({0x02, 2, 0x41, 0x05, 0xE7, 0x03});
