@@ -4,7 +4,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "core/config/SystemFile.h"
+#include "core/systemfile/SystemFile.h"
 
 int main() {
   using namespace vorel;

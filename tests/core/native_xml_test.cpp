@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/config/NativeXml.h"
+#include "core/systemfile/NativeXml.h"
 
 namespace vorel {
 namespace {

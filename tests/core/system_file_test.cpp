@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/config/SystemFile.h"
+#include "core/systemfile/SystemFile.h"
 #include "support/XmlMutations.h"
 
 namespace vorel {

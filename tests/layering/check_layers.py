@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Keeps the layers apart: src/core stays plain C++ (no Qt, no windows, no io adapters,
 no clock, files, threads, sockets or operating-system headers) and src/io stays free of
-widgets. Usage: check_layers.py SRC_DIR. Prints file:line and why for every breach and
+widgets; the folders of src/core include one another in one direction only. Usage:
+check_layers.py SRC_DIR. Prints file:line and why for every breach and
 exits 1 when there is one; comments do not count."""
 
 import os
@@ -131,11 +132,21 @@ def io_include_fault(name, widgets):
     return None
 
 
-def check_file(path, layer, widgets):
+CORE_INCLUDE = re.compile(r"^core/([^/]+)/")
+
+
+def check_file(path, layer, widgets, folder_edges):
     with open(path, encoding="utf-8", errors="replace") as f:
         text = f.read()
     code, bare = strip(text)
     faults = []
+    if layer == "core":
+        parts = path.replace(os.sep, "/").split("/core/", 1)[-1].split("/")
+        here = parts[0] if len(parts) > 1 else ""
+        for m in INCLUDE.finditer(code):
+            target = CORE_INCLUDE.match(m.group(2).strip())
+            if target and here and target.group(1) != here:
+                folder_edges.setdefault((here, target.group(1)), f"{path}:{line_of(code, m.start())}")
     for m in INCLUDE.finditer(code):
         bracket, name = m.group(1), m.group(2).strip()
         if layer == "core":
@@ -151,6 +162,31 @@ def check_file(path, layer, widgets):
                 call = m.group(0).rstrip("( \t")
                 faults.append((line_of(bare, m.start()), f"{call}: the core {why}"))
     return [f"{path}:{line}: {why}" for line, why in sorted(faults)]
+
+
+def folder_circles(edges):
+    """Each circle of core folders that include one another, as "a -> b -> a" with the
+    include that starts it."""
+    graph = {}
+    for (a, b) in edges:
+        graph.setdefault(a, set()).add(b)
+    circles, seen = [], set()
+
+    def walk(node, path):
+        for nxt in sorted(graph.get(node, ())):
+            if nxt in path:
+                circle = path[path.index(nxt):] + [nxt]
+                key = frozenset(circle)
+                if key not in seen:
+                    seen.add(key)
+                    circles.append(circle)
+            elif len(path) < len(graph) + 1:
+                walk(nxt, path + [nxt])
+
+    for start in sorted(graph):
+        walk(start, [start])
+    return [f"{edges[(c[0], c[1])]}: core folders include one another in a circle: "
+            + " -> ".join(c) for c in circles]
 
 
 def sources(folder):
@@ -172,10 +208,12 @@ def main(argv):
     widgets = widget_headers()
     faults = []
     checked = 0
+    folder_edges = {}
     for layer in ("core", "io"):
         for path in sources(os.path.join(src, layer)):
             checked += 1
-            faults += check_file(path, layer, widgets)
+            faults += check_file(path, layer, widgets, folder_edges)
+    faults += folder_circles(folder_edges)
     for fault in faults:
         print(fault)
     if faults:

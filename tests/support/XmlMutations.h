@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "core/config/SystemFile.h"
+#include "core/systemfile/SystemFile.h"
 
 namespace vorel::test {
 

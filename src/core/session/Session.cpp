@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "core/config/SystemFile.h"
+#include "core/systemfile/SystemFile.h"
 
 namespace vorel {
 

@@ -1,6 +1,6 @@
 // Writing a configuration into the system file document and applying a loaded
 // document to a configuration, element by element.
-#include "core/config/SystemFile.h"
+#include "core/systemfile/SystemFile.h"
 
 #include <algorithm>
 #include <array>
@@ -10,7 +10,7 @@
 
 #include "core/base/Numbers.h"
 #include "core/config/InstructionSet.h"
-#include "core/config/NativeXml.h"
+#include "core/systemfile/NativeXml.h"
 #include "core/trigger/TriggerSetup.h"
 
 namespace vorel {

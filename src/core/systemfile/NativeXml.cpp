@@ -1,6 +1,6 @@
 // Parsing through pugixml into our own element tree, and the writer of the
 // system file layout.
-#include "core/config/NativeXml.h"
+#include "core/systemfile/NativeXml.h"
 
 #include <algorithm>
 #include <pugixml.hpp>

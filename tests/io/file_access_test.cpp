@@ -1,0 +1,73 @@
+// Whole-file reading and replace-by-rename writing with readable reasons, and the
+// clock text vorelctl takes.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "io/FileAccess.h"
+
+namespace vorel {
+namespace {
+
+TEST(ParseLocalDateTime, RealDatesOnly) {
+  struct Case {
+    const char* text;
+    std::optional<LocalDateTime> want;
+  };
+  const Case cases[] = {
+      {"2026-12-08 09:30:05", LocalDateTime{2026, 12, 8, 9, 30, 5, 1}},  // a Tuesday
+      {"2024-02-29 23:59:59", LocalDateTime{2024, 2, 29, 23, 59, 59, 3}},
+      {"2000-01-01 00:00:00", LocalDateTime{2000, 1, 1, 0, 0, 0, 5}},
+      // A time the local zone may skip for summer time is still a time.
+      {"2026-03-29 02:30:00", LocalDateTime{2026, 3, 29, 2, 30, 0, 6}},
+      {"2025-02-29 00:00:00", std::nullopt},
+      {"2026-13-01 00:00:00", std::nullopt},
+      {"2026-12-08 24:00:00", std::nullopt},
+      {"2026-12-08 09:60:00", std::nullopt},
+      {"2026-12-08T09:30:05", std::nullopt},
+      {"2026-12-8 09:30:05", std::nullopt},
+      {" 2026-12-08 09:30:05", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto got = ParseLocalDateTime(c.text);
+    ASSERT_EQ(got.has_value(), c.want.has_value());
+    if (!got) continue;
+    EXPECT_EQ(got->year, c.want->year);
+    EXPECT_EQ(got->month, c.want->month);
+    EXPECT_EQ(got->day, c.want->day);
+    EXPECT_EQ(got->hour, c.want->hour);
+    EXPECT_EQ(got->minute, c.want->minute);
+    EXPECT_EQ(got->second, c.want->second);
+    EXPECT_EQ(got->weekday, c.want->weekday);
+  }
+}
+
+TEST(FileAccess, ReadsAndReplacesWholeFilesOrSaysWhy) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString target = folder.filePath("system.xml");
+
+  EXPECT_EQ(ReadWholeFile(target).error, "no such file");
+  EXPECT_EQ(ReadWholeFile(folder.path()).error, "is a folder, not a file");
+
+  ASSERT_EQ(WriteFileReplacing(target, std::string("first\0bytes", 11)), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(target).bytes, std::string("first\0bytes", 11));
+  ASSERT_EQ(WriteFileReplacing(target, "second"), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(target).bytes, "second");
+
+  // Refused writes leave the earlier file and no temporary file behind.
+  EXPECT_EQ(WriteFileReplacing(folder.path(), "x"), "is a folder, not a file");
+  const auto missing = WriteFileReplacing(folder.filePath("none/out.xml"), "x");
+  ASSERT_TRUE(missing);
+  EXPECT_TRUE(missing->startsWith("the folder ")) << missing->toStdString();
+  EXPECT_TRUE(missing->endsWith(" does not exist")) << missing->toStdString();
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"system.xml"});
+  EXPECT_EQ(ReadWholeFile(target).bytes, "second");
+}
+
+}  // namespace
+}  // namespace vorel
