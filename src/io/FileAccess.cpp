@@ -17,26 +17,45 @@ LocalDateTime FromDateAndTime(const QDate& date, const QTime& time) {
 
 }  // namespace
 
-ReadOutcome ReadWholeFile(const QString& path) {
+ReadOutcome ReadWholeFile(const QString& path, int64_t maxBytes) {
   const QFileInfo info(path);
   if (!info.exists()) return {std::nullopt, QStringLiteral("no such file")};
   if (info.isDir()) return {std::nullopt, QStringLiteral("is a folder, not a file")};
+  if (!info.isFile()) return {std::nullopt, QStringLiteral("is not a regular file")};
+  const QString tooLarge = QStringLiteral("is larger than %1 MiB, too large to be a system file")
+                               .arg(maxBytes / (1024 * 1024));
+  if (info.size() > maxBytes) return {std::nullopt, tooLarge};
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {std::nullopt, file.errorString()};
-  const QByteArray bytes = file.readAll();
+  // One byte more than allowed tells a file that grew since it was looked at.
+  const QByteArray bytes = file.read(maxBytes + 1);
   if (file.error() != QFileDevice::NoError) return {std::nullopt, file.errorString()};
+  if (bytes.size() > maxBytes) return {std::nullopt, tooLarge};
   return {bytes.toStdString(), {}};
 }
 
 std::optional<QString> WriteFileReplacing(const QString& path, std::string_view bytes) {
-  const QFileInfo target(path);
+  // A symbolic link stays a link: the file it names is replaced.
+  QFileInfo target(path);
+  if (target.isSymLink()) {
+    const QString named = target.canonicalFilePath();
+    target = QFileInfo(named.isEmpty() ? target.symLinkTarget() : named);
+  }
   if (target.isDir()) return QStringLiteral("is a folder, not a file");
   const QString folder = target.absolutePath();
   if (!QFileInfo(folder).isDir())
     return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
-  QSaveFile file(path);
+  const bool replacing = target.exists();
+  // Read-only by its permissions too, which the administrator could override.
+  constexpr QFile::Permissions kAnyWrite =
+      QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+  if (replacing && (!target.isWritable() || !(target.permissions() & kAnyWrite)))
+    return QStringLiteral("is read-only");
+  QSaveFile file(target.absoluteFilePath());
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  // The new file keeps the permissions the technician gave the old one.
+  if (replacing) file.setPermissions(target.permissions());
   if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
       static_cast<qint64>(bytes.size())) {
     const QString reason = file.errorString();

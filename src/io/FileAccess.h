@@ -16,7 +16,9 @@ struct ReadOutcome {
   std::optional<std::string> bytes;
   QString error;  // why the file could not be read: "no such file", ...
 };
-ReadOutcome ReadWholeFile(const QString& path);
+// Refused before anything is read: a folder, anything that is not a regular file
+// (a device, a pipe), and a file larger than `maxBytes`.
+ReadOutcome ReadWholeFile(const QString& path, int64_t maxBytes);
 
 // The reason on failure ("is a folder, not a file", "the folder X does not
 // exist", ...), nothing on success; the target is then the complete new file.

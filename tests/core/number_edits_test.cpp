@@ -22,6 +22,10 @@ TEST(NumberEdits, TextsByEdit) {
       {"ShortFlushTimeEdit", "-1", kRefused},
       {"ProgramTimeoutEdit", "1 ", kRefused},
       {"Calibration7Edit", "6000", kAccepted},
+      {"Calibration7Edit", "0", kAccepted},
+      {"Calibration7Edit", "1", kOnTheWay},  // the pump would need over 250 s per 100 ml
+      {"Calibration7Edit", "23", kOnTheWay},
+      {"Calibration7Edit", "24", kAccepted},
       {"Calibration7Edit", "6001", kRefused},
       {"Calibration1Edit", "99999999999999999999999", kRefused},  // no overflow
       {"MachineResetDelayEdit", "65535", kAccepted},

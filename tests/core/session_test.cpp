@@ -65,6 +65,7 @@ TEST(Session, FailedLoadsKeepWhatWasReadAndSayWhy) {
   const SessionResult unreadable = session.LoadSystem(std::nullopt, kNow);
   EXPECT_FALSE(unreadable);
   EXPECT_EQ(session.Configuration(), SystemConfiguration{});
+  EXPECT_FALSE(session.Changed());  // nothing was read, nothing to lose
 
   const SessionResult broken = session.LoadSystem(
       "<TL4200system><MainSetup><SystemName>Half</SystemName></MainSetup>"
@@ -74,6 +75,18 @@ TEST(Session, FailedLoadsKeepWhatWasReadAndSayWhy) {
   EXPECT_NE(broken.reason.find("TL4200system/MachineData/Machine2/Enabled"), std::string::npos)
       << broken.reason;
   EXPECT_EQ(session.Configuration().MainSetup.SystemName, "Half");
+  EXPECT_TRUE(session.Changed());
+
+  // Read in part: it counts as changed, and that very file is remembered.
+  session.LoadSystem(
+      "<TL4200system><MachineData><Machine2><Enabled>maybe</Enabled>"
+      "</Machine2></MachineData></TL4200system>",
+      kNow, "/site/a.xml");
+  EXPECT_TRUE(session.Changed());
+  EXPECT_TRUE(session.PartlyLoadedFrom("/site/a.xml"));
+  EXPECT_FALSE(session.PartlyLoadedFrom("/site/b.xml"));
+  session.SaveSystem([](std::string_view) { return std::optional<std::string>(); }, kNow);
+  EXPECT_FALSE(session.PartlyLoadedFrom("/site/a.xml"));
 }
 
 TEST(Session, SaveHandsTheFileToTheWriterAndCountsOnlyAWrittenFile) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "io/FileAccess.h"
@@ -51,13 +52,13 @@ TEST(FileAccess, ReadsAndReplacesWholeFilesOrSaysWhy) {
   ASSERT_TRUE(folder.isValid());
   const QString target = folder.filePath("system.xml");
 
-  EXPECT_EQ(ReadWholeFile(target).error, "no such file");
-  EXPECT_EQ(ReadWholeFile(folder.path()).error, "is a folder, not a file");
+  EXPECT_EQ(ReadWholeFile(target, 1024).error, "no such file");
+  EXPECT_EQ(ReadWholeFile(folder.path(), 1024).error, "is a folder, not a file");
 
   ASSERT_EQ(WriteFileReplacing(target, std::string("first\0bytes", 11)), std::nullopt);
-  EXPECT_EQ(ReadWholeFile(target).bytes, std::string("first\0bytes", 11));
+  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, std::string("first\0bytes", 11));
   ASSERT_EQ(WriteFileReplacing(target, "second"), std::nullopt);
-  EXPECT_EQ(ReadWholeFile(target).bytes, "second");
+  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, "second");
 
   // Refused writes leave the earlier file and no temporary file behind.
   EXPECT_EQ(WriteFileReplacing(folder.path(), "x"), "is a folder, not a file");
@@ -66,7 +67,31 @@ TEST(FileAccess, ReadsAndReplacesWholeFilesOrSaysWhy) {
   EXPECT_TRUE(missing->startsWith("the folder ")) << missing->toStdString();
   EXPECT_TRUE(missing->endsWith(" does not exist")) << missing->toStdString();
   EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"system.xml"});
-  EXPECT_EQ(ReadWholeFile(target).bytes, "second");
+  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, "second");
+
+  // The replaced file keeps its permissions; a link stays a link to the new file; a
+  // read-only file is refused.
+  ASSERT_TRUE(
+      QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+  ASSERT_EQ(WriteFileReplacing(target, "third"), std::nullopt);
+  constexpr QFile::Permissions kOwnerGroupOther(0x7077);
+  EXPECT_EQ(QFileInfo(target).permissions() & kOwnerGroupOther,
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+  const QString link = folder.filePath("link.xml");
+  ASSERT_TRUE(QFile::link(target, link));
+  ASSERT_EQ(WriteFileReplacing(link, "fourth"), std::nullopt);
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, "fourth");
+  ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner));
+  EXPECT_EQ(WriteFileReplacing(target, "fifth"), "is read-only");
+  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, "fourth");
+  ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+  ASSERT_EQ(WriteFileReplacing(target, "second"), std::nullopt);
+
+  // Size and kind are looked at before anything is read.
+  EXPECT_EQ(ReadWholeFile(target, 6).bytes, "second");
+  EXPECT_EQ(ReadWholeFile(target, 5).error, "is larger than 0 MiB, too large to be a system file");
+  EXPECT_EQ(ReadWholeFile("/dev/zero", 1024).error, "is not a regular file");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ struct AskedMessage {
   QString text;
   MsgType type;
   unsigned buttons;
+  unsigned defaultButton;
 };
 
 UiEnvironment& TestUi();
@@ -34,8 +35,9 @@ class ScriptedDialogs : public Dialogs {
   ScriptedDialogs() : previous_(&TestUi().CurrentDialogs()) { TestUi().SetDialogs(*this); }
   ~ScriptedDialogs() override { TestUi().SetDialogs(*previous_); }
 
-  MsgButton Message(QWidget*, const QString& text, MsgType type, unsigned buttons) override {
-    asked.append({text, type, buttons});
+  MsgButton Message(QWidget*, const QString& text, MsgType type, unsigned buttons,
+                    unsigned defaultButton) override {
+    asked.append({text, type, buttons, defaultButton});
     if (answers.empty()) return (buttons & kMsgCancel) ? kMsgCancel : kMsgNo;
     const MsgButton answer = answers.front();
     answers.pop_front();
@@ -65,7 +67,7 @@ class ScriptedDialogs : public Dialogs {
 inline UiEnvironment& TestUi() {
   static UiEnvironment environment = [] {
     static struct Refusing : Dialogs {
-      MsgButton Message(QWidget*, const QString&, MsgType, unsigned buttons) override {
+      MsgButton Message(QWidget*, const QString&, MsgType, unsigned buttons, unsigned) override {
         return (buttons & kMsgCancel) ? kMsgCancel : kMsgNo;
       }
       QString OpenFileName(QWidget*, const FileDialogRequest&) override { return {}; }

@@ -179,6 +179,28 @@ class MachineFormTest : public QObject {
     }
   }
 
+  void calibrationRefuses23AndTakes24() {
+    auto main = StartedMain();
+    TMachineForm* machine = main->MachineWindow(0);
+    machine->show();
+    QLineEdit* edit = Find<QLineEdit>(machine, "Calibration3Edit");
+    const std::string& stored = main->Configuration().MachineData[0].Calibration[2];
+    const auto typeAndLeave = [edit](const char* keys) {
+      edit->selectAll();
+      QTest::keyClicks(edit, keys);
+      const QString typed = edit->text();
+      QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+      QApplication::sendEvent(edit, &leave);
+      return typed;
+    };
+    QCOMPARE(typeAndLeave("23"), QString("23"));  // on its way to 230, say
+    QCOMPARE(edit->text(), QString("30"));
+    QCOMPARE(stored, std::string("30"));
+    QCOMPARE(typeAndLeave("24"), QString("24"));
+    QCOMPARE(edit->text(), QString("24"));
+    QCOMPARE(stored, std::string("24"));
+  }
+
   void escapeClosesTheWindow() {
     auto main = StartedMain();
     TMachineForm* machine = main->MachineWindow(0);

@@ -309,6 +309,52 @@ class MainFormTest : public QObject {
     QVERIFY(dialogs.asked.last().text.contains(target));
   }
 
+  // A file read only in part is not silently replaced by what was read of it.
+  void partlyLoadedFileIsReplacedOnlyWhenConfirmed() {
+    QTemporaryDir folder;
+    const QString name = folder.filePath("site.xml");
+    const QByteArray original =
+        "<?xml version=\"1.0\"?>\r\n<TL4200system><MainSetup><SystemName>Half</SystemName>"
+        "</MainSetup><MachineData><Machine2><Comment>Washer 2</Comment><Enabled>maybe</Enabled>"
+        "<Trigger><Type>Miele Logic</Type></Trigger></Machine2></MachineData></TL4200system>";
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(original);
+    file.close();
+
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    dialogs.fileNames = {name};
+    form->LoadSystemBtnClick();
+    QCOMPARE(dialogs.asked.size(), 1);
+    QVERIFY(dialogs.asked.last().text.contains("Only the part of the file before this point"));
+    QVERIFY(form->SystemDataChanged());
+
+    const QString question =
+        "Only part of this file could be loaded. Replacing it loses the rest. Replace it anyway?";
+    dialogs.fileNames = {name};
+    dialogs.answers = {kMsgNo};
+    QVERIFY(!form->SaveSystemBtnClick());
+    QCOMPARE(dialogs.asked.last().text, question);
+    QCOMPARE(dialogs.asked.last().type, MsgType::Warning);
+    QCOMPARE(dialogs.asked.last().buttons, unsigned(kMsgYes | kMsgNo));
+    QCOMPARE(dialogs.asked.last().defaultButton, unsigned(kMsgNo));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), original);
+    file.close();
+    QVERIFY(form->SystemDataChanged());
+
+    // Another file is saved without the question; Yes replaces the file itself.
+    dialogs.fileNames = {folder.filePath("other.xml"), name};
+    dialogs.answers = {kMsgYes};
+    const int asked = int(dialogs.asked.size());
+    QVERIFY(form->SaveSystemBtnClick());
+    QCOMPARE(int(dialogs.asked.size()), asked);
+    QVERIFY(form->SaveSystemBtnClick());
+    QCOMPARE(dialogs.asked.last().text, question);
+    QVERIFY(!form->SystemDataChanged());
+  }
+
   void unsavedWorkIsAskedForBeforeItIsDropped() {
     struct Case {
       const char* name;

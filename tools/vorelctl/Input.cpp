@@ -4,6 +4,7 @@
 #include <span>
 
 #include "core/base/Ansi.h"
+#include "core/systemfile/SystemFile.h"
 #include "io/FileAccess.h"
 
 namespace vorelctl {
@@ -25,7 +26,8 @@ bool LooksLikeImage(const std::string& bytes) {
 
 std::optional<std::string> LoadInput(const std::string& path, const vorel::LocalDateTime& clock,
                                      vorel::Session& session) {
-  const vorel::ReadOutcome file = vorel::ReadWholeFile(QString::fromLocal8Bit(path.c_str()));
+  const vorel::ReadOutcome file =
+      vorel::ReadWholeFile(QString::fromLocal8Bit(path.c_str()), vorel::kSystemFileSizeLimit);
   if (!file.bytes) return path + ": " + file.error.toStdString();
   if (LooksLikeImage(*file.bytes)) {
     const auto* data = reinterpret_cast<const uint8_t*>(file.bytes->data());

@@ -1,7 +1,11 @@
 // vorelctl, the command-line companion of the configuration tool: the verb
 // dispatcher, the usage text and the version.
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -70,6 +74,22 @@ int Run(Arguments args, std::ostream& out, std::ostream& err) {
 }  // namespace vorelctl
 
 int main(int argc, char** argv) {
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
-  return vorelctl::Run(args, std::cout, std::cerr);
+  try {
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const int code = vorelctl::Run(args, std::cout, std::cerr);
+    // What could not be printed (a full disk behind the output) is a failure too.
+    errno = 0;
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "vorelctl: the output could not be written"
+                << (errno ? std::string(": ") + std::strerror(errno) : std::string()) << '\n';
+      return vorelctl::kExitFailure;
+    }
+    return code;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "vorelctl: out of memory\n";
+  } catch (const std::exception& error) {
+    std::cerr << "vorelctl: " << error.what() << '\n';
+  }
+  return vorelctl::kExitFailure;
 }

@@ -42,8 +42,11 @@ NumberTextState CheckNumberEditText(const NumberEditRule& rule, std::string_view
     if (value > limit) return NumberTextState::kRefused;
   }
   if (at == 0) return NumberTextState::kRefused;
-  if (rule.decimals == 0)
-    return at == text.size() ? NumberTextState::kAccepted : NumberTextState::kRefused;
+  if (rule.decimals == 0) {
+    if (at != text.size()) return NumberTextState::kRefused;
+    if (!negative && value > 0 && value < rule.lowestAboveZero) return NumberTextState::kOnTheWay;
+    return NumberTextState::kAccepted;
+  }
   // One decimal after a comma or point; the value counts in tenths.
   int64_t tenths = value * kTenths;
   if (at < text.size()) {

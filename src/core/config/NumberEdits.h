@@ -19,12 +19,17 @@ struct NumberEditRule {
   int64_t highest;         // in tenths where the edit takes one decimal
   int32_t emptyValue = 0;  // what an empty edit reads as
   int decimals = 0;        // 1: one decimal after a comma or point (kilograms)
+  // Values from 1 up to below this one are only on the way to a longer number: the
+  // field cannot hold them as typed.
+  int64_t lowestAboveZero = 0;
 };
 
 inline constexpr int64_t kByteFieldHighest = 255;
 inline constexpr int64_t kWordFieldHighest = 65535;
-// ml per 60 s: 6000 is 1 s per 100 ml; more would pack to 0.
+// ml per 60 s: 6000 is 1 s per 100 ml; more would pack to 0. Below 24 the pump would
+// take more than the 250 s per 100 ml the controller holds.
 inline constexpr int64_t kCalibrationHighest = 6000;
+inline constexpr int64_t kCalibrationLowestAboveZero = 24;
 
 inline constexpr std::array<NumberEditRule, 11> kProgramNumberEdits = {{
     {"InputFilterEdit", 0, kByteFieldHighest},
@@ -44,13 +49,13 @@ inline constexpr std::array<NumberEditRule, 10> kMachineNumberEdits = {{
     {"ShortFlushTimeEdit", 0, kByteFieldHighest},
     {"LongFlushTimeEdit", 0, kByteFieldHighest},
     {"ProgramTimeoutEdit", 0, kByteFieldHighest},
-    {"Calibration1Edit", 0, kCalibrationHighest},
-    {"Calibration2Edit", 0, kCalibrationHighest},
-    {"Calibration3Edit", 0, kCalibrationHighest},
-    {"Calibration4Edit", 0, kCalibrationHighest},
-    {"Calibration5Edit", 0, kCalibrationHighest},
-    {"Calibration6Edit", 0, kCalibrationHighest},
-    {"Calibration7Edit", 0, kCalibrationHighest},
+    {"Calibration1Edit", 0, kCalibrationHighest, 0, 0, kCalibrationLowestAboveZero},
+    {"Calibration2Edit", 0, kCalibrationHighest, 0, 0, kCalibrationLowestAboveZero},
+    {"Calibration3Edit", 0, kCalibrationHighest, 0, 0, kCalibrationLowestAboveZero},
+    {"Calibration4Edit", 0, kCalibrationHighest, 0, 0, kCalibrationLowestAboveZero},
+    {"Calibration5Edit", 0, kCalibrationHighest, 0, 0, kCalibrationLowestAboveZero},
+    {"Calibration6Edit", 0, kCalibrationHighest, 0, 0, kCalibrationLowestAboveZero},
+    {"Calibration7Edit", 0, kCalibrationHighest, 0, 0, kCalibrationLowestAboveZero},
 }};
 
 inline constexpr std::array<NumberEditRule, 7> kTriggerNumberEdits = {{
@@ -69,7 +74,7 @@ const NumberEditRule* FindNumberEditRule(std::string_view controlName);
 
 enum class NumberTextState {
   kRefused,
-  kOnTheWay,  // "-" before the digits of a negative number
+  kOnTheWay,  // "-" before the digits of a negative number, "2" before "24"
   kAccepted,  // a number the field holds, or nothing (read as the empty value)
 };
 

@@ -38,10 +38,11 @@ void Session::NewSystem(const LocalDateTime& now) {
   Notify(&SessionObserver::ConfigurationCleared);
   PackImage(now);
   changed_ = false;
+  partlyLoadedFrom_.clear();
 }
 
 SessionResult Session::LoadSystem(std::optional<std::string_view> fileBytes,
-                                  const LocalDateTime& now) {
+                                  const LocalDateTime& now, std::string_view source) {
   config_ = SystemConfiguration{};
   ResetImage(image_, /*wholeImage=*/true);
   image_.ImageValid = false;
@@ -53,7 +54,10 @@ SessionResult Session::LoadSystem(std::optional<std::string_view> fileBytes,
   }
   PackImage(now);
   Notify(&SessionObserver::ConfigurationReplaced);
-  changed_ = false;
+  // Only a file that was read in part holds what a save could lose.
+  const bool partly = fileBytes && !result;
+  changed_ = partly;
+  partlyLoadedFrom_ = partly ? std::string(source) : std::string();
   return result;
 }
 
@@ -67,6 +71,7 @@ SessionResult Session::SaveSystem(const FileWriter& write, const LocalDateTime& 
   Notify(&SessionObserver::ConfigurationReplaced);
   if (failure) return SessionResult::Failed(*failure);
   changed_ = false;
+  partlyLoadedFrom_.clear();
   return {};
 }
 

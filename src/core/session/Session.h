@@ -73,7 +73,18 @@ class Session {
   // what was read before it stays), the image packed at `now`, and the editors
   // refreshed. `fileBytes` empty: the file could not be read (the caller knows
   // why); the configuration is then the new system.
-  SessionResult LoadSystem(std::optional<std::string_view> fileBytes, const LocalDateTime& now);
+  //
+  // A load that ends at an error keeps what was read before it; the configuration
+  // then counts as changed (exit, New and Load ask first), and `source` (the file's
+  // name) is remembered so that saving over that very file can ask first.
+  SessionResult LoadSystem(std::optional<std::string_view> fileBytes, const LocalDateTime& now,
+                           std::string_view source = {});
+
+  // The last load of `source` ended at an error: replacing that file loses the part
+  // that was not read.
+  bool PartlyLoadedFrom(std::string_view source) const {
+    return !partlyLoadedFrom_.empty() && partlyLoadedFrom_ == source;
+  }
 
   // "Save System...": the system file's bytes go to `write`, which returns why it
   // failed, nothing when the file was written. The image is packed at `now`
@@ -103,6 +114,7 @@ class Session {
   SystemConfiguration config_;
   ImageState image_;
   bool changed_ = false;
+  std::string partlyLoadedFrom_;
   MainTick tick_;
   std::vector<SessionObserver*> observers_;
 };

@@ -2,6 +2,7 @@
 // consumption log, as the XML document under the root TL4200system.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,11 @@
 #include "core/image/ControllerImage.h"
 
 namespace vorel {
+
+// The largest system file (or memory image) the tool reads: a full system file is
+// well under a megabyte, so anything past this is no system file and is refused
+// before it is read.
+inline constexpr int64_t kSystemFileSizeLimit = 16 * 1024 * 1024;
 
 // Outcome of loading a system file. On failure `element` is the path of the
 // element at fault ("TL4200system/Alarm/Group0/Level"; empty when the document

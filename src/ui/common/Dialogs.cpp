@@ -38,7 +38,8 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request,
 
 }  // namespace
 
-MsgButton QtDialogs::Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons) {
+MsgButton QtDialogs::Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons,
+                             unsigned defaultButton) {
   QMessageBox box(parent);
   box.setText(text);
   box.setWindowTitle(QStringLiteral("Vorel"));
@@ -69,6 +70,9 @@ MsgButton QtDialogs::Message(QWidget* parent, const QString& text, MsgType type,
     if (buttons & pair.ours) set |= pair.qt;
   }
   box.setStandardButtons(set);
+  for (const auto& pair : kPairs) {
+    if (defaultButton == pair.ours) box.setDefaultButton(pair.qt);
+  }
   const int pressed = box.exec();
   for (const auto& pair : kPairs) {
     if (pressed == pair.qt) return pair.ours;
@@ -85,9 +89,9 @@ QString QtDialogs::SaveFileName(QWidget* parent, const FileDialogRequest& reques
 }
 
 MsgButton UiEnvironment::ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type,
-                                           unsigned buttons) {
+                                           unsigned buttons, unsigned defaultButton) {
   if (log_) log_->LogLine("MsgDialog: %s", text.toUtf8().constData());
-  return dialogs_->Message(parent, text, type, buttons);
+  return dialogs_->Message(parent, text, type, buttons, defaultButton);
 }
 
 }  // namespace vorel

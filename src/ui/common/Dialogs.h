@@ -35,9 +35,10 @@ struct FileDialogRequest {
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // Modal; returns the button pressed (one of MsgButton).
-  virtual MsgButton Message(QWidget* parent, const QString& text, MsgType type,
-                            unsigned buttons) = 0;
+  // Modal; returns the button pressed (one of MsgButton). `defaultButton`: the
+  // button Enter presses (0: the box's own choice).
+  virtual MsgButton Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons,
+                            unsigned defaultButton) = 0;
   // The chosen file name, empty when the operator cancelled.
   virtual QString OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
   virtual QString SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
@@ -46,7 +47,8 @@ class Dialogs {
 // The operating system's message boxes and file dialogs.
 class QtDialogs final : public Dialogs {
  public:
-  MsgButton Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons) override;
+  MsgButton Message(QWidget* parent, const QString& text, MsgType type, unsigned buttons,
+                    unsigned defaultButton) override;
   QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
   QString SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
 };
@@ -71,7 +73,8 @@ class UiEnvironment {
   void SetDialogs(Dialogs& dialogs) { dialogs_ = &dialogs; }
 
   // Writes "MsgDialog: <text>" to the diagnostic log, then asks.
-  MsgButton ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type, unsigned buttons);
+  MsgButton ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type, unsigned buttons,
+                              unsigned defaultButton = 0);
 
   void SetSettingsStore(SettingsStoreFactory settingsStore) {
     settingsStore_ = std::move(settingsStore);

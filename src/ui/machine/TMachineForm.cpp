@@ -239,14 +239,18 @@ void TMachineForm::SettingsEdited() {
   MachineSettings& machine = host_.Machine(machineIndex_);
   machine.DefaultProgram = defaultProgramCombo_->currentIndex();
   machine.AllowNoProgram = allowNoProgramBtn_->isChecked();
-  machine.ShortFlushTime = Ansi::fromQString(shortFlushEdit_->text());
-  machine.LongFlushTime = Ansi::fromQString(longFlushEdit_->text());
-  machine.ProgramTimeout = Ansi::fromQString(timeoutEdit_->text());
+  // A number still on its way to one the field holds ("2" of "24") stays out of
+  // the configuration; leaving the edit puts the stored value back.
+  const auto take = [](std::string& field, const QLineEdit* edit) {
+    if (edit->hasAcceptableInput()) field = Ansi::fromQString(edit->text());
+  };
+  take(machine.ShortFlushTime, shortFlushEdit_);
+  take(machine.LongFlushTime, longFlushEdit_);
+  take(machine.ProgramTimeout, timeoutEdit_);
   const int pump = softnerPumpCombo_->currentIndex();
   machine.SoftnerPump = pump >= 0 ? kSoftnerPumpItems[pump] : "";
   machine.Comment = Ansi::fromQString(commentEdit_->text());
-  for (int p = 0; p < kPumpCount; ++p)
-    machine.Calibration[p] = Ansi::fromQString(calibrationEdits_[p]->text());
+  for (int p = 0; p < kPumpCount; ++p) take(machine.Calibration[p], calibrationEdits_[p]);
   host_.ConfigurationEdited();
 }
 
@@ -404,6 +408,10 @@ void TMachineForm::RenderLiveDisplay() {
 }
 
 bool TMachineForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    const auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit && !edit->hasAcceptableInput()) FillControls();
+  }
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape) {

@@ -4,12 +4,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 
 #include "core/config/CopyMachine.h"
+#include "core/systemfile/SystemFile.h"
 #include "io/AnsiQt.h"
 #include "io/FileAccess.h"
 #include "ui/machine/TCopyMachineForm.h"
@@ -32,6 +34,13 @@ std::vector<std::string> ToStdArguments(const QStringList& arguments) {
   result.reserve(static_cast<size_t>(arguments.size()));
   for (const QString& argument : arguments) result.push_back(argument.toStdString());
   return result;
+}
+
+// The same file under any of its names (relative, through links).
+QString FileIdentity(const QString& fileName) {
+  const QFileInfo info(fileName);
+  const QString canonical = info.canonicalFilePath();
+  return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
 }  // namespace
@@ -287,13 +296,18 @@ void TMainForm::LoadSystemBtnClick() {
   if (fileName.isEmpty()) return;
 
   settings_.lastSystemFileName = fileName.toStdString();
-  const ReadOutcome read = ReadWholeFile(fileName);
-  const SessionResult loaded = session_.LoadSystem(read.bytes, env_.Now());
+  const ReadOutcome read = ReadWholeFile(fileName, kSystemFileSizeLimit);
+  const SessionResult loaded =
+      session_.LoadSystem(read.bytes, env_.Now(), FileIdentity(fileName).toStdString());
   if (!loaded) {
-    const QString reason = read.bytes ? Ansi::toQString(loaded.reason) : read.error;
-    env_.ShowLoggedMessage(this,
-                           QString("Could not load the system file %1:\n%2").arg(fileName, reason),
-                           MsgType::Error, kMsgOk);
+    QString text = QString("Could not load the system file %1:\n%2")
+                       .arg(fileName, read.bytes ? Ansi::toQString(loaded.reason) : read.error);
+    if (read.bytes) {
+      text +=
+          "\n\nOnly the part of the file before this point was loaded; everything after it "
+          "was cleared to the values of a new system.";
+    }
+    env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk);
   }
 }
 
@@ -303,6 +317,13 @@ bool TMainForm::SaveSystemBtnClick() {
       this, {"Save System data", kSaveFilter, "xml", LastSystemFileName()});
   if (fileName.isEmpty()) return false;
 
+  if (session_.PartlyLoadedFrom(FileIdentity(fileName).toStdString()) &&
+      env_.ShowLoggedMessage(this,
+                             "Only part of this file could be loaded. Replacing it loses the "
+                             "rest. Replace it anyway?",
+                             MsgType::Warning, kMsgYes | kMsgNo, kMsgNo) != kMsgYes) {
+    return false;
+  }
   settings_.lastSystemFileName = fileName.toStdString();
   const SessionResult saved = session_.SaveSystem(
       [&fileName](std::string_view bytes) -> std::optional<std::string> {
