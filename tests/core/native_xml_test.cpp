@@ -276,3 +276,51 @@ TEST(NativeXmlValue, BinHexReading) {
 
 }  // namespace
 }  // namespace vorel
+
+namespace vorel {
+namespace {
+
+// "Wäsche €5 水" in the encodings a system file may come in.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return out;
+}
+
+TEST(NativeXmlRead, UnicodeFilesBecomeWindows1252) {
+  const std::string utf8Body = "<R><V a=\"\xC3\xA4\">W\xC3\xA4sche \xE2\x82\xAC" "5 \xE6\xB0\xB4</V></R>";
+  const std::u16string utf16Body = u"<R><V a=\"ä\">Wäsche €5 水</V></R>";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string value;
+    bool lossy;
+  };
+  const Case cases[] = {
+      {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + utf8Body, "W\xE4sche \x80" "5 ?", true},
+      {"UTF-8 declared", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + utf8Body,
+       "W\xE4sche \x80" "5 ?", true},
+      {"UTF-16 little-endian", Utf16(utf16Body, false), "W\xE4sche \x80" "5 ?", true},
+      {"UTF-16 big-endian", Utf16(utf16Body, true), "W\xE4sche \x80" "5 ?", true},
+      // Without a declaration or mark the bytes stay 8-bit as they are.
+      {"8-bit", utf8Body, "W\xC3\xA4sche \xE2\x82\xAC" "5 \xE6\xB0\xB4", false},
+      {"UTF-8 declared, all representable",
+       "<?xml version='1.0' encoding='utf8'?><R><V a=\"x\">W\xC3\xA4sche</V></R>", "W\xE4sche",
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TNativeXml document;
+    ASSERT_TRUE(document.LoadFromBuffer(c.bytes));
+    const TXmlNode& value = document.Root().Nodes(0);
+    EXPECT_EQ(value.ValueAsString(), c.value);
+    EXPECT_EQ(value.Lossy(), c.lossy);
+  }
+}
+
+}  // namespace
+}  // namespace vorel

@@ -52,7 +52,11 @@ std::string ToUtf8(std::string_view ansi) {
   return out;
 }
 
-std::string FromUtf8(std::string_view utf8) {
+std::string FromUtf8(std::string_view utf8, bool* lost) {
+  const auto unrepresentable = [&] {
+    if (lost) *lost = true;
+    return '?';
+  };
   std::string out;
   out.reserve(utf8.size());
   size_t i = 0;
@@ -67,13 +71,13 @@ std::string FromUtf8(std::string_view utf8) {
       } else if ((lead >> 3) == 0x1E) {
         extra = 3;
       } else {
-        out.push_back('?');
+        out.push_back(unrepresentable());
         ++i;
         continue;
       }
     }
     if (i + extra >= utf8.size() && extra > 0) {
-      out.push_back('?');
+      out.push_back(unrepresentable());
       ++i;
       continue;
     }
@@ -88,13 +92,44 @@ std::string FromUtf8(std::string_view utf8) {
       cp = (cp << 6) | (cont & 0x3F);
     }
     if (!ok) {
-      out.push_back('?');
+      out.push_back(unrepresentable());
       ++i;
       continue;
     }
-    out.push_back(static_cast<char>(FromUnicode(cp)));
+    const unsigned char byte = FromUnicode(cp);
+    out.push_back(byte == '?' && cp != U'?' ? unrepresentable() : static_cast<char>(byte));
     i += extra + 1;
   }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::string_view utf16, bool bigEndian) {
+  constexpr char32_t kReplacement = 0xFFFD;
+  const auto unit = [&](size_t at) {
+    const auto high = static_cast<unsigned char>(utf16[bigEndian ? at : at + 1]);
+    const auto low = static_cast<unsigned char>(utf16[bigEndian ? at + 1 : at]);
+    return static_cast<char32_t>(high << 8 | low);
+  };
+  std::string out;
+  out.reserve(utf16.size());
+  size_t i = 0;
+  while (i + 1 < utf16.size()) {
+    char32_t cp = unit(i);
+    i += 2;
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      const char32_t next = i + 1 < utf16.size() ? unit(i) : 0;
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
+        i += 2;
+      } else {
+        cp = kReplacement;
+      }
+    } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+      cp = kReplacement;
+    }
+    AppendUtf8(out, cp);
+  }
+  if (i < utf16.size()) AppendUtf8(out, kReplacement);  // an odd last byte
   return out;
 }
 

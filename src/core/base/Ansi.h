@@ -17,7 +17,12 @@ unsigned char FromUnicode(char32_t codePoint);
 
 std::string ToUtf8(std::string_view ansi);
 
-// Malformed UTF-8 sequences become '?', like characters outside the code page.
-std::string FromUtf8(std::string_view utf8);
+// Malformed UTF-8 sequences become '?', like characters outside the code page;
+// `lost`, when given, is set when that happened.
+std::string FromUtf8(std::string_view utf8, bool* lost = nullptr);
+
+// UTF-16 text (without its byte-order mark) as UTF-8; unpaired surrogates and an odd
+// last byte become U+FFFD.
+std::string Utf16ToUtf8(std::string_view utf16, bool bigEndian);
 
 }  // namespace vorel::Ansi

@@ -168,15 +168,30 @@ void WriteElement(std::string& out, const TXmlNode& node, int level) {
   out.append(kLineEnd);
 }
 
+// How the text of the document is to be taken: as the 8-bit text it is, or as
+// UTF-8 turned into Windows-1252.
+struct SourceText {
+  bool utf8 = false;
+
+  // The text in Windows-1252; `lost` is set when a character the code page lacks
+  // became '?'.
+  std::string Ansi(std::string_view text, bool& lost) const {
+    if (!utf8) return std::string(text);
+    return Ansi::FromUtf8(text, &lost);
+  }
+};
+
 // Copies a parsed element and everything below it into our tree.
-XmlStatus CopyElement(const pugi::xml_node& source, TXmlNode& target, int depth) {
+XmlStatus CopyElement(const pugi::xml_node& source, TXmlNode& target, int depth,
+                      const SourceText& text) {
   if (depth > kMaxDepth) {
     return XmlStatus::Error("elements nested deeper than " + std::to_string(kMaxDepth) + " levels");
   }
+  bool lost = false;
   for (const pugi::xml_attribute& attribute : source.attributes()) {
     std::string value;
-    AppendDecoded(value, attribute.value());
-    target.AttributeAdd(attribute.name(), std::move(value));
+    AppendDecoded(value, text.Ansi(attribute.value(), lost));
+    target.AttributeAdd(text.Ansi(attribute.name(), lost), std::move(value));
   }
   bool hasElements = false;
   for (const pugi::xml_node& child : source.children()) {
@@ -190,23 +205,45 @@ XmlStatus CopyElement(const pugi::xml_node& source, TXmlNode& target, int depth)
     switch (child.type()) {
       case pugi::node_pcdata:
         // Line breaks and indentation between child elements are layout only.
-        if (!(hasElements && IsBlankText(child.value()))) AppendDecoded(value, child.value());
+        if (!(hasElements && IsBlankText(child.value())))
+          AppendDecoded(value, text.Ansi(child.value(), lost));
         break;
       case pugi::node_cdata:
-        value.append(child.value());
+        value.append(text.Ansi(child.value(), lost));
         break;
-      case pugi::node_element:
-        if (XmlStatus status = CopyElement(child, target.NodeNew(child.name()), depth + 1);
-            !status) {
-          return status;
-        }
+      case pugi::node_element: {
+        bool nameLost = false;
+        TXmlNode& copy = target.NodeNew(text.Ansi(child.name(), nameLost));
+        if (XmlStatus status = CopyElement(child, copy, depth + 1, text); !status) return status;
+        if (nameLost) copy.MarkLossy();
         break;
+      }
       default:
         break;
     }
   }
   target.SetValueAsString(std::move(value));
+  if (lost) target.MarkLossy();
   return XmlStatus::Ok();
+}
+
+// The document declares UTF-8 in its XML declaration.
+bool DeclaresUtf8(std::string_view bytes) {
+  size_t at = 0;
+  while (at < bytes.size() && IsXmlBlank(bytes[at])) ++at;
+  if (bytes.substr(at, 5) != "<?xml") return false;
+  const size_t end = bytes.find("?>", at);
+  if (end == std::string_view::npos) return false;
+  const std::string_view declaration = bytes.substr(at, end - at);
+  const size_t name = declaration.find("encoding");
+  if (name == std::string_view::npos) return false;
+  size_t q = declaration.find_first_of("\"'", name);
+  if (q == std::string_view::npos) return false;
+  const size_t close = declaration.find(declaration[q], q + 1);
+  if (close == std::string_view::npos) return false;
+  std::string encoding(declaration.substr(q + 1, close - q - 1));
+  for (char& c : encoding) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return encoding == "utf-8" || encoding == "utf8";
 }
 
 // "line L, column C" of a byte offset, both counted from 1.
@@ -326,6 +363,21 @@ XmlStatus TNativeXml::LoadFromBuffer(std::string_view bytes) {
   // References are decoded here, not by pugixml, so that they end up as
   // Windows-1252 bytes. A fragment parse keeps text outside the root visible.
   constexpr unsigned kOptions = pugi::parse_cdata | pugi::parse_ws_pcdata | pugi::parse_fragment;
+  // A Unicode file (byte-order mark, or UTF-8 declared) is taken as UTF-8, turned
+  // into Windows-1252 value by value; any other file is 8-bit text as it stands.
+  SourceText text;
+  std::string fromUtf16;
+  const auto startsWith = [&bytes](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  if (startsWith("\xEF\xBB\xBF")) {
+    bytes.remove_prefix(3);
+    text.utf8 = true;
+  } else if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+    fromUtf16 = Ansi::Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE');
+    bytes = fromUtf16;
+    text.utf8 = true;
+  } else {
+    text.utf8 = DeclaresUtf8(bytes);
+  }
   pugi::xml_document document;
   const pugi::xml_parse_result parsed =
       document.load_buffer(bytes.data(), bytes.size(), kOptions, pugi::encoding_utf8);
@@ -344,8 +396,9 @@ XmlStatus TNativeXml::LoadFromBuffer(std::string_view bytes) {
     rootElement = node;
   }
   if (!rootElement) return XmlStatus::Error("malformed XML: no root element");
-  auto root = std::make_unique<TXmlNode>(rootElement.name());
-  if (XmlStatus status = CopyElement(rootElement, *root, 1); !status) return status;
+  bool rootNameLost = false;
+  auto root = std::make_unique<TXmlNode>(text.Ansi(rootElement.name(), rootNameLost));
+  if (XmlStatus status = CopyElement(rootElement, *root, 1, text); !status) return status;
   root_ = std::move(root);
   return XmlStatus::Ok();
 }

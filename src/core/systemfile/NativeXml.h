@@ -50,6 +50,9 @@ class TXmlNode {
   const std::string* AttributeByName(std::string_view name) const;
 
   const std::string& ValueAsString() const { return value_; }
+  // A character of the file's Unicode text had no Windows-1252 byte and became '?'.
+  bool Lossy() const { return lossy_; }
+  void MarkLossy() { lossy_ = true; }
   void SetValueAsString(std::string value) { value_ = std::move(value); }
 
   void SetValueAsInteger(int64_t value);
@@ -73,6 +76,7 @@ class TXmlNode {
  private:
   std::string name_;
   std::string value_;
+  bool lossy_ = false;
   std::vector<std::pair<std::string, std::string>> attributes_;
   std::vector<std::unique_ptr<TXmlNode>> nodes_;
 };
@@ -87,7 +91,10 @@ class TXmlNode {
 // The five characters & < > ' " are written as entity references in values and
 // attribute values; every other byte goes out as it stands.
 //
-// Reading: bytes are never transcoded. Comments, processing instructions, CDATA
+// Reading: a file that starts with a UTF-8 or UTF-16 byte-order mark, or whose
+// declaration names UTF-8, is Unicode text: its names and values become
+// Windows-1252, a character the code page lacks becoming '?' (the node says so);
+// any other file is 8-bit text whose bytes are never transcoded. Comments, processing instructions, CDATA
 // and a document type declaration are accepted; no external entity is loaded and
 // no entity other than the five predefined ones is expanded (others stay in the
 // text as written). A numeric character reference (&#233; &#x20AC;) becomes the
