@@ -292,7 +292,9 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
 }
 
 TEST(NativeXmlRead, UnicodeFilesBecomeWindows1252) {
-  const std::string utf8Body = "<R><V a=\"\xC3\xA4\">W\xC3\xA4sche \xE2\x82\xAC" "5 \xE6\xB0\xB4</V></R>";
+  const std::string utf8Body =
+      "<R><V a=\"\xC3\xA4\">W\xC3\xA4sche \xE2\x82\xAC"
+      "5 \xE6\xB0\xB4</V></R>";
   const std::u16string utf16Body = u"<R><V a=\"ä\">Wäsche €5 水</V></R>";
   struct Case {
     const char* name;
@@ -301,13 +303,27 @@ TEST(NativeXmlRead, UnicodeFilesBecomeWindows1252) {
     bool lossy;
   };
   const Case cases[] = {
-      {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + utf8Body, "W\xE4sche \x80" "5 ?", true},
+      {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + utf8Body,
+       "W\xE4sche \x80"
+       "5 ?",
+       true},
       {"UTF-8 declared", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + utf8Body,
-       "W\xE4sche \x80" "5 ?", true},
-      {"UTF-16 little-endian", Utf16(utf16Body, false), "W\xE4sche \x80" "5 ?", true},
-      {"UTF-16 big-endian", Utf16(utf16Body, true), "W\xE4sche \x80" "5 ?", true},
+       "W\xE4sche \x80"
+       "5 ?",
+       true},
+      {"UTF-16 little-endian", Utf16(utf16Body, false),
+       "W\xE4sche \x80"
+       "5 ?",
+       true},
+      {"UTF-16 big-endian", Utf16(utf16Body, true),
+       "W\xE4sche \x80"
+       "5 ?",
+       true},
       // Without a declaration or mark the bytes stay 8-bit as they are.
-      {"8-bit", utf8Body, "W\xC3\xA4sche \xE2\x82\xAC" "5 \xE6\xB0\xB4", false},
+      {"8-bit", utf8Body,
+       "W\xC3\xA4sche \xE2\x82\xAC"
+       "5 \xE6\xB0\xB4",
+       false},
       {"UTF-8 declared, all representable",
        "<?xml version='1.0' encoding='utf8'?><R><V a=\"x\">W\xC3\xA4sche</V></R>", "W\xE4sche",
        false},

@@ -177,3 +177,99 @@ TEST(Session, ObserversHearEachWorkflowInOrder) {
 
 }  // namespace
 }  // namespace vorel
+
+namespace vorel {
+namespace {
+
+TEST(ValueCheck, TheToolsOwnFileReachesTheControllerUnchanged) {
+  Session session;
+  const SessionResult loaded = session.LoadSystem(Golden(), kNow);
+  ASSERT_TRUE(loaded);
+  for (const ValueChange& change : loaded.changes) {
+    ADD_FAILURE() << change.element << ": " << change.fileValue << " -> " << change.controllerValue;
+  }
+}
+
+TEST(ValueCheck, EachKindOfChangeIsListed) {
+  const std::string m1 = "TL4200system/MachineData/Machine1/";
+  struct Case {
+    const char* name;
+    std::string machineXml;  // inside <Machine1>
+    std::vector<ValueChange> want;
+  };
+  const Case cases[] = {
+      {"timeout past a byte",
+       "<ProgramTimeout>256</ProgramTimeout>",
+       {{m1 + "ProgramTimeout", "256", "0"}}},
+      {"negative flush time",
+       "<ShortFlushTime>-1</ShortFlushTime>",
+       {{m1 + "ShortFlushTime", "-1", "255"}}},
+      {"slow pump", "<Calibration3>300</Calibration3>", {{m1 + "Calibration3", "300", "250"}}},
+      {"calibration no number",
+       "<Calibration1>x</Calibration1>",
+       {{m1 + "Calibration1", "x", "0"}}},
+      {"unknown trigger type",
+       "<Trigger><Type>Steam</Type></Trigger>",
+       {{m1 + "Trigger/Type", "Steam", "Parallel Trigger box"}}},
+      {"adjust past a byte",
+       "<Trigger><AdjustLow>300</AdjustLow></Trigger>",
+       {{m1 + "Trigger/AdjustLow", "300", "44"}}},
+      {"unknown instruction",
+       "<Program><L><I>Spin</I></L></Program>",
+       {{m1 + "Program(1)/L(1)/I", "Spin", "?15"}}},
+      {"unreadable data",
+       "<Program><L><I>Wait</I><D>ZZ</D></L></Program>",
+       {{m1 + "Program(1)/L(1)/D", "ZZ", "00 00 00 00 00"}}},
+      {"level out of range",
+       "<Program><DefaultLevel>7</DefaultLevel></Program>",
+       {{m1 + "Program(1)/DefaultLevel", "7", "2"}}},
+      {"nothing changes",
+       "<ProgramTimeout>255</ProgramTimeout><Calibration2>250</Calibration2>"
+       "<Program><L><I>Wait</I><D>0A 00</D></L></Program>",
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Session session;
+    const SessionResult loaded =
+        session.LoadSystem("<TL4200system><MachineData><Machine1>" + c.machineXml +
+                               "</Machine1></MachineData></TL4200system>",
+                           kNow);
+    ASSERT_TRUE(loaded) << loaded.reason;
+    ASSERT_EQ(loaded.changes.size(), c.want.size());
+    for (size_t i = 0; i < c.want.size(); ++i) {
+      EXPECT_EQ(loaded.changes[i].element, c.want[i].element);
+      EXPECT_EQ(loaded.changes[i].fileValue, c.want[i].fileValue);
+      EXPECT_EQ(loaded.changes[i].controllerValue, c.want[i].controllerValue);
+    }
+  }
+}
+
+TEST(ValueCheck, TextsBeyondTheTextAreaAndLongNamesAreListed) {
+  std::string xml = "<TL4200system><MainSetup><SystemName>" + std::string(45, 'N') +
+                    "</SystemName></MainSetup><MachineData>";
+  // 10 machines x 6 programs x 24 line comments of 20 characters: far past 9600 bytes.
+  for (int m = 1; m <= 10; ++m) {
+    xml += "<Machine" + std::to_string(m) + ">";
+    for (int p = 0; p < 6; ++p) {
+      xml += "<Program>";
+      for (int l = 0; l < 24; ++l) xml += "<L><I>Empty</I><C>" + std::string(20, 'c') + "</C></L>";
+      xml += "</Program>";
+    }
+    xml += "</Machine" + std::to_string(m) + ">";
+  }
+  xml += "</MachineData></TL4200system>";
+  Session session;
+  const SessionResult loaded = session.LoadSystem(xml, kNow);
+  ASSERT_TRUE(loaded);
+  ASSERT_GT(loaded.changes.size(), 1u);
+  EXPECT_EQ(loaded.changes[0].element, "TL4200system/MainSetup/SystemName");
+  EXPECT_EQ(loaded.changes[0].controllerValue, std::string(40, 'N'));
+  // 9599 bytes hold 457 comments of 21 bytes; the rest of the 1440 are not stored.
+  EXPECT_EQ(loaded.changes.size(), 1u + 1440u - 457u);
+  EXPECT_EQ(loaded.changes.back().element, "TL4200system/MachineData/Machine10/Program(6)/L(24)/C");
+  EXPECT_EQ(loaded.changes.back().controllerValue, "(not stored: the text area is full)");
+}
+
+}  // namespace
+}  // namespace vorel

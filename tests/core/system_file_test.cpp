@@ -845,3 +845,19 @@ TEST(SystemFileRobustness, TruncatedAndMutatedCopiesOfTheGoldenFile) {
 
 }  // namespace
 }  // namespace vorel
+
+namespace vorel {
+namespace {
+
+TEST(SystemFileChanges, ListShortenedPastItsLines) {
+  std::vector<ValueChange> changes(25, ValueChange{"TL4200system/X", "256", "0"});
+  const std::string text = DescribeChanges(changes, 20);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 21);
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            "TL4200system/X: \"256\" reaches the controller as \"0\"");
+  EXPECT_NE(text.find("\n... and 5 more\n"), std::string::npos);
+  EXPECT_EQ(DescribeChanges({}, 20), "");
+}
+
+}  // namespace
+}  // namespace vorel

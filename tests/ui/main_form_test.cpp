@@ -355,6 +355,33 @@ class MainFormTest : public QObject {
     QVERIFY(!form->SystemDataChanged());
   }
 
+  void valuesTheControllerCannotHoldAreListedAfterLoading() {
+    QTemporaryDir folder;
+    const QString name = folder.filePath("values.xml");
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QByteArray xml = "<TL4200system><MachineData><Machine1><ProgramTimeout>256</ProgramTimeout>";
+    for (int n = 1; n <= 25; ++n) xml += "<Program><DefaultLevel>9</DefaultLevel></Program>";
+    xml += "</Machine1></MachineData></TL4200system>";
+    file.write(xml);
+    file.close();
+
+    auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
+    test::ScriptedDialogs dialogs;
+    dialogs.fileNames = {name};
+    form->LoadSystemBtnClick();
+    QCOMPARE(dialogs.asked.size(), 1);
+    const QString warning = dialogs.asked.last().text;
+    QCOMPARE(dialogs.asked.last().type, MsgType::Warning);
+    QVERIFY(warning.contains(
+        "TL4200system/MachineData/Machine1/ProgramTimeout: \"256\" reaches the controller as "
+        "\"0\"\n"));
+    // Six programs are read: the timeout and six levels, 7 lines, all shown.
+    QVERIFY(warning.contains("Machine1/Program(6)/DefaultLevel"));
+    QVERIFY(!warning.contains("more"));
+    QCOMPARE(form->Configuration().MachineData[0].ProgramTimeout, std::string("256"));
+  }
+
   void unsavedWorkIsAskedForBeforeItIsDropped() {
     struct Case {
       const char* name;

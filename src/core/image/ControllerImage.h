@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/base/Bytes.h"
 
@@ -201,6 +203,9 @@ struct ImageState {
   // How full the text area is, in percent, as the last packing or unpacking
   // measured it (the two measure differently).
   double usedTextPercent = 0;
+  // The texts the last packing could not store, the text area being full: the
+  // system file element each came from, and the text.
+  std::vector<std::pair<std::string, std::string>> droppedTexts;
 };
 
 // Clears the configuration part of the image (bytes 0..25215; with wholeImage all

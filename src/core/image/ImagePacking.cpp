@@ -148,19 +148,35 @@ uint16_t PackMachine(const MachineSettings& machine, size_t machineIndex, Contro
 // line comment. A program keeping the name of its own slot stores no text.
 void PackTexts(const SystemConfiguration& config, ImageState& state) {
   ControllerImage& image = state.image;
+  state.droppedTexts.clear();
+  // A text that no longer fits is not stored; which one it was is kept.
+  const auto store = [&state](const std::string& text, auto&& element) -> TextRef {
+    const TextRef ref = AppendText(state, text);
+    if (ref == 0 && !text.empty()) state.droppedTexts.emplace_back(element(), text);
+    return ref;
+  };
+  const auto machinePath = [](int m) {
+    return "TL4200system/MachineData/Machine" + std::to_string(m + 1);
+  };
+  const auto programPath = [&machinePath](int m, int slot) {
+    return machinePath(m) + "/Program(" + std::to_string(slot + 1) + ")";
+  };
   for (int m = 0; m < kMachineCount; ++m) {
     for (int slot = 0; slot < kProgramSlots; ++slot) {
       const std::string& name = config.MachineData[m].Programs[slot].Name;
       if (name == DefaultProgramName(slot + 1)) continue;
-      image.SetU16(ProgramBlock(m, slot) + kProgramNameRef, AppendText(state, name));
+      image.SetU16(ProgramBlock(m, slot) + kProgramNameRef,
+                   store(name, [&] { return programPath(m, slot) + "/Name"; }));
     }
   }
   for (int m = 0; m < kMachineCount; ++m) {
     const MachineSettings& machine = config.MachineData[m];
-    image.SetU16(MachineBlock(m) + kMachineCommentRef, AppendText(state, machine.Comment));
+    image.SetU16(MachineBlock(m) + kMachineCommentRef,
+                 store(machine.Comment, [&] { return machinePath(m) + "/Comment"; }));
     for (int slot = 0; slot < kProgramSlots; ++slot) {
-      image.SetU16(ProgramBlock(m, slot) + kProgramCommentRef,
-                   AppendText(state, machine.Programs[slot].Comment));
+      image.SetU16(
+          ProgramBlock(m, slot) + kProgramCommentRef,
+          store(machine.Programs[slot].Comment, [&] { return programPath(m, slot) + "/Comment"; }));
     }
   }
   for (int m = 0; m < kMachineCount; ++m) {
@@ -168,7 +184,9 @@ void PackTexts(const SystemConfiguration& config, ImageState& state) {
       const ProgramRecord& program = config.MachineData[m].Programs[slot];
       for (int line = 0; line < kProgramLineCount; ++line) {
         image.SetU16(LineOffset(m, slot, line) + kLineCommentRef,
-                     AppendText(state, program.LineComments[line]));
+                     store(program.LineComments[line], [&] {
+                       return programPath(m, slot) + "/L(" + std::to_string(line + 1) + ")/C";
+                     }));
       }
     }
   }

@@ -47,12 +47,16 @@ SessionResult Session::LoadSystem(std::optional<std::string_view> fileBytes,
   ResetImage(image_, /*wholeImage=*/true);
   image_.ImageValid = false;
   Notify(&SessionObserver::ConfigurationCleared);
-  SessionResult result{false, {}};
+  SessionResult result{false, {}, {}};
   if (fileBytes) {
-    const SystemFileResult loaded = LoadSystemFile(*fileBytes, config_, image_.image);
+    std::vector<ValueChange> changes;
+    const SystemFileResult loaded = LoadSystemFile(*fileBytes, config_, image_.image, &changes);
     result = loaded ? SessionResult{} : SessionResult::Failed(loaded.Describe());
+    result.changes = std::move(changes);
   }
   PackImage(now);
+  for (const auto& [element, text] : image_.droppedTexts)
+    result.changes.push_back({element, text, "(not stored: the text area is full)"});
   Notify(&SessionObserver::ConfigurationReplaced);
   // Only a file that was read in part holds what a save could lose.
   const bool partly = fileBytes && !result;

@@ -15,6 +15,7 @@
 #include "core/app/MainTick.h"
 #include "core/config/SystemConfiguration.h"
 #include "core/image/ImagePacking.h"
+#include "core/systemfile/SystemFile.h"
 
 namespace vorel {
 
@@ -35,9 +36,12 @@ class SessionObserver {
 struct SessionResult {
   bool ok = true;
   std::string reason;
+  // After a load: every value that does not reach the controller as the file
+  // wrote it, the texts that did not fit the controller's text area included.
+  std::vector<ValueChange> changes;
 
   explicit operator bool() const { return ok; }
-  static SessionResult Failed(std::string why) { return {false, std::move(why)}; }
+  static SessionResult Failed(std::string why) { return {false, std::move(why), {}}; }
 };
 
 class Session {

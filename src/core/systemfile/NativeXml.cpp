@@ -367,7 +367,9 @@ XmlStatus TNativeXml::LoadFromBuffer(std::string_view bytes) {
   // into Windows-1252 value by value; any other file is 8-bit text as it stands.
   SourceText text;
   std::string fromUtf16;
-  const auto startsWith = [&bytes](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  const auto startsWith = [&bytes](std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
+  };
   if (startsWith("\xEF\xBB\xBF")) {
     bytes.remove_prefix(3);
     text.utf8 = true;

@@ -94,13 +94,12 @@ class TXmlNode {
 // Reading: a file that starts with a UTF-8 or UTF-16 byte-order mark, or whose
 // declaration names UTF-8, is Unicode text: its names and values become
 // Windows-1252, a character the code page lacks becoming '?' (the node says so);
-// any other file is 8-bit text whose bytes are never transcoded. Comments, processing instructions, CDATA
-// and a document type declaration are accepted; no external entity is loaded and
-// no entity other than the five predefined ones is expanded (others stay in the
-// text as written). A numeric character reference (&#233; &#x20AC;) becomes the
-// Windows-1252 byte of that character, '?' when the code page lacks it, so a value
-// is always 8-bit text. Line ends inside values are kept as they are. Whitespace
-// between elements is not part of any value; the text of a leaf is kept whole,
+// any other file is 8-bit text whose bytes are never transcoded. Comments, processing instructions,
+// CDATA and a document type declaration are accepted; no external entity is loaded and no entity
+// other than the five predefined ones is expanded (others stay in the text as written). A numeric
+// character reference (&#233; &#x20AC;) becomes the Windows-1252 byte of that character, '?' when
+// the code page lacks it, so a value is always 8-bit text. Line ends inside values are kept as they
+// are. Whitespace between elements is not part of any value; the text of a leaf is kept whole,
 // blanks included.
 class TNativeXml {
  public:

@@ -10,6 +10,7 @@
 
 #include "core/base/Numbers.h"
 #include "core/config/InstructionSet.h"
+#include "core/image/ImagePacking.h"
 #include "core/systemfile/NativeXml.h"
 #include "core/trigger/TriggerSetup.h"
 
@@ -119,6 +120,8 @@ constexpr std::array<TriggerTypeName, 3> kOlderTriggerTypeNames = {{
 constexpr uint8_t kUnknownTriggerTypeCode = trigger::kTypeParallel;
 constexpr uint8_t kResetMachineInputBits = trigger::kFlagResetInputMask;
 constexpr uint8_t kProgramMapMax = 15;
+constexpr uint32_t kByteMax = 0xFF;
+constexpr uint32_t kWordMax = 0xFFFF;
 
 constexpr uint8_t kUnknownInstruction = 15;
 constexpr size_t kLineDataMaxParameters = 5;
@@ -182,6 +185,51 @@ std::string Quoted(std::string_view value) {
 void SetBit(uint8_t& byte, uint8_t mask, bool on) {
   byte = static_cast<uint8_t>(on ? (byte | mask) : (byte & ~mask));
 }
+
+// The values of the file that do not reach the controller as written.
+class Notes {
+ public:
+  explicit Notes(std::vector<ValueChange>* changes) : changes_(changes) {}
+
+  void Changed(const std::string& element, std::string_view fileValue,
+               std::string_view controllerValue) {
+    if (changes_)
+      changes_->push_back({element, std::string(fileValue), std::string(controllerValue)});
+  }
+
+  // Text of a field that holds at most `width` characters; characters the code
+  // page lacks have become '?'.
+  void Text(const TXmlNode& node, const std::string& element, size_t width = std::string::npos) {
+    const std::string& value = node.ValueAsString();
+    if (value.size() > width) {
+      Changed(element, value, value.substr(0, width));
+    } else if (node.Lossy()) {
+      Changed(element, "(characters outside Windows-1252)", value);
+    }
+  }
+
+  // A whole number stored into a field of lowest..highest by its low bits (a text
+  // that is no number stores `fallback`): the value the field gets, noted when it
+  // is not the value written.
+  int64_t Number(const TXmlNode& node, const std::string& element, int64_t lowest, int64_t highest,
+                 uint32_t mask, int32_t fallback = 0) {
+    const std::optional<int32_t> value = ParseInt32(node.ValueAsString());
+    const int64_t stored = value ? (static_cast<uint32_t>(*value) & mask) : fallback;
+    if (!value || *value < lowest || *value > highest)
+      Changed(element, node.ValueAsString(), std::to_string(stored));
+    return stored;
+  }
+
+  // A boolean read as false when it is none.
+  bool Bool(const TXmlNode& node, const std::string& element) {
+    const std::optional<bool> value = node.ValueAsBool();
+    if (!value) Changed(element, node.ValueAsString(), "False");
+    return value.value_or(false);
+  }
+
+ private:
+  std::vector<ValueChange>* changes_;
+};
 
 // ---- saving --------------------------------------------------------------
 
@@ -340,7 +388,8 @@ SystemFileResult LoadActiveLevel(const TXmlNode& node, const std::string& path,
   return {};
 }
 
-SystemFileResult LoadAlarm(const TXmlNode& node, const std::string& path, AlarmSection& alarm) {
+SystemFileResult LoadAlarm(const TXmlNode& node, const std::string& path, AlarmSection& alarm,
+                           Notes& notes) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     const std::string childPath = ChildPath(path, child);
@@ -349,6 +398,7 @@ SystemFileResult LoadAlarm(const TXmlNode& node, const std::string& path, AlarmS
       result = LoadAlarmGroup(child, childPath, alarm.Group[static_cast<size_t>(*g)]);
     } else if (auto r = NumberIn(child.Name(), kRecipient, 1, kRecipientCount)) {
       alarm.Recipient[static_cast<size_t>(*r - 1)] = child.ValueAsString();
+      notes.Text(child, childPath, kRecipientMax);
     } else if (child.Name() == kActiveLevel) {
       result = LoadActiveLevel(child, childPath, alarm.ActiveLevel);
     }
@@ -357,11 +407,13 @@ SystemFileResult LoadAlarm(const TXmlNode& node, const std::string& path, AlarmS
   return {};
 }
 
-void LoadMainSetup(const TXmlNode& node, SystemConfiguration& config, ControllerImage& image) {
+void LoadMainSetup(const TXmlNode& node, const std::string& path, SystemConfiguration& config,
+                   ControllerImage& image, Notes& notes) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     if (child.Name() == kSystemName) {
       config.MainSetup.SystemName = child.ValueAsString();
+      notes.Text(child, ChildPath(path, child), kSystemNameMax);
     } else if (child.Name() == kVersionMajor) {
       config.MainSetup.VersionMajor = LowByte(child.ValueAsIntegerDef(0));
       image.bytes[image::kVersionMajor] = config.MainSetup.VersionMajor;
@@ -372,37 +424,43 @@ void LoadMainSetup(const TXmlNode& node, SystemConfiguration& config, Controller
   }
 }
 
-void LoadPCsettings(const TXmlNode& node, PCsettingsSection& settings) {
+void LoadPCsettings(const TXmlNode& node, const std::string& path, PCsettingsSection& settings,
+                    Notes& notes) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
-    if (child.Name() == kDefaultInputFilter) settings.DefaultInputFilter = child.ValueAsString();
+    if (child.Name() != kDefaultInputFilter) continue;
+    settings.DefaultInputFilter = child.ValueAsString();
+    notes.Number(child, ChildPath(path, child), 0, kByteMax, kByteMax);
   }
 }
 
-uint8_t TriggerTypeCode(const std::string& name) {
+std::optional<uint8_t> TriggerTypeCode(const std::string& name) {
   for (const auto& type : kTriggerTypes) {
     if (name == type.text) return type.code;
   }
   for (const auto& type : kOlderTriggerTypeNames) {
     if (name == type.name) return type.code;
   }
-  return kUnknownTriggerTypeCode;
+  return std::nullopt;
 }
 
-void LoadMieleLogic(const TXmlNode& node, TriggerData& trigger) {
+void LoadMieleLogic(const TXmlNode& node, const std::string& path, TriggerData& trigger,
+                    Notes& notes) {
   // The texts land in the type area as it stands; it is not cleared first.
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     if (const trigger::TextField* field = FindMieleText(child.Name())) {
       trigger.SetMieleText(*field, child.ValueAsString());
+      notes.Text(child, ChildPath(path, child), field->width);
     } else if (child.Name() == kSoftnerActive2) {
       SetBit(trigger.bytes[trigger::kFlags], trigger::kFlagSoftnerActive2,
-             child.ValueAsBoolDef(false));
+             notes.Bool(child, ChildPath(path, child)));
     }
   }
 }
 
-void LoadElectrolux(const TXmlNode& node, TriggerData& trigger) {
+void LoadElectrolux(const TXmlNode& node, const std::string& path, TriggerData& trigger,
+                    Notes& notes) {
   trigger.ClearTypeArea();
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
@@ -411,55 +469,71 @@ void LoadElectrolux(const TXmlNode& node, TriggerData& trigger) {
     // An entry beyond a half-byte is no program slot: it reads as "Not in use"
     // rather than spilling into the neighbouring entry or wrapping round.
     const int32_t value = child.ValueAsIntegerDef(0);
-    trigger.SetProgramMap(*n, (value >= 0 && value <= kProgramMapMax) ? LowByte(value) : 0);
+    const uint8_t entry = (value >= 0 && value <= kProgramMapMax) ? LowByte(value) : 0;
+    trigger.SetProgramMap(*n, entry);
+    if (!ParseInt32(child.ValueAsString()) || entry != value)
+      notes.Changed(ChildPath(path, child), child.ValueAsString(), std::to_string(entry));
   }
 }
 
-void LoadMieleEthernet(const TXmlNode& node, TriggerData& trigger) {
+void LoadMieleEthernet(const TXmlNode& node, const std::string& path, TriggerData& trigger,
+                       Notes& notes) {
   trigger.ClearTypeArea();
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
-    if (child.Name() == kMachineSerialNumber) {
-      trigger.SetEthernetNumber(trigger::kEthernetSerial, child.ValueAsIntegerDef(0));
-    } else if (child.Name() == kMachineID) {
-      trigger.SetEthernetNumber(trigger::kEthernetMachineId, child.ValueAsIntegerDef(0));
-    }
+    const size_t offset = child.Name() == kMachineSerialNumber ? trigger::kEthernetSerial
+                          : child.Name() == kMachineID         ? trigger::kEthernetMachineId
+                                                               : std::string::npos;
+    if (offset == std::string::npos) continue;
+    trigger.SetEthernetNumber(
+        offset, static_cast<int32_t>(notes.Number(child, ChildPath(path, child), INT32_MIN,
+                                                  INT32_MAX, 0xFFFFFFFFu)));
   }
 }
 
-void LoadTrigger(const TXmlNode& node, TriggerData& trigger) {
+void LoadTrigger(const TXmlNode& node, const std::string& path, TriggerData& trigger,
+                 Notes& notes) {
   uint8_t& flags = trigger.bytes[trigger::kFlags];
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     const std::string& name = child.Name();
+    const std::string childPath = ChildPath(path, child);
     if (name == kType) {
-      trigger.bytes[trigger::kType] = TriggerTypeCode(child.ValueAsString());
+      const std::optional<uint8_t> code = TriggerTypeCode(child.ValueAsString());
+      trigger.bytes[trigger::kType] = code.value_or(kUnknownTriggerTypeCode);
+      if (!code) {
+        notes.Changed(childPath, child.ValueAsString(), TriggerTypeText(kUnknownTriggerTypeCode));
+      }
     } else if (name == kResetMachineInput) {
-      const uint8_t input = LowByte(child.ValueAsIntegerDef(0)) & kResetMachineInputBits;
+      const auto input = static_cast<uint8_t>(
+          notes.Number(child, childPath, 0, kResetMachineInputBits, kResetMachineInputBits));
       flags = static_cast<uint8_t>((flags & ~kResetMachineInputBits) | input);
     } else if (name == kResetMachineFallingEdge) {
-      SetBit(flags, trigger::kFlagFallingEdge, child.ValueAsBoolDef(false));
+      SetBit(flags, trigger::kFlagFallingEdge, notes.Bool(child, childPath));
     } else if (name == kResetMachineDelay) {
-      trigger.SetResetMachineDelay(static_cast<uint16_t>(child.ValueAsIntegerDef(0) & 0xFFFF));
+      trigger.SetResetMachineDelay(
+          static_cast<uint16_t>(notes.Number(child, childPath, 0, kWordMax, kWordMax)));
     } else if (name == kMieleLogic) {
-      LoadMieleLogic(child, trigger);
+      LoadMieleLogic(child, childPath, trigger, notes);
     } else if (name == kElectroluxCompassPro) {
-      LoadElectrolux(child, trigger);
+      LoadElectrolux(child, childPath, trigger, notes);
     } else if (name == kMieleLogicEthernet) {
-      LoadMieleEthernet(child, trigger);
+      LoadMieleEthernet(child, childPath, trigger, notes);
     } else {
       for (const auto& field : kTriggerBytes) {
-        if (name == field.name) trigger.bytes[field.offset] = LowByte(child.ValueAsIntegerDef(0));
+        if (name != field.name) continue;
+        trigger.bytes[field.offset] =
+            static_cast<uint8_t>(notes.Number(child, childPath, 0, kByteMax, kByteMax));
       }
     }
   }
 }
 
-uint8_t InstructionCode(std::string_view name) {
+std::optional<uint8_t> InstructionCode(std::string_view name) {
   for (size_t code = 0; code < kInstructions.size(); ++code) {
     if (EqualsIgnoringCase(name, kInstructions[code].name)) return static_cast<uint8_t>(code);
   }
-  return kUnknownInstruction;
+  return std::nullopt;
 }
 
 // Parameter bytes from "%02X %02X ...": a number of one or two hexadecimal digits
@@ -477,76 +551,127 @@ void LoadLineData(std::string_view text, ProgramLine& line) {
   }
 }
 
-void LoadLine(const TXmlNode& node, ProgramLine& line, std::string& comment) {
+// Every character of the parameter text was read: at most five fields of two
+// hexadecimal digits, each but the last followed by one blank (the last may have
+// one digit).
+bool LineDataReadWhole(std::string_view text) {
+  for (size_t k = 0; k < kLineDataMaxParameters; ++k) {
+    const size_t position = k * kLineDataFieldStride;
+    if (position >= text.size()) return position == 0;
+    if (HexDigitValue(text[position]) < 0) return false;
+    const bool two = position + 1 < text.size() && HexDigitValue(text[position + 1]) >= 0;
+    const size_t end = position + (two ? 2 : 1);
+    if (end == text.size()) return true;
+    if (!two || text[end] != ' ') return false;
+  }
+  return false;
+}
+
+void LoadLine(const TXmlNode& node, const std::string& path, ProgramLine& line,
+              std::string& comment, Notes& notes) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
+    const std::string childPath = ChildPath(path, child);
     if (child.Name() == kInstruction) {
-      line.SetCode(InstructionCode(child.ValueAsString()));
+      const std::optional<uint8_t> code = InstructionCode(child.ValueAsString());
+      line.SetCode(code.value_or(kUnknownInstruction));
+      if (!code) {
+        notes.Changed(childPath, child.ValueAsString(), InstructionText(kUnknownInstruction));
+      }
     } else if (child.Name() == kData) {
       LoadLineData(child.ValueAsString(), line);
+      if (!LineDataReadWhole(child.ValueAsString())) {
+        notes.Changed(childPath, child.ValueAsString(),
+                      LineDataText(line, static_cast<int>(kLineDataMaxParameters)));
+      }
     } else if (child.Name() == kLineComment) {
       comment = child.ValueAsString();
+      notes.Text(child, childPath);
     }
   }
 }
 
-void LoadProgram(const TXmlNode& node, ProgramRecord& program) {
+void LoadProgram(const TXmlNode& node, const std::string& path, ProgramRecord& program,
+                 Notes& notes) {
   size_t lineIndex = 0;
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     const std::string& name = child.Name();
+    const std::string childPath = ChildPath(path, child);
     if (name == kName) {
       program.Name = child.ValueAsString();
+      notes.Text(child, childPath);
     } else if (name == kComment) {
       program.Comment = child.ValueAsString();
+      notes.Text(child, childPath);
     } else if (name == kActive) {
-      program.Active = child.ValueAsBoolDef(false);
+      program.Active = notes.Bool(child, childPath);
     } else if (name == kSoftner) {
-      program.Softner = child.ValueAsBoolDef(false);
+      program.Softner = notes.Bool(child, childPath);
     } else if (name == kDefaultSoftner) {
-      program.DefaultSoftner = child.ValueAsBoolDef(false);
+      program.DefaultSoftner = notes.Bool(child, childPath);
     } else if (name == kDefaultLevel) {
-      const int32_t level = child.ValueAsIntegerDef(kDefaultLevelFallback);
-      program.DefaultLevel =
-          (level >= kDefaultLevelMin && level <= kDefaultLevelMax) ? level : kDefaultLevelFallback;
+      const std::optional<int32_t> level = ParseInt32(child.ValueAsString());
+      const bool inRange = level && *level >= kDefaultLevelMin && *level <= kDefaultLevelMax;
+      program.DefaultLevel = inRange ? *level : kDefaultLevelFallback;
+      if (!inRange)
+        notes.Changed(childPath, child.ValueAsString(), std::to_string(kDefaultLevelFallback));
     } else if (name == kLine && lineIndex < program.Lines.size()) {
-      LoadLine(child, program.Lines[lineIndex], program.LineComments[lineIndex]);
+      LoadLine(child, path + "/" + kLine + "(" + std::to_string(lineIndex + 1) + ")",
+               program.Lines[lineIndex], program.LineComments[lineIndex], notes);
       ++lineIndex;
     }
   }
 }
 
 SystemFileResult LoadMachine(const TXmlNode& node, const std::string& path,
-                             MachineSettings& machine) {
+                             MachineSettings& machine, Notes& notes) {
   size_t slotIndex = 0;
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     const std::string& name = child.Name();
+    const std::string childPath = ChildPath(path, child);
     if (name == kEnabled) {
       if (auto result = ReadStrictBool(child, path, machine.Enabled); !result) return result;
     } else if (name == kDefaultProgram) {
-      const int32_t position = child.ValueAsIntegerDef(0);
-      machine.DefaultProgram =
-          (position >= 0 && position <= kDefaultProgramMax) ? position : kNoDefaultProgram;
+      const std::optional<int32_t> position = ParseInt32(child.ValueAsString());
+      const bool inRange = position && *position >= 0 && *position <= kDefaultProgramMax;
+      machine.DefaultProgram = inRange ? *position : (position ? kNoDefaultProgram : 0);
+      // A position outside the list selects nothing, which packs as "-".
+      if (!inRange) notes.Changed(childPath, child.ValueAsString(), "0");
     } else if (name == kAllowNoProgram) {
-      machine.AllowNoProgram = child.ValueAsBoolDef(false);
+      machine.AllowNoProgram = notes.Bool(child, childPath);
     } else if (name == kSoftnerPump) {
       // Only a text the softener pump list offers is selected; otherwise none is.
       const std::string& text = child.ValueAsString();
-      machine.SoftnerPump = SoftnerPumpPosition(text) >= 0 ? text : std::string();
+      const bool listed = SoftnerPumpPosition(text) >= 0;
+      machine.SoftnerPump = listed ? text : std::string();
+      if (!listed) notes.Changed(childPath, text, kSoftnerPumpItems[0]);
     } else if (auto pump = NumberIn(name, kCalibration, 1, kPumpCount)) {
       const int32_t secondsPer100ml = child.ValueAsIntegerDef(0);
-      machine.Calibration[static_cast<size_t>(*pump - 1)] =
-          IntToStr(ConvertCalibration(secondsPer100ml));
+      std::string& held = machine.Calibration[static_cast<size_t>(*pump - 1)];
+      held = IntToStr(ConvertCalibration(secondsPer100ml));
+      // Held as ml per 60 s, the controller gets whole seconds per 100 ml again,
+      // 250 at the most.
+      const uint8_t packed = PackCalibration(held);
+      if (!ParseInt32(child.ValueAsString()) || packed != secondsPer100ml)
+        notes.Changed(childPath, child.ValueAsString(), std::to_string(packed));
     } else if (name == kTrigger) {
-      LoadTrigger(child, machine.Trigger);
+      LoadTrigger(child, childPath, machine.Trigger, notes);
     } else if (name == kProgram && slotIndex < machine.Programs.size()) {
       // Slots fill in the order of this machine element's Program children.
-      LoadProgram(child, machine.Programs[slotIndex]);
+      LoadProgram(child, path + "/" + kProgram + "(" + std::to_string(slotIndex + 1) + ")",
+                  machine.Programs[slotIndex], notes);
       ++slotIndex;
     } else {
       for (const auto& field : kMachineTexts) {
-        if (name == field.name) machine.*field.member = child.ValueAsString();
+        if (name != field.name) continue;
+        machine.*field.member = child.ValueAsString();
+        if (field.member == &MachineSettings::Comment) {
+          notes.Text(child, childPath);
+        } else if (field.member != &MachineSettings::SoftnerPump) {
+          notes.Number(child, childPath, 0, kByteMax, kByteMax);
+        }
       }
     }
   }
@@ -554,13 +679,14 @@ SystemFileResult LoadMachine(const TXmlNode& node, const std::string& path,
 }
 
 SystemFileResult LoadMachineData(const TXmlNode& node, const std::string& path,
-                                 SystemConfiguration& config) {
+                                 SystemConfiguration& config, Notes& notes) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     const auto number = NumberIn(child.Name(), kMachine, 1, kMachineCount);
     if (!number) continue;
     MachineSettings& machine = config.MachineData[static_cast<size_t>(*number - 1)];
-    if (auto result = LoadMachine(child, ChildPath(path, child), machine); !result) return result;
+    if (auto result = LoadMachine(child, ChildPath(path, child), machine, notes); !result)
+      return result;
   }
   return {};
 }
@@ -573,6 +699,23 @@ SystemFileResult LoadLog(const TXmlNode& node, const std::string& path, Controll
 }
 
 }  // namespace
+
+std::string DescribeChange(const ValueChange& change) {
+  return change.element + ": " + Quoted(change.fileValue) + " reaches the controller as " +
+         Quoted(change.controllerValue);
+}
+
+std::string DescribeChanges(const std::vector<ValueChange>& changes, size_t maxLines) {
+  std::string text;
+  for (size_t i = 0; i < changes.size() && i < maxLines; ++i) {
+    text += DescribeChange(changes[i]);
+    text += '\n';
+  }
+  if (changes.size() > maxLines) {
+    text += "... and " + std::to_string(changes.size() - maxLines) + " more\n";
+  }
+  return text;
+}
 
 std::string SystemFileResult::Describe() const {
   return element.empty() ? reason : element + ": " + reason;
@@ -623,7 +766,8 @@ std::string SaveSystemFile(const SystemConfiguration& config, const ControllerIm
 }
 
 SystemFileResult LoadSystemFile(std::string_view bytes, SystemConfiguration& config,
-                                ControllerImage& image) {
+                                ControllerImage& image, std::vector<ValueChange>* changes) {
+  Notes notes(changes);
   TNativeXml document;
   if (const XmlStatus parsed = document.LoadFromBuffer(bytes); !parsed) {
     return Failure({}, parsed.reason);
@@ -637,14 +781,15 @@ SystemFileResult LoadSystemFile(std::string_view bytes, SystemConfiguration& con
     const TXmlNode& child = root.Nodes(i);
     const std::string& name = child.Name();
     SystemFileResult result;
+    const std::string childPath = ChildPath(rootPath, child);
     if (name == kMainSetup) {
-      LoadMainSetup(child, config, image);
+      LoadMainSetup(child, childPath, config, image, notes);
     } else if (name == kPCsettings) {
-      LoadPCsettings(child, config.PCsettings);
+      LoadPCsettings(child, childPath, config.PCsettings, notes);
     } else if (name == kAlarm) {
-      result = LoadAlarm(child, ChildPath(rootPath, child), config.Alarm);
+      result = LoadAlarm(child, childPath, config.Alarm, notes);
     } else if (name == kMachineData) {
-      result = LoadMachineData(child, ChildPath(rootPath, child), config);
+      result = LoadMachineData(child, childPath, config, notes);
     } else if (name == kAlarmLog) {
       result = LoadLog(child, rootPath, image, image::kAlarmLog, image::kAlarmLogSize);
     } else if (name == kDataLog) {

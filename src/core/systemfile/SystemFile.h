@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/config/SystemConfiguration.h"
 #include "core/image/ControllerImage.h"
@@ -29,6 +30,21 @@ struct SystemFileResult {
   std::string Describe() const;
 };
 
+// A value of the file that does not reach the controller as written: the file
+// loads exactly as the byte rules say, and the technician is told.
+struct ValueChange {
+  std::string element;          // "TL4200system/MachineData/Machine1/ProgramTimeout"
+  std::string fileValue;        // as the file holds it (Windows-1252)
+  std::string controllerValue;  // what the controller gets
+};
+
+// One line for the technician: `element: "file value" reaches the controller as "value"`.
+std::string DescribeChange(const ValueChange& change);
+
+// The list as a warning shows it: one line each, cut after `maxLines` with
+// "... and N more".
+std::string DescribeChanges(const std::vector<ValueChange>& changes, size_t maxLines);
+
 // The whole document: every field of the configuration, the data-format version
 // from `config.MainSetup`, and the two log blocks of the image.
 std::string SaveSystemFile(const SystemConfiguration& config, const ControllerImage& image);
@@ -37,7 +53,10 @@ std::string SaveSystemFile(const SystemConfiguration& config, const ControllerIm
 // image's header version bytes and log regions. The caller passes a new system
 // (and a cleared image); what the file does not name keeps those defaults. The
 // load stops at the first error: everything applied before it stays.
+// Every value that will not reach the controller as written goes to `changes`
+// when given.
 SystemFileResult LoadSystemFile(std::string_view bytes, SystemConfiguration& config,
-                                ControllerImage& image);
+                                ControllerImage& image,
+                                std::vector<ValueChange>* changes = nullptr);
 
 }  // namespace vorel

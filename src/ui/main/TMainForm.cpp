@@ -309,6 +309,14 @@ void TMainForm::LoadSystemBtnClick() {
     }
     env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk);
   }
+  if (!loaded.changes.empty()) {
+    constexpr size_t kWarningLines = 20;
+    env_.ShowLoggedMessage(
+        this,
+        QString("Some values of %1 do not reach the controller as the file writes them:\n\n%2")
+            .arg(fileName, Ansi::toQString(DescribeChanges(loaded.changes, kWarningLines))),
+        MsgType::Warning, kMsgOk);
+  }
 }
 
 bool TMainForm::SaveSystemBtnClick() {
