@@ -163,7 +163,7 @@ TEST_F(VorelctlTest, CommandLineAndExitCodes) {
        2,
        "",
        "",
-       "convert needs"},
+       "surplus argument 'c.xml'"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,12 +1,12 @@
 // vorelctl convert: a system file or controller image taken in as the tool takes
 // it ("Load System..." or a completed read) and written out as a system file
 // ("Save System...") or as the packed image.
-#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "Input.h"
+#include "Options.h"
 #include "Verbs.h"
+#include "core/base/Ansi.h"
 #include "io/FileAccess.h"
 
 namespace vorelctl {
@@ -15,47 +15,63 @@ namespace {
 
 enum class OutputKind { kSystemFile, kImage };
 
-std::optional<OutputKind> OutputKindOf(const std::filesystem::path& path) {
-  const std::string extension = path.extension().string();
-  if (extension == ".xml") return OutputKind::kSystemFile;
-  if (extension == ".bin") return OutputKind::kImage;
+// The ending names the output, in any case.
+std::optional<OutputKind> OutputKindOf(std::string_view path) {
+  const auto endsWith = [path](std::string_view ending) {
+    if (path.size() < ending.size()) return false;
+    const std::string_view tail = path.substr(path.size() - ending.size());
+    for (size_t i = 0; i < tail.size(); ++i) {
+      const char c = tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] + 32) : tail[i];
+      if (c != ending[i]) return false;
+    }
+    return true;
+  };
+  if (endsWith(".xml")) return OutputKind::kSystemFile;
+  if (endsWith(".bin")) return OutputKind::kImage;
   return std::nullopt;
 }
 
+// The years the controller's one-byte year (year - 2000) holds.
+constexpr int kFirstClockYear = 2000;
+constexpr int kLastClockYear = 2255;
+
 }  // namespace
 
-int Convert(Arguments args, std::ostream& out, std::ostream& err) {
-  std::vector<std::string_view> files;
-  std::optional<vorel::LocalDateTime> clock;
-  std::optional<std::string> masterCode;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--clock" || args[i] == "--master-code") {
-      if (i + 1 >= args.size()) return UsageError(err, std::string(args[i]) + " needs a value");
-      const std::string_view value = args[++i];
-      if (args[i - 1] == "--clock") {
-        clock = vorel::ParseLocalDateTime(value);
-        if (!clock) return UsageError(err, "--clock takes \"YYYY-MM-DD HH:MM:SS\"");
-      } else {
-        if (value.size() > vorel::image::kLoginCodeMax)
-          return UsageError(err, "--master-code takes at most 8 characters");
-        masterCode = std::string(value);
-      }
-    } else {
-      files.push_back(args[i]);
-    }
-  }
-  if (files.size() != 2) return UsageError(err, "convert needs INPUT and OUTPUT");
-  const std::string inputPath(files[0]);
-  const std::string outputPath(files[1]);
-  const std::optional<OutputKind> outputKind = OutputKindOf(std::filesystem::path(outputPath));
+int Convert(Arguments args, std::ostream& /*out*/, std::ostream& err) {
+  ParsedArguments parsed;
+  if (auto wrong = ParseArguments(args, {"--clock", "--master-code"}, parsed))
+    return UsageError(err, *wrong);
+  if (parsed.arguments.size() < 2) return UsageError(err, "convert needs INPUT and OUTPUT");
+  if (auto surplus = SurplusArgument(parsed, 2)) return UsageError(err, *surplus);
+  const std::string inputPath(parsed.arguments[0]);
+  const std::string outputPath(parsed.arguments[1]);
+  const std::optional<OutputKind> outputKind = OutputKindOf(outputPath);
   if (!outputKind) return UsageError(err, "OUTPUT must end in .xml or .bin");
+
+  std::optional<vorel::LocalDateTime> clock;
+  if (const auto text = parsed.Option("--clock")) {
+    clock = vorel::ParseLocalDateTime(*text);
+    if (!clock || clock->year < kFirstClockYear || clock->year > kLastClockYear)
+      return UsageError(err, "--clock takes \"YYYY-MM-DD HH:MM:SS\" of the years 2000..2255");
+  }
+  std::optional<std::string> masterCode;
+  if (const auto text = parsed.Option("--master-code")) {
+    if (*outputKind != OutputKind::kImage)
+      return UsageError(err, "--master-code goes with an image OUTPUT (.bin) only");
+    // The terminal's UTF-8 as the controller's 8-bit characters.
+    masterCode = vorel::Ansi::FromUtf8(*text);
+    if (masterCode->size() > vorel::image::kLoginCodeMax)
+      return UsageError(err, "--master-code takes at most 8 characters");
+  }
 
   const vorel::LocalDateTime packClock = clock.value_or(vorel::LocalNow());
   vorel::Session session;
-  if (const auto refused = LoadInput(inputPath, packClock, session)) {
-    err << "vorelctl: " << *refused << '\n';
+  const LoadedInput input = LoadInput(inputPath, packClock, session);
+  if (input.refused) {
+    err << "vorelctl: " << *input.refused << '\n';
     return kExitFailure;
   }
+  PrintChanges(input.changes, "vorelctl: warning: ", err);
 
   const auto write = [&outputPath](std::string_view bytes) -> std::optional<std::string> {
     const auto failure =

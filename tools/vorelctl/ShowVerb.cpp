@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Input.h"
+#include "Options.h"
 #include "Verbs.h"
 #include "core/base/Ansi.h"
 #include "core/base/Numbers.h"
@@ -69,33 +70,30 @@ void PrintProgram(const vorel::Session& input, int machineIndex, int slotIndex, 
 }  // namespace
 
 int Show(Arguments args, std::ostream& out, std::ostream& err) {
-  std::optional<std::string_view> inputName;
-  std::optional<int> machine;
-  std::optional<int> program;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--machine" || args[i] == "--program") {
-      if (i + 1 >= args.size()) return UsageError(err, std::string(args[i]) + " needs a number");
-      const bool isMachine = args[i] == "--machine";
-      const std::optional<int> value =
-          NumberArgument(args[++i], 1, isMachine ? vorel::kMachineCount : vorel::kProgramSlots);
-      if (!value) {
-        return UsageError(err, isMachine ? "--machine takes 1..10" : "--program takes 1..6");
-      }
-      (isMachine ? machine : program) = value;
-    } else if (!inputName) {
-      inputName = args[i];
-    } else {
-      return UsageError(err, "show takes one INPUT");
-    }
-  }
-  if (!inputName) return UsageError(err, "show needs INPUT");
-  if (machine.has_value() != program.has_value()) {
+  ParsedArguments parsed;
+  if (auto wrong = ParseArguments(args, {"--machine", "--program"}, parsed))
+    return UsageError(err, *wrong);
+  if (parsed.arguments.empty()) return UsageError(err, "show needs INPUT");
+  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  const std::optional<std::string_view> machineText = parsed.Option("--machine");
+  const std::optional<std::string_view> programText = parsed.Option("--program");
+  if (machineText.has_value() != programText.has_value()) {
     return UsageError(err, "--machine and --program go together");
   }
+  std::optional<int> machine;
+  std::optional<int> program;
+  if (machineText) {
+    machine = NumberArgument(*machineText, 1, vorel::kMachineCount);
+    if (!machine) return UsageError(err, "--machine takes 1..10");
+    program = NumberArgument(*programText, 1, vorel::kProgramSlots);
+    if (!program) return UsageError(err, "--program takes 1..6");
+  }
+  const std::string_view inputName = parsed.arguments[0];
 
   vorel::Session input;
-  if (const auto refused = LoadInput(std::string(*inputName), vorel::LocalNow(), input)) {
-    err << "vorelctl: " << *refused << '\n';
+  if (const auto loaded = LoadInput(std::string(inputName), vorel::LocalNow(), input);
+      loaded.refused) {
+    err << "vorelctl: " << *loaded.refused << '\n';
     return kExitFailure;
   }
   if (machine) {

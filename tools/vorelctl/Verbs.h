@@ -11,6 +11,8 @@ namespace vorelctl {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+// check: the file loads, but some of its values do not reach the controller as written.
+inline constexpr int kExitChanges = 3;
 
 using Arguments = std::span<const std::string_view>;
 
@@ -27,5 +29,8 @@ int Convert(Arguments args, std::ostream& out, std::ostream& err);
 
 // vorelctl show INPUT [--machine N --program K]
 int Show(Arguments args, std::ostream& out, std::ostream& err);
+
+// vorelctl check FILE
+int Check(Arguments args, std::ostream& out, std::ostream& err);
 
 }  // namespace vorelctl

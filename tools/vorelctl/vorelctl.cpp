@@ -21,12 +21,17 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 3> kVerbs = {{
+constexpr std::array<Verb, 4> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
-     "default now; --master-code: pack as master mode does, with that login code)",
+     "default now; --master-code: pack as master mode does, with that login code, .bin only); "
+     "values that do not reach the controller as written are listed on stderr",
      Convert},
+    {"check", "check FILE",
+     "list every value of a system file that does not reach the controller as written "
+     "(exit 3 when there is one)",
+     Check},
     {"show", "show INPUT",
      "summary of a system file or image: name, format, controller, enabled machines, used text",
      Show},
@@ -45,7 +50,8 @@ void PrintUsage(std::ostream& stream) {
   for (const Verb& verb : kVerbs) {
     stream << "  vorelctl " << verb.synopsis << "\n      " << verb.summary << '\n';
   }
-  stream << "\nExit status: 0 done, 1 failed, 2 wrong command line.\n";
+  stream << "\nOptions take their value as --name VALUE or --name=VALUE.\n"
+            "Exit status: 0 done, 1 failed, 2 wrong command line, 3 (check) values change.\n";
 }
 
 int UsageError(std::ostream& err, std::string_view message) {

@@ -700,6 +700,16 @@ SystemFileResult LoadLog(const TXmlNode& node, const std::string& path, Controll
 
 }  // namespace
 
+FileKind ClassifyFile(std::string_view bytes) {
+  if (bytes.size() == image::kSize && bytes.substr(0, image::kMagicSize) == image::kMagicText)
+    return FileKind::kImage;
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return FileKind::kSystemFile;
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  const size_t first = bytes.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && bytes[first] == '<' ? FileKind::kSystemFile
+                                                                : FileKind::kUnknown;
+}
+
 std::string DescribeChange(const ValueChange& change) {
   return change.element + ": " + Quoted(change.fileValue) + " reaches the controller as " +
          Quoted(change.controllerValue);

@@ -38,6 +38,13 @@ struct ValueChange {
   std::string controllerValue;  // what the controller gets
 };
 
+// What a file given to the tool holds, told by its first bytes: an XML document
+// (maybe with a UTF-8 or UTF-16 byte-order mark), or a 32768-byte memory image
+// starting with the controller's mark.
+enum class FileKind { kSystemFile, kImage, kUnknown };
+FileKind ClassifyFile(std::string_view bytes);
+inline constexpr const char* kUnknownFileText = "not a system file or a 32768-byte memory image";
+
 // One line for the technician: `element: "file value" reaches the controller as "value"`.
 std::string DescribeChange(const ValueChange& change);
 

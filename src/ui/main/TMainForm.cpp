@@ -296,18 +296,35 @@ void TMainForm::LoadSystemBtnClick() {
   if (fileName.isEmpty()) return;
 
   settings_.lastSystemFileName = fileName.toStdString();
-  const ReadOutcome read = ReadWholeFile(fileName, kSystemFileSizeLimit);
-  const SessionResult loaded =
-      session_.LoadSystem(read.bytes, env_.Now(), FileIdentity(fileName).toStdString());
-  if (!loaded) {
-    QString text = QString("Could not load the system file %1:\n%2")
-                       .arg(fileName, read.bytes ? Ansi::toQString(loaded.reason) : read.error);
-    if (read.bytes) {
-      text +=
-          "\n\nOnly the part of the file before this point was loaded; everything after it "
-          "was cleared to the values of a new system.";
+  ReadOutcome read = ReadWholeFile(fileName, kSystemFileSizeLimit);
+  // Neither a system file nor an image: refused before anything is cleared.
+  if (read.bytes && ClassifyFile(*read.bytes) == FileKind::kUnknown) {
+    read = {std::nullopt, QString::fromLatin1(kUnknownFileText)};
+  }
+  if (!read.bytes) {
+    env_.ShowLoggedMessage(
+        this, QString("Could not load the system file %1:\n%2").arg(fileName, read.error),
+        MsgType::Error, kMsgOk);
+    return;
+  }
+  if (ClassifyFile(*read.bytes) == FileKind::kImage) {
+    // A memory image saved from a controller is taken as a completed read takes it.
+    const auto* data = reinterpret_cast<const uint8_t*>(read.bytes->data());
+    const UnpackResult taken = session_.TakeImage(std::span(data, read.bytes->size()));
+    if (!taken.Ok()) {
+      env_.ShowLoggedMessage(this, QString::fromStdString(taken.error), MsgType::Error, kMsgAbort);
     }
-    env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk);
+    return;
+  }
+  const SessionResult loaded =
+      session_.LoadSystem(*read.bytes, env_.Now(), FileIdentity(fileName).toStdString());
+  if (!loaded) {
+    env_.ShowLoggedMessage(this,
+                           QString("Could not load the system file %1:\n%2\n\nOnly the part of "
+                                   "the file before this point was loaded; everything after it "
+                                   "was cleared to the values of a new system.")
+                               .arg(fileName, Ansi::toQString(loaded.reason)),
+                           MsgType::Error, kMsgOk);
   }
   if (!loaded.changes.empty()) {
     constexpr size_t kWarningLines = 20;

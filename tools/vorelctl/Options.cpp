@@ -1,0 +1,38 @@
+// Parsing a verb's command line.
+#include "Options.h"
+
+#include <algorithm>
+
+namespace vorelctl {
+
+std::optional<std::string> ParseArguments(Arguments args,
+                                          std::initializer_list<std::string_view> optionNames,
+                                          ParsedArguments& parsed) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (!arg.starts_with("--")) {
+      parsed.arguments.push_back(arg);
+      continue;
+    }
+    const size_t equals = arg.find('=');
+    const std::string name(arg.substr(0, equals));
+    if (std::find(optionNames.begin(), optionNames.end(), name) == optionNames.end())
+      return "unknown option " + name;
+    if (parsed.options.contains(name)) return name + " given twice";
+    if (equals != std::string_view::npos) {
+      parsed.options[name] = std::string(arg.substr(equals + 1));
+    } else if (i + 1 < args.size()) {
+      parsed.options[name] = std::string(args[++i]);
+    } else {
+      return name + " needs a value";
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> SurplusArgument(const ParsedArguments& parsed, size_t count) {
+  if (parsed.arguments.size() <= count) return std::nullopt;
+  return "surplus argument '" + std::string(parsed.arguments[count]) + "'";
+}
+
+}  // namespace vorelctl
