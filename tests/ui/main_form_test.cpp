@@ -105,10 +105,37 @@ class MainFormTest : public QObject {
     QVERIFY(saved.contains("<AllowNoProgram>False</AllowNoProgram>"));
   }
 
+  // "Open with": a file on the command line loads after the first activation, the
+  // access words in any position.
+  void fileOnTheCommandLineLoadsAtStart() {
+    QTemporaryDir folder;
+    const QString name = folder.filePath("site.xml");
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "<TL4200system><MainSetup><SystemName>Laundry</SystemName></MainSetup>"
+        "<MachineData><Machine1><ProgramTimeout>300</ProgramTimeout></Machine1>"
+        "</MachineData></TL4200system>");
+    file.close();
+    test::ScriptedDialogs dialogs;
+    auto form =
+        Started({"RB316entry", name, "ChiefAccess"}, std::make_shared<test::MemorySettingsStore>());
+    QCOMPARE(form->Configuration().MainSetup.SystemName, std::string("Laundry"));
+    QVERIFY(form->SetupFlag() && form->MasterFlag());
+    QCOMPARE(form->LastSystemFileName(), name);
+    QCOMPARE(dialogs.asked.size(), 1);  // the value warning, as Load shows it
+    QVERIFY(dialogs.asked.last().text.contains("ProgramTimeout"));
+  }
+
   void menusHaveTheirCaptions() {
     auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
     QStringList bar;
-    for (QAction* action : form->menuBar()->actions()) bar << action->text();
+    for (QAction* action : form->menuBar()->actions()) {
+      // Alt and the first letter opens each.
+      QCOMPARE(QKeySequence::mnemonic(action->text()),
+               QKeySequence(Qt::ALT | QKeySequence(action->text().at(1))[0].key()));
+      bar << action->text().remove('&');
+    }
     QCOMPARE(bar, QStringList({"File", "System", "Machine 1...", "Machine 2...", "Machine 3...",
                                "Machine 4...", "Machine 5...", "Machine 6...", "Machine 7...",
                                "Machine 8...", "Machine 9...", "Machine 10...", "Help"}));

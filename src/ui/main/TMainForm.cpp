@@ -29,6 +29,15 @@ const char* const kLoadFilter = "XML-file (*.xml)|*.xml|Any file (*.*)|*.*";
 const char* const kSaveFilter = "XML-file|*.xml|Any file|*.*";
 constexpr std::array<int, 4> kStatusPanelWidths = {100, 150, 100, 75};
 
+// The first argument that is neither access word names a system file to load.
+QString StartupFile(const QStringList& arguments) {
+  for (const QString& argument : arguments) {
+    if (argument != QLatin1String(kSetupWord) && argument != QLatin1String(kMasterWord))
+      return argument;
+  }
+  return {};
+}
+
 std::vector<std::string> ToStdArguments(const QStringList& arguments) {
   std::vector<std::string> result;
   result.reserve(static_cast<size_t>(arguments.size()));
@@ -48,7 +57,8 @@ QString FileIdentity(const QString& fileName) {
 TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, QWidget* parent)
     : QMainWindow(parent),
       env_(environment),
-      session_(ParseAccessWords(ToStdArguments(arguments))) {
+      session_(ParseAccessWords(ToStdArguments(arguments))),
+      startupFile_(StartupFile(arguments)) {
   setObjectName("MainForm");
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -98,7 +108,7 @@ void TMainForm::BuildMenus() {
     return action;
   };
 
-  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->setObjectName("FileMenu");
   addAction(file, "Login...", "LoginBtn", false, nullptr);
   addAction(file, "New System...", "NewSystemBtn", true, &TMainForm::NewSystemBtnClick);
@@ -110,7 +120,7 @@ void TMainForm::BuildMenus() {
   addAction(file, "Firmware update, Trigger...", "FirmwareUpdateTriggerBtn", false, nullptr);
   addAction(file, "Exit", "ExitBtn", true, &TMainForm::ExitBtnClick);
 
-  QMenu* system = menuBar()->addMenu(QStringLiteral("System"));
+  QMenu* system = menuBar()->addMenu(QStringLiteral("&System"));
   system->setObjectName("SystemMenu");
   addAction(system, "Read/write system data...", "ReadWriteSystemDataBtn", false, nullptr);
   addAction(system, "System setup...", "Systemsetup1", false, nullptr);
@@ -130,14 +140,14 @@ void TMainForm::BuildMenus() {
   }
 
   for (int n = 1; n <= kMachineCount; ++n) {
-    QAction* action = menuBar()->addAction(QString("Machine %1...").arg(n));
+    QAction* action = menuBar()->addAction(QString("&Machine %1...").arg(n));
     action->setObjectName(QString("Machine%1Btn").arg(n));
     action->setData(n);
     action->setEnabled(false);
     connect(action, &QAction::triggered, this, [this, n] { MachineBtnClick(n); });
     machineActions_[n - 1] = action;
   }
-  QAction* help = menuBar()->addAction(QStringLiteral("Help"));
+  QAction* help = menuBar()->addAction(QStringLiteral("&Help"));
   help->setObjectName("HelpBtn");
   connect(help, &QAction::triggered, this, &TMainForm::HelpBtnClick);
 }
@@ -176,6 +186,8 @@ void TMainForm::FormActivate() {
   UpdateCaption();
   for (TMachineForm* machine : machineForms_) machine->Initialise();
   session_.ClearAll();
+  // A system file named on the command line ("open with") loads as Load would.
+  if (!startupFile_.isEmpty()) LoadSystemFromFile(startupFile_);
   emit FirstActivationCompleted();
 }
 
@@ -295,6 +307,10 @@ void TMainForm::LoadSystemBtnClick() {
       this, {"Load system data", kLoadFilter, "xml", LastSystemFileName()});
   if (fileName.isEmpty()) return;
 
+  LoadSystemFromFile(fileName);
+}
+
+void TMainForm::LoadSystemFromFile(const QString& fileName) {
   settings_.lastSystemFileName = fileName.toStdString();
   ReadOutcome read = ReadWholeFile(fileName, kSystemFileSizeLimit);
   // Neither a system file nor an image: refused before anything is cleared.

@@ -82,6 +82,8 @@ class TMainForm : public QMainWindow,
   // Menu handlers.
   void NewSystemBtnClick();
   void LoadSystemBtnClick();
+  // Load without the dialog: the command line's file, and the dialog's choice.
+  void LoadSystemFromFile(const QString& fileName);
   // The Save command; true when the file was written.
   bool SaveSystemBtnClick();
   void CopyMachine1Click();
@@ -120,6 +122,7 @@ class TMainForm : public QMainWindow,
 
   UiEnvironment& env_;
   Session session_;
+  QString startupFile_;
   const ProgramRecord* copiedProgram_ = nullptr;
   OperatorSettings settings_;
   bool firstActivationDone_ = false;
