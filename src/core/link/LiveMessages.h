@@ -10,11 +10,13 @@
 #include <optional>
 #include <span>
 
+#include "core/link/Messages.h"
+
 namespace vorel {
 
 namespace wire {
 // Message codes.
-inline constexpr uint8_t kStatusReportCode = 0x33;
+inline constexpr uint8_t kStatusReportCode = message::kStatusReport;
 inline constexpr uint8_t kTriggerFrameCode = 0x0A;
 inline constexpr uint8_t kTriggerIdentFrameCode = 0x0B;
 

@@ -1,0 +1,59 @@
+// The serial messages between the tool and the controller: their codes and the
+// payloads the link itself builds. Byte positions count from the first header byte;
+// the payload starts at byte 6.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "core/link/Frame.h"
+
+namespace vorel {
+
+namespace message {
+inline constexpr uint8_t kPoll = 0x30;
+inline constexpr uint8_t kSyncRequest = 0x31;
+inline constexpr uint8_t kManualControl = 0x32;
+inline constexpr uint8_t kStatusReport = 0x33;
+inline constexpr uint8_t kMemoryReadRequest = 0x34;
+inline constexpr uint8_t kMemoryReadReply = 0x35;
+inline constexpr uint8_t kMemoryWriteRequest = 0x36;
+inline constexpr uint8_t kMemoryWriteReply = 0x37;
+inline constexpr uint8_t kControlCommand = 0x38;
+inline constexpr uint8_t kResetConsumptionLog = 0x39;
+inline constexpr uint8_t kConsumptionLogReset = 0x3A;
+inline constexpr uint8_t kClearAlarmLog = 0x3B;
+inline constexpr uint8_t kAlarmLogCleared = 0x3C;
+inline constexpr uint8_t kEthernetMonitorRequest = 0x3E;
+inline constexpr uint8_t kEthernetMonitorReport = 0x3F;
+inline constexpr uint8_t kEnterBootLoader = 0x72;
+
+// ControlCommand: bits 0..3 the machine index (10: all machines), bit 4 reset.
+inline constexpr uint8_t kResetFlag = 0x10;
+inline constexpr uint8_t kResetArgumentMask = 0x0F;
+inline constexpr uint8_t kAllMachines = 10;
+
+inline constexpr size_t kManualControlPayload = 6;
+}  // namespace message
+
+// The manual override the PC answers polls with (the system setup window's state).
+struct ManualControlState {
+  uint8_t pumpOn = 0;        // bit i: pump i+1 switched on
+  uint8_t pumpControl = 0;   // bit i: pump i+1 under PC control
+  uint16_t onWord = 0;       // bits 0..9 machines, 10 flush water, 11 flush drain
+  uint16_t controlWord = 0;  // the same under PC control; 12 alarm on, 13 alarm under control
+
+  friend bool operator==(const ManualControlState&, const ManualControlState&) = default;
+};
+
+std::array<uint8_t, message::kManualControlPayload> EncodeManualControl(
+    const ManualControlState& state);
+
+// The ControlCommand byte that resets machine index 0..9, or all machines for 10.
+constexpr uint8_t MachineResetCommand(int index) {
+  return static_cast<uint8_t>((index & message::kResetArgumentMask) | message::kResetFlag);
+}
+
+}  // namespace vorel
