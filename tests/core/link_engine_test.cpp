@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/link/LinkEngine.h"
+#include "core/link/RequestHelper.h"
 
 namespace vorel {
 namespace {
@@ -201,6 +202,41 @@ TEST_F(LinkEngineTest, LinkAliveTimeBootBytesAndRestart) {
   EXPECT_EQ(link.Count().rxBytes, 0u);
   EXPECT_EQ(link.Count().txBytes, 0u);
   EXPECT_EQ(link.Sequence(), 0);
+}
+
+TEST_F(LinkEngineTest, RequestHelperRepeatsALostRequestThenGivesUp) {
+  InStep();
+  RequestHelper helper(link);
+  std::vector<std::optional<Bytes>> answers;
+  const auto done = [&answers](std::optional<Bytes> reply) { answers.push_back(std::move(reply)); };
+  ControllerRequest read{0x34, 1, {0x02, 0x00, 0x10}, 0x35, 0x1000, 2};
+  ASSERT_TRUE(helper.Start(read, done));
+  EXPECT_FALSE(helper.Start(read, done));
+  uint8_t s = 1;
+  for (int send = 1; send <= 4; ++send) {
+    SCOPED_TRACE(send);
+    Poll(s++);  // the request goes out with this poll
+    EXPECT_EQ(wire.messages.back()[0], 0x34);
+    EXPECT_EQ(helper.Sends(), send);
+    for (int tick = 0; tick < RequestHelper::kReplyTicks; ++tick) helper.Tick();
+  }
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_FALSE(answers[0]);  // no answer after the first send and three repeats
+
+  // Answered the second time: a reply for another address is not it.
+  ASSERT_TRUE(helper.Start(read, done));
+  Poll(s++);
+  for (int tick = 0; tick < RequestHelper::kReplyTicks; ++tick) helper.Tick();
+  Poll(s++);
+  EXPECT_EQ(helper.Sends(), 2);
+  // The PC answers neither reply, so both carry the sequence it expects next.
+  link.Receive(FromController(0x35, s, 2, {0x02, 0x00, 0x20, 0xAA, 0xBB}));
+  EXPECT_TRUE(helper.Busy());
+  link.Receive(FromController(0x35, s, 2, {0x02, 0x00, 0x10, 0xAA, 0xBB}));
+  ASSERT_EQ(answers.size(), 2u);
+  ASSERT_TRUE(answers[1]);
+  EXPECT_EQ(answers[1]->back(), 0xBB);
+  EXPECT_FALSE(helper.Busy());
 }
 
 }  // namespace

@@ -15,4 +15,48 @@ std::array<uint8_t, message::kManualControlPayload> EncodeManualControl(
   return payload;
 }
 
+std::vector<uint8_t> EncodeMemoryReadRequest(uint16_t address, uint8_t count) {
+  std::vector<uint8_t> payload = {count, 0, 0};
+  bytes::StoreLe16(payload, 1, address);
+  return payload;
+}
+
+std::vector<uint8_t> EncodeMemoryWriteRequest(uint16_t address, std::span<const uint8_t> data) {
+  std::vector<uint8_t> payload = {static_cast<uint8_t>(data.size()), 0, 0};
+  bytes::StoreLe16(payload, 1, address);
+  payload.insert(payload.end(), data.begin(), data.end());
+  return payload;
+}
+
+std::optional<MemoryReply> DecodeMemoryReply(std::span<const uint8_t> message) {
+  using namespace message;
+  if (message.size() < kMemoryData) return std::nullopt;
+  MemoryReply reply;
+  reply.command = message[frame::kCommand];
+  if (reply.command != kMemoryReadReply && reply.command != kMemoryWriteReply) return std::nullopt;
+  reply.count = message[kMemoryCount];
+  reply.address = bytes::LoadLe16(message, kMemoryAddress);
+  if (reply.count == 0 || reply.count > kMemoryBlockMax) return std::nullopt;
+  if (reply.command == kMemoryReadReply) {
+    if (message.size() < kMemoryData + reply.count) return std::nullopt;
+    reply.data = message.subspan(kMemoryData, reply.count);
+  }
+  return reply;
+}
+
+std::optional<EthernetMonitorReport> DecodeEthernetMonitorReport(std::span<const uint8_t> message) {
+  using namespace message;
+  if (message.size() < kMonitorReportSize || message[frame::kCommand] != kEthernetMonitorReport ||
+      (message[kMonitorFlags] & kMonitorPresent) == 0) {
+    return std::nullopt;
+  }
+  EthernetMonitorReport report;
+  report.machineNumber = message[kMonitorFlags] & kMonitorMachineMask;
+  report.serialNumber = bytes::LoadBe32(message, kMonitorSerial);
+  report.unitId = bytes::LoadBe32(message, kMonitorUnitId);
+  for (size_t i = 0; i < kMonitorStatusCount; ++i) report.status[i] = message[kMonitorStatus + i];
+  report.softener = message[kMonitorSoftener];
+  return report;
+}
+
 }  // namespace vorel

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "core/link/Frame.h"
 
@@ -36,6 +37,21 @@ inline constexpr uint8_t kResetArgumentMask = 0x0F;
 inline constexpr uint8_t kAllMachines = 10;
 
 inline constexpr size_t kManualControlPayload = 6;
+// Memory requests move 1..128 bytes at a 16-bit address.
+inline constexpr size_t kMemoryBlockMax = 128;
+inline constexpr size_t kMemoryCount = 6;
+inline constexpr size_t kMemoryAddress = 7;
+inline constexpr size_t kMemoryData = 9;
+// EthernetMonitorReport.
+inline constexpr size_t kMonitorFlags = 6;
+inline constexpr uint8_t kMonitorPresent = 0x10;
+inline constexpr uint8_t kMonitorMachineMask = 0x0F;
+inline constexpr size_t kMonitorSerial = 7;   // 32-bit big-endian
+inline constexpr size_t kMonitorUnitId = 11;  // 32-bit big-endian
+inline constexpr size_t kMonitorStatus = 15;
+inline constexpr size_t kMonitorStatusCount = 4;
+inline constexpr size_t kMonitorSoftener = 19;
+inline constexpr size_t kMonitorReportSize = 20;
 }  // namespace message
 
 // The manual override the PC answers polls with (the system setup window's state).
@@ -50,6 +66,31 @@ struct ManualControlState {
 
 std::array<uint8_t, message::kManualControlPayload> EncodeManualControl(
     const ManualControlState& state);
+
+// MemoryReadRequest and MemoryWriteRequest payloads: count, address, (data).
+std::vector<uint8_t> EncodeMemoryReadRequest(uint16_t address, uint8_t count);
+std::vector<uint8_t> EncodeMemoryWriteRequest(uint16_t address, std::span<const uint8_t> data);
+
+// A MemoryReadReply or MemoryWriteReply: the count and address it answers and, for a
+// read, the data. Nothing when the message is shorter than its count says, the count
+// is not 1..128 or the code is another.
+struct MemoryReply {
+  uint8_t command = 0;
+  uint8_t count = 0;
+  uint16_t address = 0;
+  std::span<const uint8_t> data;  // a read's bytes, inside the message
+};
+std::optional<MemoryReply> DecodeMemoryReply(std::span<const uint8_t> message);
+
+struct EthernetMonitorReport {
+  int machineNumber = 0;  // 0 unknown
+  uint32_t serialNumber = 0;
+  uint32_t unitId = 0;
+  std::array<uint8_t, message::kMonitorStatusCount> status{};
+  uint8_t softener = 0;
+};
+// Nothing unless a report is present (bit 4 of byte 6) in a message long enough.
+std::optional<EthernetMonitorReport> DecodeEthernetMonitorReport(std::span<const uint8_t> message);
 
 // The ControlCommand byte that resets machine index 0..9, or all machines for 10.
 constexpr uint8_t MachineResetCommand(int index) {
