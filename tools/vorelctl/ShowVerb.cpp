@@ -24,10 +24,7 @@ std::optional<int> NumberArgument(std::string_view text, int lowest, int highest
 // The controller's clock as read with the image; "-" when it holds no valid time
 // (a system file, or an image packed by the tool).
 std::string ClockText(const vorel::ControllerClock& clock) {
-  if (clock.year > 99 || clock.month < 1 || clock.month > 12 || clock.day < 1 || clock.day > 31 ||
-      clock.hours > 23 || clock.minutes > 59 || clock.seconds > 59) {
-    return "-";
-  }
+  if (!vorel::IsValidClock(clock)) return "-";
   char text[40];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d",
                 clock.year + vorel::image::kClockYearBase, clock.month, clock.day, clock.hours,

@@ -33,4 +33,7 @@ int Show(Arguments args, std::ostream& out, std::ostream& err);
 // vorelctl check FILE
 int Check(Arguments args, std::ostream& out, std::ostream& err);
 
+// vorelctl info --port DEVICE [--timeout SECONDS]
+int Info(Arguments args, std::ostream& out, std::ostream& err);
+
 }  // namespace vorelctl

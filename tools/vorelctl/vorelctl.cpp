@@ -21,7 +21,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 4> kVerbs = {{
+constexpr std::array<Verb, 5> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -32,6 +32,10 @@ constexpr std::array<Verb, 4> kVerbs = {{
      "list every value of a system file that does not reach the controller as written "
      "(exit 3 when there is one)",
      Check},
+    {"info", "info --port DEVICE [--timeout SECONDS]",
+     "wait for the controller on a serial port (default 5 s) and print its serial number, "
+     "versions, data format, system name and clock",
+     Info},
     {"show", "show INPUT",
      "summary of a system file or image: name, format, controller, enabled machines, used text",
      Show},

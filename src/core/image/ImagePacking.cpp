@@ -419,6 +419,21 @@ ControllerInfo ReadControllerInfo(const ControllerImage& image) {
   return info;
 }
 
+bool IsValidClock(const ControllerClock& clock) {
+  constexpr int kYearByteMax = 99, kMonths = 12, kDays = 31, kHourMax = 23, kMinuteMax = 59;
+  return clock.year <= kYearByteMax && clock.month >= 1 && clock.month <= kMonths &&
+         clock.day >= 1 && clock.day <= kDays && clock.hours <= kHourMax &&
+         clock.minutes <= kMinuteMax && clock.seconds <= kMinuteMax;
+}
+
+std::string WatchText(const ControllerClock& clock) {
+  if (!IsValidClock(clock)) return {};
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d  %02d:%02d:%02d", clock.year + kClockYearBase,
+                clock.month, clock.day, clock.hours, clock.minutes, clock.seconds);
+  return text;
+}
+
 std::string LoginCodeText(const ControllerImage& image) {
   return ReadText(image, kSystemLoginCode, kLoginCodeMax);
 }

@@ -92,6 +92,12 @@ uint8_t PackCalibration(std::string_view mlPerMinute);
 std::string UnpackCalibration(uint8_t secondsPer100ml);
 
 ControllerInfo ReadControllerInfo(const ControllerImage& image);
+// The controller's clock holds a real time: year byte up to 99, month 1..12, day
+// 1..31, hours up to 23, minutes and seconds up to 59.
+bool IsValidClock(const ControllerClock& clock);
+// The system setup window's watch: "%04d-%02d-%02d  %02d:%02d:%02d" (two blanks), empty
+// when the clock is not valid.
+std::string WatchText(const ControllerClock& clock);
 // The controller's login code as stored, at most 8 characters.
 std::string LoginCodeText(const ControllerImage& image);
 // "Date: %04d-%02d-%02d %02d:%02d:%02d" with the controller clock, values unchecked.

@@ -1,0 +1,74 @@
+// The serial port adapter.
+#include "io/SerialPortAdapter.h"
+
+namespace vorel {
+
+namespace {
+constexpr int kBaudRate = 115200;
+constexpr qsizetype kPrefixFrom = 5;  // "COM10"
+}  // namespace
+
+SerialPortAdapter::SerialPortAdapter(QObject* parent) : QObject(parent) {
+  connect(&port_, &QSerialPort::readyRead, this, &SerialPortAdapter::ReadyRead);
+  connect(&port_, &QSerialPort::errorOccurred, this, &SerialPortAdapter::ErrorOccurred);
+}
+
+QString SerialPortAdapter::DeviceName(const QString& listText) {
+#ifdef Q_OS_WIN
+  if (listText.size() >= kPrefixFrom) return QStringLiteral("\\\\.\\") + listText;
+#else
+  (void)kPrefixFrom;
+#endif
+  return listText;
+}
+
+bool SerialPortAdapter::Open(const QString& listText) {
+  const QString device = DeviceName(listText);
+  if (port_.isOpen() && port_.portName() != device) port_.close();
+  if (port_.isOpen()) return true;
+  port_.setPortName(device);
+  port_.setBaudRate(kBaudRate);
+  port_.setDataBits(QSerialPort::Data8);
+  port_.setParity(QSerialPort::NoParity);
+  port_.setStopBits(QSerialPort::OneStop);
+  port_.setFlowControl(QSerialPort::NoFlowControl);
+  lastError_.clear();
+  if (!port_.open(QIODevice::ReadWrite)) {
+    // The error handler has kept the port's reason already.
+    if (lastError_.isEmpty()) lastError_ = port_.errorString();
+    return false;
+  }
+  port_.setDataTerminalReady(true);
+  port_.setRequestToSend(true);
+  return true;
+}
+
+void SerialPortAdapter::Close() {
+  port_.close();
+}
+
+bool SerialPortAdapter::Write(std::span<const uint8_t> bytes) {
+  if (!port_.isOpen()) return false;
+  const auto size = static_cast<qint64>(bytes.size());
+  return port_.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+}
+
+void SerialPortAdapter::ReadyRead() {
+  const QByteArray bytes = port_.readAll();
+  if (engine_ && !bytes.isEmpty()) {
+    engine_->Receive(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                               static_cast<size_t>(bytes.size())));
+  }
+}
+
+void SerialPortAdapter::ErrorOccurred(QSerialPort::SerialPortError error) {
+  if (error == QSerialPort::NoError) return;
+  lastError_ = port_.errorString();
+  // An adapter pulled out while open: the port closes, the next tick shows it.
+  if (error == QSerialPort::ResourceError || error == QSerialPort::PermissionError) {
+    if (port_.isOpen()) port_.close();
+  }
+  port_.clearError();
+}
+
+}  // namespace vorel

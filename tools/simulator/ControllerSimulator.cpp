@@ -1,0 +1,143 @@
+// The simulated controller's side of the bus.
+#include "ControllerSimulator.h"
+
+#include <algorithm>
+
+#include "core/base/Bytes.h"
+#include "core/link/LiveMessages.h"
+
+namespace vorel::sim {
+
+using namespace frame;
+
+namespace {
+constexpr int kTriggerEvery = 10;  // turns between two trigger unit frames
+constexpr uint8_t kNoMonitorReport = 0x00;
+constexpr uint16_t kOutputBits = 0x1FFF;  // machines, both valves, the alarm output
+}  // namespace
+
+ControllerSimulator::ControllerSimulator(const ControllerImage& memory, Faults faults)
+    : memory_(memory), faults_(faults), random_(faults.seed) {}
+
+void ControllerSimulator::Receive(std::span<const uint8_t> bytes) {
+  receiver_.Receive(bytes, *this);
+}
+
+void ControllerSimulator::FrameReceived(std::span<const uint8_t> frame) {
+  if (CheckFrame(frame) != FrameCheck::kMessage) return;
+  if (frame[kDestination] != kController || frame[kSource] != kPc) return;
+  if (frame[kCommand] == message::kSyncRequest) {
+    sequence_ = 1;
+    return;
+  }
+  // The PC numbered its frame; the next one it expects is the one after.
+  sequence_ = static_cast<uint8_t>(frame[kSequence] + 1);
+  if (sequence_ == 0) sequence_ = 1;
+  Serve(frame);
+}
+
+std::vector<uint8_t> ControllerSimulator::Message(uint8_t command,
+                                                  std::span<const uint8_t> payload) const {
+  std::vector<uint8_t> message = {command, 0, 0, kPc, kController, 0};
+  message.insert(message.end(), payload.begin(), payload.end());
+  return message;
+}
+
+void ControllerSimulator::Serve(std::span<const uint8_t> message) {
+  using namespace message;
+  const std::span<const uint8_t> payload = message.subspan(kHeaderSize);
+  switch (message[kCommand]) {
+    case kMemoryReadRequest:
+    case kMemoryWriteRequest: {
+      if (payload.size() < 3) return;
+      const uint8_t count = payload[0];
+      const uint16_t address = bytes::LoadLe16(payload, 1);
+      if (count == 0 || count > kMemoryBlockMax || address + count > memory_.bytes.size()) return;
+      std::vector<uint8_t> reply(payload.begin(), payload.begin() + 3);
+      if (message[kCommand] == kMemoryReadRequest) {
+        reply.insert(reply.end(), memory_.bytes.begin() + address,
+                     memory_.bytes.begin() + address + count);
+        reply_ = Message(kMemoryReadReply, reply);
+      } else {
+        if (payload.size() < 3u + count) return;
+        std::copy_n(payload.begin() + 3, count, memory_.bytes.begin() + address);
+        reply_ = Message(kMemoryWriteReply, reply);
+      }
+      ++requestsServed_;
+      break;
+    }
+    case kManualControl:
+      if (payload.size() < kManualControlPayload) return;
+      manual_ = {payload[0], payload[1], bytes::LoadLe16(payload, 2), bytes::LoadLe16(payload, 4)};
+      reply_ = StatusReport();
+      break;
+    case kControlCommand:
+      if (!payload.empty()) lastControlCommand_ = payload[0];
+      break;
+    case kResetConsumptionLog:
+      std::fill_n(memory_.bytes.begin() + image::kDataLog, image::kDataLogSize, 0);
+      reply_ = Message(kConsumptionLogReset, {});
+      break;
+    case kClearAlarmLog:
+      std::fill_n(memory_.bytes.begin() + image::kAlarmLog, image::kAlarmLogSize, 0);
+      reply_ = Message(kAlarmLogCleared, {});
+      break;
+    case kEthernetMonitorRequest: {
+      std::vector<uint8_t> report(kMonitorReportSize - kHeaderSize, 0);
+      report[0] = kNoMonitorReport;
+      reply_ = Message(kEthernetMonitorReport, report);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+std::vector<uint8_t> ControllerSimulator::StatusReport() const {
+  // What the PC switched on, of what it controls.
+  std::vector<uint8_t> payload(wire::kLongReportLength - kHeaderSize, 0);
+  payload[wire::kReportPumps - kHeaderSize] = manual_.pumpOn & manual_.pumpControl;
+  const uint16_t outputs = manual_.onWord & manual_.controlWord & kOutputBits;
+  bytes::StoreLe16(payload, wire::kReportOutputs - kHeaderSize, outputs);
+  return Message(message::kStatusReport, payload);
+}
+
+void ControllerSimulator::AppendWithFaults(std::vector<uint8_t>& out,
+                                           std::span<const uint8_t> message) {
+  std::vector<uint8_t> sealed(message.begin(), message.end());
+  SealMessage(sealed);
+  if (faults_.percent > 0 && static_cast<int>(random_() % 100) < faults_.percent) {
+    if (random_() % 2 == 0) return;             // lost on the line
+    sealed[random_() % sealed.size()] ^= 0x5A;  // damaged on the line
+  }
+  AppendFrame(out, sealed);
+}
+
+std::vector<uint8_t> ControllerSimulator::NextTurn() {
+  std::vector<uint8_t> out;
+  std::vector<uint8_t> message = reply_ ? *reply_ : Message(message::kPoll, {});
+  reply_.reset();
+  message[kSequence] = sequence_;
+  AppendWithFaults(out, message);
+
+  // Now and then the trigger unit of an enabled machine speaks to the controller.
+  if (++turn_ % kTriggerEvery == 0) {
+    const uint16_t enabled = memory_.U16(image::kEnableMask);
+    const int machine = static_cast<int>((turn_ / kTriggerEvery) % image::kMachineBlockCount);
+    if (enabled & (1u << machine)) {
+      std::vector<uint8_t> trigger = {wire::kTriggerFrameCode,
+                                      0,
+                                      0,
+                                      kController,
+                                      static_cast<uint8_t>(kFirstTriggerUnit + machine),
+                                      0,
+                                      0x01,
+                                      0,
+                                      0};
+      AppendWithFaults(out, trigger);
+    }
+  }
+  return out;
+}
+
+}  // namespace vorel::sim

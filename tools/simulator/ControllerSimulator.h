@@ -1,0 +1,60 @@
+// A TL4200 controller as the PC sees it on the bus, without the line: it polls the
+// PC with the sequence numbers the PC expects, honours SyncRequest, answers memory
+// reads and writes, the log resets and the Ethernet monitor request, mirrors the
+// PC's manual control into its status reports, speaks for the trigger units of the
+// enabled machines, and can lose or damage its frames on purpose.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <span>
+#include <vector>
+
+#include "core/image/ControllerImage.h"
+#include "core/link/Frame.h"
+#include "core/link/Messages.h"
+
+namespace vorel::sim {
+
+struct Faults {
+  int percent = 0;  // of the controller's frames: half dropped, half with a damaged byte
+  uint32_t seed = 1;
+};
+
+class ControllerSimulator : private FrameReceiver::Sink {
+ public:
+  ControllerSimulator(const ControllerImage& memory, Faults faults);
+
+  // Bytes the PC wrote.
+  void Receive(std::span<const uint8_t> bytes);
+  // The controller's next turn on the bus: its frame to the PC (a reply, a status
+  // report or a poll), now and then a trigger unit's frame.
+  std::vector<uint8_t> NextTurn();
+
+  const ControllerImage& Memory() const { return memory_; }
+  const ManualControlState& ManualControl() const { return manual_; }
+  std::optional<uint8_t> LastControlCommand() const { return lastControlCommand_; }
+  uint32_t RequestsServed() const { return requestsServed_; }
+
+ private:
+  void FrameReceived(std::span<const uint8_t> frame) override;
+  void Serve(std::span<const uint8_t> message);
+  std::vector<uint8_t> Message(uint8_t command, std::span<const uint8_t> payload) const;
+  std::vector<uint8_t> StatusReport() const;
+  void AppendWithFaults(std::vector<uint8_t>& out, std::span<const uint8_t> message);
+
+  ControllerImage memory_;
+  FrameReceiver receiver_;
+  uint8_t sequence_ = 1;  // what the PC expects on the next frame
+  std::optional<std::vector<uint8_t>> reply_;
+  ManualControlState manual_;
+  std::optional<uint8_t> lastControlCommand_;
+  uint32_t requestsServed_ = 0;
+  uint32_t turn_ = 0;
+  Faults faults_;
+  std::mt19937 random_;
+};
+
+}  // namespace vorel::sim
