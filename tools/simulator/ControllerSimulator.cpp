@@ -26,6 +26,7 @@ void ControllerSimulator::Receive(std::span<const uint8_t> bytes) {
 void ControllerSimulator::FrameReceived(std::span<const uint8_t> frame) {
   if (CheckFrame(frame) != FrameCheck::kMessage) return;
   if (frame[kDestination] != kController || frame[kSource] != kPc) return;
+  awaitingAnswer_ = false;
   if (frame[kCommand] == message::kSyncRequest) {
     sequence_ = 1;
     return;
@@ -118,6 +119,8 @@ std::vector<uint8_t> ControllerSimulator::NextTurn() {
   std::vector<uint8_t> message = reply_ ? *reply_ : Message(message::kPoll, {});
   reply_.reset();
   message[kSequence] = sequence_;
+  // A poll is always answered; a reply only when the PC has a request waiting.
+  awaitingAnswer_ = message[kCommand] == message::kPoll;
   AppendWithFaults(out, message);
 
   // Now and then the trigger unit of an enabled machine speaks to the controller.

@@ -33,6 +33,10 @@ class ControllerSimulator : private FrameReceiver::Sink {
   // report or a poll), now and then a trigger unit's frame.
   std::vector<uint8_t> NextTurn();
 
+  // The PC has not answered the last frame to it yet; a controller gives it a moment
+  // before it speaks again.
+  bool AwaitingAnswer() const { return awaitingAnswer_; }
+
   const ControllerImage& Memory() const { return memory_; }
   const ManualControlState& ManualControl() const { return manual_; }
   std::optional<uint8_t> LastControlCommand() const { return lastControlCommand_; }
@@ -53,6 +57,7 @@ class ControllerSimulator : private FrameReceiver::Sink {
   std::optional<uint8_t> lastControlCommand_;
   uint32_t requestsServed_ = 0;
   uint32_t turn_ = 0;
+  bool awaitingAnswer_ = false;
   Faults faults_;
   std::mt19937 random_;
 };

@@ -175,17 +175,22 @@ int main(int argc, char** argv) {
   vorel::sim::ControllerSimulator controller(*memory, options->faults);
   using Clock = std::chrono::steady_clock;
   auto nextTurn = Clock::now();
+  auto answerDeadline = Clock::now();
+  constexpr auto kAnswerTime = std::chrono::milliseconds(200);
   std::vector<uint8_t> buffer(4096);
   while (!stopRequested) {
-    const auto wait =
-        std::chrono::duration_cast<std::chrono::milliseconds>(nextTurn - Clock::now());
+    const auto turnAt = controller.AwaitingAnswer() ? std::max(nextTurn, answerDeadline) : nextTurn;
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(turnAt - Clock::now());
     pollfd fd{line, POLLIN, 0};
     if (::poll(&fd, 1, static_cast<int>(std::max<int64_t>(0, wait.count()))) > 0 &&
         (fd.revents & POLLIN)) {
       const ssize_t got = ::read(line, buffer.data(), buffer.size());
       if (got > 0) controller.Receive(std::span(buffer.data(), static_cast<size_t>(got)));
     }
-    if (Clock::now() >= nextTurn) {
+    // A poll waits for the PC's answer, up to the answer time.
+    const bool answered = !controller.AwaitingAnswer() || Clock::now() >= answerDeadline;
+    if (Clock::now() >= nextTurn && answered) {
+      answerDeadline = Clock::now() + kAnswerTime;
       const std::vector<uint8_t> out = controller.NextTurn();
       // With nobody on the other end the line fills up; the turn is then lost.
       if (::write(line, out.data(), out.size()) < 0 && errno != EAGAIN) break;

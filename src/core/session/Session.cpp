@@ -7,7 +7,36 @@
 
 namespace vorel {
 
-Session::Session(AccessFlags access) : access_(access) {}
+Session::Session(AccessFlags access) : access_(access) {
+  link_.AddListener(this);
+}
+
+Session::~Session() {
+  link_.RemoveListener(this);
+}
+
+bool Session::Write(std::span<const uint8_t> bytes) {
+  return port_ && port_->Write(bytes);
+}
+
+void Session::MessageReceived(std::span<const uint8_t> message) {
+  if (message.empty() || message[0] != message::kStatusReport) return;
+  // Decoded once; every window reads the same report.
+  const std::optional<StatusReport> report = DecodeStatusReport(message);
+  if (!report) return;
+  const std::vector<SessionObserver*> observers = observers_;
+  for (SessionObserver* observer : observers) observer->StatusReportReceived(*report);
+}
+
+void Session::TriggerUnitFrame(int machineIndex, std::span<const uint8_t> message) {
+  const std::vector<SessionObserver*> observers = observers_;
+  for (SessionObserver* observer : observers)
+    observer->TriggerUnitFrameReceived(machineIndex, message);
+}
+
+void Session::LinkReadyChanged(bool) {
+  Notify(&SessionObserver::LinkStateChanged);
+}
 
 void Session::AddObserver(SessionObserver* observer) {
   if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end())

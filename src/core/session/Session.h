@@ -15,6 +15,9 @@
 #include "core/app/MainTick.h"
 #include "core/config/SystemConfiguration.h"
 #include "core/image/ImagePacking.h"
+#include "core/link/LinkEngine.h"
+#include "core/link/LiveMessages.h"
+#include "core/link/LocalLink.h"
 #include "core/systemfile/SystemFile.h"
 
 namespace vorel {
@@ -29,6 +32,12 @@ class SessionObserver {
   virtual void ConfigurationReplaced() {}
   // The image was packed, taken or invalidated: the status bar follows it.
   virtual void ImageChanged() {}
+  // The controller's status report, decoded once for every window.
+  virtual void StatusReportReceived(const StatusReport& report) {}
+  // A trigger unit's frame to the controller, overheard: machine index 0..9.
+  virtual void TriggerUnitFrameReceived(int machineIndex, std::span<const uint8_t> frame) {}
+  // LinkReady changed: the windows enable or disable what needs the controller.
+  virtual void LinkStateChanged() {}
 };
 
 // Outcome of a workflow: ok, or a readable reason (Windows-1252 text: file
@@ -44,9 +53,12 @@ struct SessionResult {
   static SessionResult Failed(std::string why) { return {false, std::move(why), {}}; }
 };
 
-class Session {
+class Session : private LinkListener, private PollAnswers, private ByteSink {
  public:
   explicit Session(AccessFlags access = {});
+  ~Session() override;
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
 
   SystemConfiguration& Configuration() { return config_; }
   const SystemConfiguration& Configuration() const { return config_; }
@@ -111,7 +123,20 @@ class Session {
   // One 100 ms tick through the parts in their fixed order.
   void Tick(TickSteps& steps) { tick_.Tick(steps); }
 
+  // The controller link: the engine, the local side's rules, the port it writes to
+  // (none: frames are dropped), and the mode.
+  LinkEngine& Link() { return link_; }
+  LocalLink& Local() { return local_; }
+  void SetLinkPort(ByteSink* port) { port_ = port; }
+  bool LocalMode() const { return localMode_; }
+  void SetLocalMode(bool local) { localMode_ = local; }
+
  private:
+  void MessageReceived(std::span<const uint8_t> message) override;
+  void TriggerUnitFrame(int machineIndex, std::span<const uint8_t> message) override;
+  void LinkReadyChanged(bool ready) override;
+  bool Write(std::span<const uint8_t> bytes) override;
+
   void Notify(void (SessionObserver::*event)());
 
   AccessFlags access_;
@@ -121,6 +146,10 @@ class Session {
   std::string partlyLoadedFrom_;
   MainTick tick_;
   std::vector<SessionObserver*> observers_;
+  ByteSink* port_ = nullptr;
+  LinkEngine link_{*this, *this};
+  LocalLink local_{link_};
+  bool localMode_ = false;
 };
 
 }  // namespace vorel

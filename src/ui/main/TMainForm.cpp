@@ -14,6 +14,7 @@
 #include "core/systemfile/SystemFile.h"
 #include "io/AnsiQt.h"
 #include "io/FileAccess.h"
+#include "ui/link/TCommunicationForm.h"
 #include "ui/machine/TCopyMachineForm.h"
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TAboutForm.h"
@@ -81,6 +82,7 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
       new TCopyMachineForm([this] { return AskUnsavedEdits(); },
                            [this](int from, int to) { return CopyMachines(from, to); }, this);
   aboutForm_ = new TAboutForm(this);
+  communicationForm_ = new TCommunicationForm(session_, this);
 
   if (const QScreen* screen = QApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
@@ -124,7 +126,7 @@ void TMainForm::BuildMenus() {
   system->setObjectName("SystemMenu");
   addAction(system, "Read/write system data...", "ReadWriteSystemDataBtn", false, nullptr);
   addAction(system, "System setup...", "Systemsetup1", false, nullptr);
-  addAction(system, "Communication...", "Communication1", false, nullptr);
+  addAction(system, "Communication...", "Communication1", true, &TMainForm::Communication1Click);
   addAction(system, "Log data...", "LogDataBtn", false, nullptr);
   addAction(system, "Alarm log...", "AlarmLogBtn", false, nullptr);
   addAction(system, "Copy Machine...", "CopyMachine1", true, &TMainForm::CopyMachine1Click);
@@ -184,6 +186,8 @@ void TMainForm::FormActivate() {
   firstActivationDone_ = true;
   RestoreSettings();
   UpdateCaption();
+  communicationForm_->ApplyStoredSettings(settings_.commLocal,
+                                          QString::fromStdString(settings_.comPort));
   for (TMachineForm* machine : machineForms_) machine->Initialise();
   session_.ClearAll();
   // A system file named on the command line ("open with") loads as Load would.
@@ -200,6 +204,8 @@ void TMainForm::RestoreSettings() {
 }
 
 void TMainForm::StoreSettings() {
+  settings_.commLocal = communicationForm_->LocalChecked();
+  settings_.comPort = communicationForm_->ComPortText().toStdString();
   settings_.width = width();
   settings_.height = height();
   settings_.left = pos().x();
@@ -240,6 +246,29 @@ void TMainForm::ConfigurationReplaced() {
 
 void TMainForm::ImageChanged() {
   UpdateStatusBar();
+}
+
+void TMainForm::StatusReportReceived(const StatusReport& report) {
+  for (TMachineForm* machine : machineForms_) machine->ApplyStatusReport(report);
+}
+
+void TMainForm::TriggerUnitFrameReceived(int machineIndex, std::span<const uint8_t> frame) {
+  if (machineIndex >= 0 && machineIndex < kMachineCount)
+    machineForms_[machineIndex]->ApplyTriggerFrame(frame);
+}
+
+void TMainForm::LinkTick() {
+  communicationForm_->LinkTick();
+}
+
+void TMainForm::UpdateCounters() {
+  communicationForm_->UpdateCounters();
+}
+
+void TMainForm::Communication1Click() {
+  communicationForm_->show();
+  communicationForm_->raise();
+  communicationForm_->activateWindow();
 }
 
 void TMainForm::PackImage() {

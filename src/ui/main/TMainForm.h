@@ -21,6 +21,7 @@ class QMenu;
 namespace vorel {
 
 class TAboutForm;
+class TCommunicationForm;
 class TCopyMachineForm;
 class TMachineForm;
 
@@ -47,6 +48,7 @@ class TMainForm : public QMainWindow,
   bool MasterFlag() const { return session_.Access().master; }
   TMachineForm* MachineWindow(int machineIndex) const { return machineForms_[machineIndex]; }
   TCopyMachineForm* CopyMachineWindow() const { return copyMachineForm_; }
+  TCommunicationForm* CommunicationWindow() const { return communicationForm_; }
 
   // What the machine windows and program editors need.
   UiEnvironment& Ui() override { return env_; }
@@ -87,6 +89,7 @@ class TMainForm : public QMainWindow,
   // The Save command; true when the file was written.
   bool SaveSystemBtnClick();
   void CopyMachine1Click();
+  void Communication1Click();
   void MachineBtnClick(int tag);
   void ClearMachineBtnClick(int tag);  // 1..10 one machine, 11 all
   void HelpBtnClick();
@@ -114,6 +117,10 @@ class TMainForm : public QMainWindow,
   void ConfigurationCleared() override;
   void ConfigurationReplaced() override;
   void ImageChanged() override;
+  void StatusReportReceived(const StatusReport& report) override;
+  void TriggerUnitFrameReceived(int machineIndex, std::span<const uint8_t> frame) override;
+  void LinkTick() override;
+  void UpdateCounters() override;
   // Asks before unsaved work is dropped; false when the operator cancelled or the
   // save failed.
   bool AskSaveChangedSystem();
@@ -130,6 +137,7 @@ class TMainForm : public QMainWindow,
 
   TAboutForm* aboutForm_ = nullptr;
   TCopyMachineForm* copyMachineForm_ = nullptr;
+  TCommunicationForm* communicationForm_ = nullptr;
   std::array<TMachineForm*, kMachineCount> machineForms_{};
   std::array<QLabel*, 4> statusPanels_{};
   std::array<QAction*, kMachineCount> machineActions_{};

@@ -1,0 +1,70 @@
+// The communication window, local side: the serial port of the controller's bus,
+// its status and the traffic counters. The link itself lives in the session; this
+// window opens and closes the port and shows what the link tells.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QWidget>
+#include <array>
+
+#include "core/session/Session.h"
+#include "io/SerialPortAdapter.h"
+
+namespace vorel {
+
+class TCommunicationErrorForm;
+
+class TCommunicationForm : public QWidget, private LinkListener {
+  Q_OBJECT
+
+ public:
+  TCommunicationForm(Session& session, QWidget* parent = nullptr);
+  ~TCommunicationForm() override;
+
+  // The stored CommLocal and ComPort, at the first activation of the main window.
+  void ApplyStoredSettings(bool commLocal, const QString& comPort);
+  bool LocalChecked() const { return localBtn_->isChecked(); }
+  QString ComPortText() const { return comPortCombo_->currentText(); }
+
+  // The tick's link step and the once-a-second counters.
+  void LinkTick();
+  void UpdateCounters();
+
+  // Handlers.
+  bool OpenPort();
+  void OpenBtnClick() { OpenPort(); }
+  void CloseBtnClick();
+  void LocalBtnClick() { SelectMode(true); }
+  void RemoteBtnClick() { SelectMode(false); }
+  void SelectMode(bool local);
+
+  SerialPortAdapter& Port() { return port_; }
+  TCommunicationErrorForm* ErrorForm() const { return errorForm_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void ChecksumError() override;
+  void RenderStatus();
+
+  Session& session_;
+  SerialPortAdapter port_;
+  QRadioButton* localBtn_ = nullptr;
+  QRadioButton* remoteBtn_ = nullptr;
+  QComboBox* comPortCombo_ = nullptr;
+  QPushButton* openBtn_ = nullptr;
+  QPushButton* closeBtn_ = nullptr;
+  QLabel* statusLabel_ = nullptr;
+  QCheckBox* showChecksumErrorBtn_ = nullptr;
+  QStatusBar* statusBar_ = nullptr;
+  std::array<QLabel*, 5> panels_{};
+  TCommunicationErrorForm* errorForm_ = nullptr;
+};
+
+}  // namespace vorel

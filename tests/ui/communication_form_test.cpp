@@ -1,0 +1,79 @@
+// The communication window by its controls: against the controller simulator on a
+// pseudo-terminal the link turns "Ready", the counters count, and a silent
+// controller turns the label to "Port open" within 2 s.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <csignal>
+
+#include "MainFormStarter.h"
+#include "UiTestSupport.h"
+#include "ui/link/TCommunicationErrorForm.h"
+#include "ui/link/TCommunicationForm.h"
+
+using namespace vorel;
+
+class CommunicationFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void controlsBeforeAnyMode() {
+    auto main = test::StartedMain();
+    TCommunicationForm* form = main->CommunicationWindow();
+    form->show();
+    auto* ports = test::Find<QComboBox>(form, "ComPortCombo");
+    QCOMPARE(ports->itemText(0), QString("None"));
+    QVERIFY(!test::Find<QRadioButton>(form, "LocalBtn")->isChecked());
+    QVERIFY(!test::Find<QRadioButton>(form, "RemoteBtn")->isChecked());
+    QVERIFY(test::Find<QLabel>(form, "ComportStatusLabel")->isHidden());
+    QVERIFY(test::Find<QPushButton>(form, "SeqBtn")->isHidden());
+    QCOMPARE(test::Find<QCheckBox>(form, "ShowChecksumErrorBtn")->text(),
+             QString("Show checksum errors (bus conflicts)."));
+    QCOMPARE(form->ErrorForm()->windowTitle(), QString("Warning, communication error"));
+    // Local with "None": the port stays closed, and the tick says so.
+    form->LocalBtnClick();
+    main->MainTimer100ms();
+    QCOMPARE(test::Find<QLabel>(form, "ComportStatusLabel")->text(), QString("Port closed"));
+  }
+
+  void linkAgainstTheSimulator() {
+    QProcess sim;
+    sim.start(VOREL_SIM_PATH, {"--serial", "4711"});
+    QVERIFY(sim.waitForReadyRead(5000));
+    const QString line = QString::fromUtf8(sim.readLine()).trimmed();
+    QVERIFY2(line.startsWith("vorel-sim: serving "), qPrintable(line));
+    const QString device = line.mid(QString("vorel-sim: serving ").size());
+
+    auto main = test::StartedMain();
+    TCommunicationForm* form = main->CommunicationWindow();
+    form->show();
+    test::Find<QComboBox>(form, "ComPortCombo")->setCurrentText(device);
+    form->LocalBtnClick();  // opens once the start-up delay has run out
+    auto* label = test::Find<QLabel>(form, "ComportStatusLabel");
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QString("Ready"), 4000);
+    QCOMPARE(label->palette().color(QPalette::Window), QColor(0x00, 0xFF, 0x00));
+    QVERIFY(main->CurrentSession().Link().LinkReady());
+    // The counters count, shown once a second.
+    QTRY_VERIFY_WITH_TIMEOUT(test::Find<QLabel>(form, "StatusPanel0")->text() != "Rx:      0" &&
+                                 test::Find<QLabel>(form, "StatusPanel0")->text().startsWith("Rx:"),
+                             3000);
+    QVERIFY(main->CurrentSession().Link().Count().rxBytes > 0);
+    QVERIFY(main->CurrentSession().Link().Count().txBytes > 0);
+    test::SaveScreenshot(form, "communication_form");
+
+    ::kill(static_cast<pid_t>(sim.processId()), SIGSTOP);
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QString("Port open"), 2500);
+    QVERIFY(!main->CurrentSession().Link().LinkReady());
+    test::Find<QPushButton>(form, "CloseBtn")->click();
+    QCOMPARE(label->text(), QString("Closed"));
+    sim.kill();
+    sim.waitForFinished();
+  }
+};
+
+QTEST_MAIN(CommunicationFormTest)
+#include "communication_form_test.moc"
