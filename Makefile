@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run demo test clean
 
 all: build
 
@@ -18,6 +18,10 @@ build: configure
 
 run: build
 	./$(BUILD)/vorel
+
+# The tool with a simulated controller inside it: a live controller at once.
+demo: build
+	./$(BUILD)/vorel --demo
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)

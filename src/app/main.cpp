@@ -12,7 +12,9 @@
 #include "io/ApplicationLog.h"
 #include "io/FileAccess.h"
 #include "io/QtSettingsStore.h"
+#include "io/SerialPortAdapter.h"
 #include "ui/common/Dialogs.h"
+#include "ui/link/SimulatedPort.h"
 #include "ui/main/Application.h"
 #include "ui/main/TMainForm.h"
 
@@ -28,6 +30,15 @@ int main(int argc, char* argv[]) {
 
   QStringList arguments = QApplication::arguments();
   if (!arguments.isEmpty()) arguments.removeFirst();
+  // --demo: a simulated controller inside the tool instead of a serial port.
+  const bool demonstration = arguments.removeAll(QStringLiteral("--demo")) > 0;
+  if (demonstration) {
+    environment.SetSerialPorts(
+        [] { return std::make_unique<vorel::SimulatedPort>(vorel::SimulatedPort::DemoMemory()); },
+        true);
+  } else {
+    environment.SetSerialPorts([] { return std::make_unique<vorel::SerialPortAdapter>(); }, false);
+  }
   vorel::TMainForm mainForm(arguments, environment);
 
   // For the start-up measurement (bench/startup.py): report the monotonic clock

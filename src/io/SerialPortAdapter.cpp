@@ -22,8 +22,8 @@ QString SerialPortAdapter::DeviceName(const QString& listText) {
   return listText;
 }
 
-bool SerialPortAdapter::Open(const QString& listText) {
-  const QString device = DeviceName(listText);
+bool SerialPortAdapter::Open(const std::string& listText) {
+  const QString device = DeviceName(QString::fromStdString(listText));
   if (port_.isOpen() && port_.portName() != device) port_.close();
   if (port_.isOpen()) return true;
   port_.setPortName(device);

@@ -8,25 +8,25 @@
 #include <QSerialPort>
 #include <QString>
 
-#include "core/link/LinkEngine.h"
+#include "core/link/SerialPort.h"
 
 namespace vorel {
 
-class SerialPortAdapter : public QObject, public ByteSink {
+class SerialPortAdapter : public QObject, public SerialPort {
   Q_OBJECT
 
  public:
   explicit SerialPortAdapter(QObject* parent = nullptr);
 
   // Where arrived bytes go; nothing is read while there is none.
-  void SetEngine(LinkEngine* engine) { engine_ = engine; }
+  void SetEngine(LinkEngine* engine) override { engine_ = engine; }
 
   // Opens the port of that list text; true when it is open afterwards. The reason
   // of a failed open stays in LastError ("Permission denied").
-  bool Open(const QString& listText);
-  void Close();
-  bool IsOpen() const { return port_.isOpen(); }
-  QString LastError() const { return lastError_; }
+  bool Open(const std::string& listText) override;
+  void Close() override;
+  bool IsOpen() const override { return port_.isOpen(); }
+  std::string LastError() const override { return lastError_.toStdString(); }
 
   bool Write(std::span<const uint8_t> bytes) override;
 

@@ -12,6 +12,7 @@
 
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
+#include "ui/link/SimulatedPort.h"
 #include "ui/link/TCommunicationErrorForm.h"
 #include "ui/link/TCommunicationForm.h"
 
@@ -38,6 +39,18 @@ class CommunicationFormTest : public QObject {
     form->LocalBtnClick();
     main->MainTimer100ms();
     QCOMPARE(test::Find<QLabel>(form, "ComportStatusLabel")->text(), QString("Port closed"));
+  }
+
+  void demonstrationHasALiveControllerAtOnce() {
+    test::TestUi().SetSerialPorts(
+        [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
+    auto main = test::StartedMain();
+    QVERIFY(main->windowTitle().endsWith(",  Demonstration: simulated controller"));
+    auto* label = test::Find<QLabel>(main->CommunicationWindow(), "ComportStatusLabel");
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QString("Ready"), 4000);
+    QVERIFY(test::Find<QRadioButton>(main->CommunicationWindow(), "LocalBtn")->isChecked());
+    QVERIFY(main->CurrentSession().Link().Count().syncs <= 1);
+    test::TestUi().SetSerialPorts(nullptr, false);
   }
 
   void linkAgainstTheSimulator() {

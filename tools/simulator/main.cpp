@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "ControllerSimulator.h"
 #include "core/base/Numbers.h"
 #include "core/session/Session.h"
+#include "core/simulation/ControllerSimulator.h"
 #include "io/FileAccess.h"
 
 namespace {
@@ -108,17 +108,11 @@ std::optional<vorel::ControllerImage> StartingMemory(const Options& options) {
     }
   }
   vorel::ControllerImage memory = session.Image().image;
-  using namespace vorel::image;
-  memory.bytes[kHardwareVersion] = static_cast<uint8_t>(options.hardware);
-  memory.bytes[kFirmwareMajor] = static_cast<uint8_t>(options.firmwareMajor);
-  memory.bytes[kFirmwareMinor] = static_cast<uint8_t>(options.firmwareMinor);
-  memory.SetU32(kSerialNumber, options.serial);
-  memory.bytes[kControllerClock + kClockSeconds] = static_cast<uint8_t>(now.second);
-  memory.bytes[kControllerClock + kClockMinutes] = static_cast<uint8_t>(now.minute);
-  memory.bytes[kControllerClock + kClockHours] = static_cast<uint8_t>(now.hour);
-  memory.bytes[kControllerClock + kClockDay] = static_cast<uint8_t>(now.day);
-  memory.bytes[kControllerClock + kClockMonth] = static_cast<uint8_t>(now.month);
-  memory.bytes[kControllerClock + kClockYear] = static_cast<uint8_t>(now.year - kClockYearBase);
+  vorel::sim::SetIdentity(
+      memory,
+      {options.serial, static_cast<uint8_t>(options.hardware),
+       static_cast<uint8_t>(options.firmwareMajor), static_cast<uint8_t>(options.firmwareMinor)},
+      now);
   return memory;
 }
 

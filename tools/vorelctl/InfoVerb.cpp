@@ -103,9 +103,8 @@ int Info(Arguments args, std::ostream& out, std::ostream& err) {
   char* argv[] = {name, nullptr};
   QCoreApplication application(argc, argv);
   vorel::SerialPortAdapter serial;
-  const QString device = QString::fromStdString(std::string(*port));
-  if (!serial.Open(device)) {
-    err << "vorelctl: " << serial.LastError().toStdString() << ": " << *port << '\n';
+  if (!serial.Open(std::string(*port))) {
+    err << "vorelctl: " << serial.LastError() << ": " << *port << '\n';
     return kExitFailure;
   }
   vorel::PollAnswers answers;

@@ -11,6 +11,7 @@
 #include "core/app/DiagnosticLog.h"
 #include "core/app/StoredSettings.h"
 #include "core/image/ImagePacking.h"
+#include "core/link/SerialPort.h"
 
 namespace vorel {
 
@@ -79,6 +80,18 @@ class UiEnvironment {
   void SetSettingsStore(SettingsStoreFactory settingsStore) {
     settingsStore_ = std::move(settingsStore);
   }
+  // The serial port the communication window opens: the real one, or in the
+  // demonstration a simulated controller.
+  using SerialPortFactory = std::function<std::unique_ptr<SerialPort>()>;
+  void SetSerialPorts(SerialPortFactory factory, bool demonstration) {
+    serialPorts_ = std::move(factory);
+    demonstration_ = demonstration;
+  }
+  std::unique_ptr<SerialPort> NewSerialPort() const {
+    return serialPorts_ ? serialPorts_() : nullptr;
+  }
+  bool Demonstration() const { return demonstration_; }
+
   std::unique_ptr<SettingsStore> OpenSettingsStore() const {
     return settingsStore_ ? settingsStore_() : nullptr;
   }
@@ -89,6 +102,8 @@ class UiEnvironment {
   DiagnosticLog* log_;
   SettingsStoreFactory settingsStore_;
   Clock clock_;
+  SerialPortFactory serialPorts_;
+  bool demonstration_ = false;
 };
 
 }  // namespace vorel

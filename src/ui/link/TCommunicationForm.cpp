@@ -9,6 +9,7 @@
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
 
+#include "io/SerialPortAdapter.h"
 #include "ui/link/TCommunicationErrorForm.h"
 
 namespace vorel {
@@ -25,8 +26,11 @@ QPushButton* Button(const char* caption, const char* name, QWidget* parent) {
 
 }  // namespace
 
-TCommunicationForm::TCommunicationForm(Session& session, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session) {
+TCommunicationForm::TCommunicationForm(Session& session, std::unique_ptr<SerialPort> port,
+                                       QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      session_(session),
+      port_(port ? std::move(port) : std::make_unique<SerialPortAdapter>()) {
   setObjectName("CommunicationForm");
   setWindowTitle(QStringLiteral("Communication"));
   auto* root = new QVBoxLayout(this);
@@ -124,8 +128,8 @@ TCommunicationForm::TCommunicationForm(Session& session, QWidget* parent)
   root->addWidget(statusBar_);
 
   errorForm_ = new TCommunicationErrorForm([this] { session_.Link().ClearChecksumErrors(); }, this);
-  port_.SetEngine(&session_.Link());
-  session_.SetLinkPort(&port_);
+  port_->SetEngine(&session_.Link());
+  session_.SetLinkPort(port_.get());
   session_.Link().AddListener(this);
 }
 
@@ -151,7 +155,7 @@ void TCommunicationForm::SelectMode(bool local) {
   if (local) {
     OpenPort();
   } else {
-    port_.Close();
+    port_->Close();
   }
   RenderStatus();
 }
@@ -159,23 +163,23 @@ void TCommunicationForm::SelectMode(bool local) {
 bool TCommunicationForm::OpenPort() {
   const QString text = comPortCombo_->currentText();
   if (!session_.Local().PrepareOpen(text.toStdString())) {
-    if (text == QLatin1String(LocalLink::kNoPort)) port_.Close();
+    if (text == QLatin1String(LocalLink::kNoPort)) port_->Close();
     RenderStatus();
     return false;
   }
-  port_.Open(text);
+  port_->Open(text.toStdString());
   RenderStatus();
-  return port_.IsOpen();
+  return port_->IsOpen();
 }
 
 void TCommunicationForm::CloseBtnClick() {
-  port_.Close();
+  port_->Close();
   session_.Local().Closed();
   RenderStatus();
 }
 
 void TCommunicationForm::LinkTick() {
-  if (session_.Local().Tick(session_.LocalMode(), port_.IsOpen())) OpenPort();
+  if (session_.Local().Tick(session_.LocalMode(), port_->IsOpen())) OpenPort();
   RenderStatus();
 }
 

@@ -11,9 +11,10 @@
 #include <QStatusBar>
 #include <QWidget>
 #include <array>
+#include <memory>
 
+#include "core/link/SerialPort.h"
 #include "core/session/Session.h"
-#include "io/SerialPortAdapter.h"
 
 namespace vorel {
 
@@ -23,7 +24,8 @@ class TCommunicationForm : public QWidget, private LinkListener {
   Q_OBJECT
 
  public:
-  TCommunicationForm(Session& session, QWidget* parent = nullptr);
+  // `port`: the serial port to open (a real one when none is given).
+  TCommunicationForm(Session& session, std::unique_ptr<SerialPort> port, QWidget* parent = nullptr);
   ~TCommunicationForm() override;
 
   // The stored CommLocal and ComPort, at the first activation of the main window.
@@ -43,7 +45,7 @@ class TCommunicationForm : public QWidget, private LinkListener {
   void RemoteBtnClick() { SelectMode(false); }
   void SelectMode(bool local);
 
-  SerialPortAdapter& Port() { return port_; }
+  SerialPort& Port() { return *port_; }
   TCommunicationErrorForm* ErrorForm() const { return errorForm_; }
 
  protected:
@@ -54,7 +56,7 @@ class TCommunicationForm : public QWidget, private LinkListener {
   void RenderStatus();
 
   Session& session_;
-  SerialPortAdapter port_;
+  std::unique_ptr<SerialPort> port_;
   QRadioButton* localBtn_ = nullptr;
   QRadioButton* remoteBtn_ = nullptr;
   QComboBox* comPortCombo_ = nullptr;

@@ -33,7 +33,8 @@ constexpr std::array<int, 4> kStatusPanelWidths = {100, 150, 100, 75};
 // The first argument that is neither access word names a system file to load.
 QString StartupFile(const QStringList& arguments) {
   for (const QString& argument : arguments) {
-    if (argument != QLatin1String(kSetupWord) && argument != QLatin1String(kMasterWord))
+    if (argument != QLatin1String(kSetupWord) && argument != QLatin1String(kMasterWord) &&
+        !argument.startsWith(QLatin1String("--")))
       return argument;
   }
   return {};
@@ -82,7 +83,7 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
       new TCopyMachineForm([this] { return AskUnsavedEdits(); },
                            [this](int from, int to) { return CopyMachines(from, to); }, this);
   aboutForm_ = new TAboutForm(this);
-  communicationForm_ = new TCommunicationForm(session_, this);
+  communicationForm_ = new TCommunicationForm(session_, env_.NewSerialPort(), this);
 
   if (const QScreen* screen = QApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
@@ -186,8 +187,13 @@ void TMainForm::FormActivate() {
   firstActivationDone_ = true;
   RestoreSettings();
   UpdateCaption();
-  communicationForm_->ApplyStoredSettings(settings_.commLocal,
-                                          QString::fromStdString(settings_.comPort));
+  if (env_.Demonstration()) {
+    // The demonstration's controller answers on its own line at once.
+    communicationForm_->ApplyStoredSettings(true, QStringLiteral("Demo"));
+  } else {
+    communicationForm_->ApplyStoredSettings(settings_.commLocal,
+                                            QString::fromStdString(settings_.comPort));
+  }
   for (TMachineForm* machine : machineForms_) machine->Initialise();
   session_.ClearAll();
   // A system file named on the command line ("open with") loads as Load would.
@@ -214,7 +220,9 @@ void TMainForm::StoreSettings() {
 }
 
 void TMainForm::UpdateCaption() {
-  setWindowTitle(QString::fromStdString(BuildCaption(session_.Access().setup, std::nullopt)));
+  QString caption = QString::fromStdString(BuildCaption(session_.Access().setup, std::nullopt));
+  if (env_.Demonstration()) caption += QStringLiteral(",  Demonstration: simulated controller");
+  setWindowTitle(caption);
   firmwareControllerAction_->setText(QStringLiteral("Firmware update, TL4200..."));
 }
 

@@ -1,5 +1,5 @@
 // The simulated controller's side of the bus.
-#include "ControllerSimulator.h"
+#include "core/simulation/ControllerSimulator.h"
 
 #include <algorithm>
 
@@ -15,6 +15,22 @@ constexpr int kTriggerEvery = 10;  // turns between two trigger unit frames
 constexpr uint8_t kNoMonitorReport = 0x00;
 constexpr uint16_t kOutputBits = 0x1FFF;  // machines, both valves, the alarm output
 }  // namespace
+
+void SetIdentity(ControllerImage& memory, const ControllerIdentity& identity,
+                 const LocalDateTime& clock) {
+  using namespace image;
+  memory.bytes[kHardwareVersion] = identity.hardwareVersion;
+  memory.bytes[kFirmwareMajor] = identity.firmwareMajor;
+  memory.bytes[kFirmwareMinor] = identity.firmwareMinor;
+  memory.SetU32(kSerialNumber, identity.serialNumber);
+  const auto byte = [](int value) { return static_cast<uint8_t>(value); };
+  memory.bytes[kControllerClock + kClockSeconds] = byte(clock.second);
+  memory.bytes[kControllerClock + kClockMinutes] = byte(clock.minute);
+  memory.bytes[kControllerClock + kClockHours] = byte(clock.hour);
+  memory.bytes[kControllerClock + kClockDay] = byte(clock.day);
+  memory.bytes[kControllerClock + kClockMonth] = byte(clock.month);
+  memory.bytes[kControllerClock + kClockYear] = byte(clock.year - kClockYearBase);
+}
 
 ControllerSimulator::ControllerSimulator(const ControllerImage& memory, Faults faults)
     : memory_(memory), faults_(faults), random_(faults.seed) {}

@@ -13,10 +13,21 @@
 #include <vector>
 
 #include "core/image/ControllerImage.h"
+#include "core/image/ImagePacking.h"
 #include "core/link/Frame.h"
 #include "core/link/Messages.h"
 
 namespace vorel::sim {
+
+// The controller's own header fields and clock written into a memory image.
+struct ControllerIdentity {
+  uint32_t serialNumber = 4200;
+  uint8_t hardwareVersion = 2;
+  uint8_t firmwareMajor = 3;
+  uint8_t firmwareMinor = 5;
+};
+void SetIdentity(ControllerImage& memory, const ControllerIdentity& identity,
+                 const LocalDateTime& clock);
 
 struct Faults {
   int percent = 0;  // of the controller's frames: half dropped, half with a damaged byte
