@@ -24,6 +24,8 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+constexpr int kBaud = 115200;
+constexpr int kBitsPerByte = 10;  // start, 8 data, stop
 void RequestStop(int) {
   stopRequested = 1;
 }
@@ -38,18 +40,26 @@ struct Options {
   int firmwareMinor = 5;
   std::optional<vorel::LocalDateTime> clock;
   int cadenceMs = 20;
+  bool paced = false;
   vorel::sim::Faults faults;
 };
 
 constexpr const char* kUsage =
     "Usage: vorel-sim [--system FILE] [--serial N] [--hardware N] [--firmware M.N]\n"
     "                 [--clock \"YYYY-MM-DD HH:MM:SS\"] [--cadence-ms N] [--faults PERCENT]\n"
-    "                 [--seed N] [--device PATH] [--save FILE]\n";
+    "                 [--seed N] [--paced] [--device PATH] [--save FILE]\n"
+    "Prints \"vorel-sim: serving DEVICE\" and polls there until stopped. --faults loses or\n"
+    "damages that share of its frames (from --seed); --paced keeps to 115200 baud;\n"
+    "--save writes the memory to FILE when stopped.\n";
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
+    if (name == "--paced") {
+      options.paced = true;
+      continue;
+    }
     if (i + 1 >= argc) return std::nullopt;
     const std::string value = argv[++i];
     const auto number = [&value] { return vorel::ParseInt32(value); };
@@ -190,6 +200,11 @@ int main(int argc, char** argv) {
       if (::write(line, out.data(), out.size()) < 0 && errno != EAGAIN) break;
       nextTurn += std::chrono::milliseconds(options->cadenceMs);
       if (nextTurn < Clock::now()) nextTurn = Clock::now();
+      // Paced: the bytes take the time they take on the wire (10 bits each).
+      if (options->paced) {
+        const auto onWire = std::chrono::microseconds(out.size() * kBitsPerByte * 1000000 / kBaud);
+        nextTurn = std::max(nextTurn, Clock::now() + onWire);
+      }
     }
   }
   if (!options->save.empty()) {
