@@ -41,6 +41,26 @@ class CommunicationFormTest : public QObject {
     QCOMPARE(test::Find<QLabel>(form, "ComportStatusLabel")->text(), QString("Port closed"));
   }
 
+  void checksumErrorsShownWhenAskedAndResetOnClose() {
+    auto main = test::StartedMain();
+    TCommunicationForm* form = main->CommunicationWindow();
+    form->show();
+    // A frame whose length byte is wrong: 30 07 01 02 01 C4 sums to FF but has 6 bytes.
+    const std::vector<uint8_t> bad = {0x02, 0x30, 0x07, 0x01, 0x10, 0x22, 0x01, 0xC4, 0x03};
+    main->CurrentSession().Link().Receive(bad);
+    QVERIFY(!form->ErrorForm()->isVisible());
+    test::Find<QCheckBox>(form, "ShowChecksumErrorBtn")->setChecked(true);
+    main->CurrentSession().Link().Receive(bad);
+    QVERIFY(form->ErrorForm()->isVisible());
+    QCOMPARE(test::Find<QLabel>(form->ErrorForm(), "ChecksumErrorCountLabel")->text(),
+             QString("2"));
+    form->ErrorForm()->close();
+    QCOMPARE(main->CurrentSession().Link().Count().checksumErrors, 0u);
+    // Escape closes the communication window.
+    QTest::keyClick(form, Qt::Key_Escape);
+    QVERIFY(!form->isVisible());
+  }
+
   void demonstrationHasALiveControllerAtOnce() {
     test::TestUi().SetSerialPorts(
         [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
