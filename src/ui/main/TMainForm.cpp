@@ -99,6 +99,10 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
 
 TMainForm::~TMainForm() {
   session_.RemoveObserver(this);
+  // The child windows would otherwise go after the session they use: the
+  // communication window leaves the link while the session still exists.
+  delete communicationForm_;
+  communicationForm_ = nullptr;
 }
 
 void TMainForm::BuildMenus() {
