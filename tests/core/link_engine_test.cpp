@@ -33,7 +33,11 @@ struct Answers : PollAnswers {
   std::optional<uint8_t> reset;
   bool monitor = false;
   ManualControlState manual;
-  std::optional<uint8_t> TakeMachineReset() override { return std::exchange(reset, std::nullopt); }
+  bool TakeMachineReset(std::optional<uint8_t>& command) override {
+    if (!reset) return false;
+    command = std::exchange(reset, std::nullopt);
+    return true;
+  }
   bool EthernetMonitorOn() override { return monitor; }
   ManualControlState ManualControl() override { return manual; }
 };

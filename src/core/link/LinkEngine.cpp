@@ -109,10 +109,13 @@ bool LinkEngine::SendWithNextSequence(std::vector<uint8_t>& message) {
 }
 
 void LinkEngine::AnswerPoll() {
-  if (const std::optional<uint8_t> reset = answers_.TakeMachineReset()) {
+  std::optional<uint8_t> reset;
+  if (answers_.TakeMachineReset(reset)) {
     // This poll gets no answer; the command goes out with the next frame.
-    const uint8_t payload[] = {*reset};
-    QueueRequest(message::kControlCommand, kController, payload);
+    if (reset) {
+      const uint8_t payload[] = {*reset};
+      QueueRequest(message::kControlCommand, kController, payload);
+    }
     return;
   }
   if (answers_.EthernetMonitorOn()) {

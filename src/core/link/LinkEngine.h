@@ -27,9 +27,10 @@ class ByteSink {
 class PollAnswers {
  public:
   virtual ~PollAnswers() = default;
-  // The ControlCommand byte of a machine reset waiting for the next poll; taking it
-  // clears the mark.
-  virtual std::optional<uint8_t> TakeMachineReset() { return std::nullopt; }
+  // A machine reset waiting for the next poll: taking it clears the mark and returns
+  // true (that poll gets no answer); `command` is the ControlCommand byte to queue,
+  // none when no machine was chosen.
+  virtual bool TakeMachineReset(std::optional<uint8_t>& command) { return false; }
   virtual bool EthernetMonitorOn() { return false; }
   virtual ManualControlState ManualControl() { return {}; }
 };

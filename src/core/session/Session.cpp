@@ -24,6 +24,7 @@ void Session::MessageReceived(std::span<const uint8_t> message) {
   // Decoded once; every window reads the same report.
   const std::optional<StatusReport> report = DecodeStatusReport(message);
   if (!report) return;
+  manual_.ApplyStatusReport(*report);
   const std::vector<SessionObserver*> observers = observers_;
   for (SessionObserver* observer : observers) observer->StatusReportReceived(*report);
 }
@@ -34,7 +35,13 @@ void Session::TriggerUnitFrame(int machineIndex, std::span<const uint8_t> messag
     observer->TriggerUnitFrameReceived(machineIndex, message);
 }
 
+bool Session::TakeMachineReset(std::optional<uint8_t>& command) {
+  return reset_.Take(command);
+}
+
 void Session::LinkReadyChanged(bool) {
+  // A change of the link forgets a reset that waited for it.
+  reset_.Forget();
   Notify(&SessionObserver::LinkStateChanged);
 }
 

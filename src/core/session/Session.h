@@ -18,6 +18,7 @@
 #include "core/link/LinkEngine.h"
 #include "core/link/LiveMessages.h"
 #include "core/link/LocalLink.h"
+#include "core/supervision/SystemSetup.h"
 #include "core/systemfile/SystemFile.h"
 
 namespace vorel {
@@ -131,11 +132,20 @@ class Session : private LinkListener, private PollAnswers, private ByteSink {
   bool LocalMode() const { return localMode_; }
   void SetLocalMode(bool local) { localMode_ = local; }
 
+  // What the poll answer sends: the manual control of the system setup window, a
+  // machine reset waiting for the next poll, the Ethernet monitor.
+  vorel::ManualControl& Manual() { return manual_; }
+  MachineReset& PendingReset() { return reset_; }
+  void SetEthernetMonitor(bool on) { monitorOn_ = on; }
+
  private:
   void MessageReceived(std::span<const uint8_t> message) override;
   void TriggerUnitFrame(int machineIndex, std::span<const uint8_t> message) override;
   void LinkReadyChanged(bool ready) override;
   bool Write(std::span<const uint8_t> bytes) override;
+  bool TakeMachineReset(std::optional<uint8_t>& command) override;
+  bool EthernetMonitorOn() override { return monitorOn_; }
+  ManualControlState ManualControl() override { return manual_.State(); }
 
   void Notify(void (SessionObserver::*event)());
 
@@ -150,6 +160,9 @@ class Session : private LinkListener, private PollAnswers, private ByteSink {
   LinkEngine link_{*this, *this};
   LocalLink local_{link_};
   bool localMode_ = false;
+  vorel::ManualControl manual_;
+  MachineReset reset_;
+  bool monitorOn_ = false;
 };
 
 }  // namespace vorel

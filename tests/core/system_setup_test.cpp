@@ -1,0 +1,153 @@
+// The system setup rules: manual control and what the next poll answer carries,
+// status reports against controlled outputs, the machine reset, the monitor line
+// and the group 0 rule.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/session/Session.h"
+#include "core/supervision/SystemSetup.h"
+
+namespace vorel {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Capture : ByteSink {
+  std::vector<Bytes> messages;
+  FrameReceiver receiver;
+  struct Sink : FrameReceiver::Sink {
+    std::vector<Bytes>* out;
+    void FrameReceived(std::span<const uint8_t> f) override {
+      out->emplace_back(f.begin(), f.end());
+    }
+  } sink;
+  Capture() { sink.out = &messages; }
+  bool Write(std::span<const uint8_t> bytes) override {
+    receiver.Receive(bytes, sink);
+    return true;
+  }
+};
+
+// A poll to the PC with sequence s, sealed and framed by hand: 30 06 s 02 01 cks.
+Bytes Poll(uint8_t s) {
+  const uint8_t checksum = static_cast<uint8_t>(0xFF - (0x30 + 0x06 + s + 0x02 + 0x01));
+  Bytes message = {0x30, 0x06, s, 0x02, 0x01, checksum};
+  Bytes frame;
+  AppendFrame(frame, message);
+  return frame;
+}
+
+StatusReport ReportWithPumps(uint8_t pumps, uint16_t outputs) {
+  StatusReport report;
+  report.bytes[0] = 0x33;
+  report.bytes[1] = 64;
+  report.bytes[6] = pumps;
+  report.bytes[8] = static_cast<uint8_t>(outputs & 0xFF);
+  report.bytes[9] = static_cast<uint8_t>(outputs >> 8);
+  return report;
+}
+
+TEST(ManualControl, Pump3ByHandGoesOutWithTheNextPoll) {
+  Session session;
+  Capture wire;
+  session.SetLinkPort(&wire);
+  session.Link().Receive(Poll(5));  // into step
+  session.Manual().PressPump(3, true, /*serialLink=*/true);
+  EXPECT_TRUE(session.Manual().PumpControlled(3));
+  session.Link().Receive(Poll(1));
+  ASSERT_EQ(wire.messages.size(), 2u);
+  const Bytes& manual = wire.messages.back();
+  ASSERT_EQ(manual.size(), 12u);
+  EXPECT_EQ(manual[0], 0x32);
+  EXPECT_EQ(manual[6], 0x04);  // pump-on bit 2
+  EXPECT_EQ(manual[7], 0x04);  // pump-control bit 2
+
+  // Unchecking Control leaves the on-bit: the pump goes back to the controller.
+  session.Manual().SetPumpControl(3, false);
+  EXPECT_EQ(session.Manual().State().pumpOn, 0x04);
+  EXPECT_EQ(session.Manual().State().pumpControl, 0x00);
+}
+
+TEST(ManualControl, ReportsMoveOnlyUncontrolledButtons) {
+  ManualControl manual;
+  manual.PressPump(3, true, true);
+  manual.PressOutput(ManualOutput::kAlarmOutput, true, true);
+  manual.PressMachine(10, true, true);
+  EXPECT_EQ(manual.State().controlWord, (1u << 9) | (1u << 12) | (1u << 13));
+  EXPECT_EQ(manual.State().onWord, 1u << 9);
+  // The controller says pump 3, machine 10 and the alarm are off, pump 1, machine 2
+  // and the flush water valve on.
+  manual.ApplyStatusReport(ReportWithPumps(0x01, (1u << 1) | (1u << 10)));
+  EXPECT_TRUE(manual.Buttons().pump[2]);
+  EXPECT_TRUE(manual.Buttons().pump[0]);
+  EXPECT_TRUE(manual.Buttons().machine[9]);
+  EXPECT_TRUE(manual.Buttons().machine[1]);
+  EXPECT_TRUE(manual.Buttons().flushWater);
+  EXPECT_TRUE(manual.Buttons().alarmOutput);
+
+  // Over the gateway, and for numbers out of range, nothing is recorded.
+  ManualControl remote;
+  remote.PressPump(2, true, false);
+  remote.PressPump(8, true, true);
+  remote.PressMachine(0, true, true);
+  EXPECT_EQ(remote.State(), ManualControlState{});
+
+  manual.Reset();
+  EXPECT_EQ(manual.State(), ManualControlState{});
+  EXPECT_EQ(manual.Buttons(), ManualButtons{});
+}
+
+TEST(MachineReset, TakenByTheNextPoll) {
+  Session session;
+  Capture wire;
+  session.SetLinkPort(&wire);
+  session.Link().Receive(Poll(5));
+  session.PendingReset().Press(MachineReset::kAll);
+  session.Link().Receive(Poll(1));
+  EXPECT_EQ(wire.messages.size(), 1u);  // that poll gets no answer
+  EXPECT_TRUE(session.PendingReset().Done());
+  session.Link().Receive(Poll(1));
+  ASSERT_EQ(wire.messages.size(), 2u);
+  EXPECT_EQ(wire.messages.back(), (Bytes{0x38, 0x07, 0x01, 0x01, 0x02, 0xA2, 0x1A}));
+
+  // Pressed with nothing chosen: the poll sends nothing and still says "OK".
+  MachineReset reset;
+  reset.Press(std::nullopt);
+  std::optional<uint8_t> command;
+  EXPECT_TRUE(reset.Take(command));
+  EXPECT_FALSE(command);
+  EXPECT_TRUE(reset.Done());
+  EXPECT_FALSE(reset.Take(command));
+}
+
+TEST(SystemSetup, MonitorLineOfTheExample) {
+  const Bytes message = {0x3F, 20,   1,    2,    1,    0,    0x13, 0x00, 0x00, 0x01,
+                         0x02, 0x00, 0x00, 0x00, 0x2A, 0x01, 0x02, 0x0A, 0xFF, 0x55};
+  const auto report = DecodeEthernetMonitorReport(message);
+  ASSERT_TRUE(report);
+  EXPECT_EQ(MonitorLine(*report, 9, 5, 3, 47),
+            "09:05:03.047> M=03, Serial=00000258, UnitID=00000042, Status= 01 02 0A FF, "
+            "Softner=55");
+  EthernetMonitorReport unknown = *report;
+  unknown.machineNumber = 0;
+  EXPECT_EQ(MonitorLine(unknown, 0, 0, 0, 0).substr(0, 19), "00:00:00.000> M= ?,");
+}
+
+TEST(SystemSetup, GroupZeroRuleBothWays) {
+  AlarmSection alarm;
+  alarm.Group[2].TriggerError = true;
+  std::array<bool, 5> changeable = ApplyGroupZeroRule(alarm);
+  EXPECT_TRUE(alarm.Group[0].TriggerError);
+  EXPECT_FALSE(changeable[2]);
+  EXPECT_TRUE(changeable[0]);
+  EXPECT_FALSE(alarm.Group[0].Level);
+  // Unchecked in group 2 again: the group 0 box may change and stays checked.
+  alarm.Group[2].TriggerError = false;
+  changeable = ApplyGroupZeroRule(alarm);
+  EXPECT_TRUE(changeable[2]);
+  EXPECT_TRUE(alarm.Group[0].TriggerError);
+}
+
+}  // namespace
+}  // namespace vorel
