@@ -18,6 +18,7 @@
 #include "ui/machine/TCopyMachineForm.h"
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TAboutForm.h"
+#include "ui/supervision/TSystemSetupForm.h"
 
 namespace vorel {
 namespace {
@@ -84,6 +85,8 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
                            [this](int from, int to) { return CopyMachines(from, to); }, this);
   aboutForm_ = new TAboutForm(this);
   communicationForm_ = new TCommunicationForm(session_, env_.NewSerialPort(), this);
+  systemSetupForm_ = new TSystemSetupForm(session_, this);
+  systemSetupForm_->SetMachinesChanged([this] { UpdateMachineMenu(); });
 
   if (const QScreen* screen = QApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
@@ -101,6 +104,8 @@ TMainForm::~TMainForm() {
   session_.RemoveObserver(this);
   // The child windows would otherwise go after the session they use: the
   // communication window leaves the link while the session still exists.
+  delete systemSetupForm_;
+  systemSetupForm_ = nullptr;
   delete communicationForm_;
   communicationForm_ = nullptr;
 }
@@ -130,7 +135,7 @@ void TMainForm::BuildMenus() {
   QMenu* system = menuBar()->addMenu(QStringLiteral("&System"));
   system->setObjectName("SystemMenu");
   addAction(system, "Read/write system data...", "ReadWriteSystemDataBtn", false, nullptr);
-  addAction(system, "System setup...", "Systemsetup1", false, nullptr);
+  addAction(system, "System setup...", "Systemsetup1", true, &TMainForm::Systemsetup1Click);
   addAction(system, "Communication...", "Communication1", true, &TMainForm::Communication1Click);
   addAction(system, "Log data...", "LogDataBtn", false, nullptr);
   addAction(system, "Alarm log...", "AlarmLogBtn", false, nullptr);
@@ -275,6 +280,16 @@ void TMainForm::LinkTick() {
 
 void TMainForm::UpdateCounters() {
   communicationForm_->UpdateCounters();
+}
+
+void TMainForm::Systemsetup1Click() {
+  const QRect frame = frameGeometry();
+  systemSetupForm_->move(
+      frame.left() + (frame.width() - systemSetupForm_->frameGeometry().width()) / 2,
+      frame.top() + frame.height());
+  systemSetupForm_->show();
+  systemSetupForm_->raise();
+  systemSetupForm_->activateWindow();
 }
 
 void TMainForm::Communication1Click() {

@@ -22,6 +22,7 @@ namespace vorel {
 
 class TAboutForm;
 class TCommunicationForm;
+class TSystemSetupForm;
 class TCopyMachineForm;
 class TMachineForm;
 
@@ -49,6 +50,7 @@ class TMainForm : public QMainWindow,
   TMachineForm* MachineWindow(int machineIndex) const { return machineForms_[machineIndex]; }
   TCopyMachineForm* CopyMachineWindow() const { return copyMachineForm_; }
   TCommunicationForm* CommunicationWindow() const { return communicationForm_; }
+  TSystemSetupForm* SystemSetupWindow() const { return systemSetupForm_; }
 
   // What the machine windows and program editors need.
   UiEnvironment& Ui() override { return env_; }
@@ -90,6 +92,7 @@ class TMainForm : public QMainWindow,
   bool SaveSystemBtnClick();
   void CopyMachine1Click();
   void Communication1Click();
+  void Systemsetup1Click();
   void MachineBtnClick(int tag);
   void ClearMachineBtnClick(int tag);  // 1..10 one machine, 11 all
   void HelpBtnClick();
@@ -138,6 +141,7 @@ class TMainForm : public QMainWindow,
   TAboutForm* aboutForm_ = nullptr;
   TCopyMachineForm* copyMachineForm_ = nullptr;
   TCommunicationForm* communicationForm_ = nullptr;
+  TSystemSetupForm* systemSetupForm_ = nullptr;
   std::array<TMachineForm*, kMachineCount> machineForms_{};
   std::array<QLabel*, 4> statusPanels_{};
   std::array<QAction*, kMachineCount> machineActions_{};

@@ -1,0 +1,127 @@
+// The system setup window by its controls: machines enabling their menu entries,
+// the group 0 rule, manual control against the demonstration's controller, page
+// change releasing the outputs, the monitor memo, and what closing writes.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "MainFormStarter.h"
+#include "UiTestSupport.h"
+#include "core/image/ImagePacking.h"
+#include "ui/link/SimulatedPort.h"
+#include "ui/supervision/TSystemSetupForm.h"
+
+using namespace vorel;
+
+class SystemSetupFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void machineBoxEnablesItsMenuEntryAndTheFileCarriesIt() {
+    auto main = test::StartedMain();
+    main->findChild<QAction*>("Systemsetup1")->trigger();
+    TSystemSetupForm* form = main->SystemSetupWindow();
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->windowTitle(), QString("System setup"));
+    auto* tabs = test::Find<QTabWidget>(form, "PageControl");
+    QVERIFY(!tabs->isTabVisible(2));  // "Soap amount alarm"
+    QVERIFY(!main->findChild<QAction*>("Machine4Btn")->isEnabled());
+    test::Find<QCheckBox>(form, "Machine4Btn")->click();
+    QVERIFY(main->findChild<QAction*>("Machine4Btn")->isEnabled());
+    QVERIFY(main->CurrentSession().Configuration().MachineData[3].Enabled);
+    QVERIFY(main->CurrentSession().SystemFileBytes().find(
+                "<Machine4>\r\n      <Enabled>True</Enabled>") != std::string::npos);
+    test::SaveScreenshot(form, "system_setup_main");
+  }
+
+  void groupZeroRuleBothWays() {
+    auto main = test::StartedMain();
+    TSystemSetupForm* form = main->SystemSetupWindow();
+    form->show();
+    auto* logged = test::Find<QCheckBox>(form, "Group0Alarm3Btn");  // Trigger error
+    auto* sent = test::Find<QCheckBox>(form, "Group2Alarm3Btn");
+    sent->click();
+    QVERIFY(logged->isChecked());
+    QVERIFY(!logged->isEnabled());
+    sent->click();
+    QVERIFY(logged->isChecked());
+    QVERIFY(logged->isEnabled());
+  }
+
+  void manualControlAgainstTheDemonstrationController() {
+    test::TestUi().SetSerialPorts(
+        [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
+    auto main = test::StartedMain();
+    QTRY_VERIFY_WITH_TIMEOUT(main->CurrentSession().Link().LinkReady(), 4000);
+    TSystemSetupForm* form = main->SystemSetupWindow();
+    form->show();
+    test::Find<QTabWidget>(form, "PageControl")->setCurrentIndex(3);
+    auto* pump2 = test::Find<QPushButton>(form, "PumpOn2Btn");
+    pump2->click();
+    QVERIFY(test::Find<QCheckBox>(form, "PumpControl2Btn")->isChecked());
+    QCOMPARE(main->CurrentSession().Manual().State().pumpOn, 0x02);
+    // The controller reports pump 2 running; the button stays down.
+    QTest::qWait(300);
+    QVERIFY(pump2->isChecked());
+    test::SaveScreenshot(form, "system_setup_test");
+    // Another page: every output goes back to the controller.
+    test::Find<QTabWidget>(form, "PageControl")->setCurrentIndex(0);
+    QCOMPARE(main->CurrentSession().Manual().State(), ManualControlState{});
+    QVERIFY(!pump2->isChecked());
+    test::TestUi().SetSerialPorts(nullptr, false);
+  }
+
+  void withoutTheSerialLinkNothingIsRecorded() {
+    auto main = test::StartedMain();
+    TSystemSetupForm* form = main->SystemSetupWindow();
+    form->show();
+    test::Find<QPushButton>(form, "PumpOn3Btn")->click();
+    QVERIFY(!test::Find<QPushButton>(form, "PumpOn3Btn")->isChecked());
+    QCOMPARE(main->CurrentSession().Manual().State(), ManualControlState{});
+    QVERIFY(!test::Find<QPushButton>(form, "ResetMachineBtn")->isEnabled());
+  }
+
+  void closingWritesNameAndFilterAndKeepsTheEdits() {
+    auto main = test::StartedMain();
+    main->CurrentSession().Configuration().MainSetup.SystemName = std::string(45, 'N');
+    TSystemSetupForm* form = main->SystemSetupWindow();
+    form->show();
+    auto* recipient = test::Find<QLineEdit>(form, "AlarmRecipient5Edit");
+    recipient->setText("service@laundry.example");
+    emit recipient->textEdited(recipient->text());
+    form->close();
+    QCOMPARE(TextAtName(main->CurrentSession()), std::string(40, 'N'));
+    // The recipient edited in the window stays in the configuration.
+    QCOMPARE(main->CurrentSession().Configuration().Alarm.Recipient[4],
+             std::string("service@laundry.example"));
+    form->show();
+    QCOMPARE(recipient->text(), QString("service@laundry.example"));
+  }
+
+  void monitorMemoClearedByDelete() {
+    auto main = test::StartedMain();
+    TSystemSetupForm* form = main->SystemSetupWindow();
+    form->show();
+    test::Find<QTabWidget>(form, "PageControl")->setCurrentIndex(4);
+    auto* memo = test::Find<QPlainTextEdit>(form, "EthernetMieleLogicMemo");
+    memo->appendPlainText("line");
+    QTest::keyClick(form, Qt::Key_Delete);
+    QVERIFY(memo->toPlainText().isEmpty());
+  }
+
+ private:
+  static std::string TextAtName(Session& session) {
+    const auto& bytes = session.Image().image.bytes;
+    const auto* start = reinterpret_cast<const char*>(bytes.data() + image::kSystemName);
+    return std::string(start, std::find(start, start + image::kSystemNameSize + 1, '\0'));
+  }
+};
+
+QTEST_MAIN(SystemSetupFormTest)
+#include "system_setup_form_test.moc"
