@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
@@ -15,6 +16,7 @@
 #include "UiTestSupport.h"
 #include "core/image/ImagePacking.h"
 #include "ui/link/SimulatedPort.h"
+#include "ui/link/TCommunicationForm.h"
 #include "ui/supervision/TSystemSetupForm.h"
 
 using namespace vorel;
@@ -75,6 +77,38 @@ class SystemSetupFormTest : public QObject {
     QCOMPARE(main->CurrentSession().Manual().State(), ManualControlState{});
     QVERIFY(!pump2->isChecked());
     test::TestUi().SetSerialPorts(nullptr, false);
+  }
+
+  // Over a pseudo-terminal: pump 2 switched by hand runs in vorel-sim's status
+  // reports; another page hands it back.
+  void pumpByHandRunsInTheSimulator() {
+    QProcess sim;
+    sim.start(VOREL_SIM_PATH, {"--serial", "4712"});
+    QVERIFY(sim.waitForReadyRead(5000));
+    const QString device = QString::fromUtf8(sim.readLine()).trimmed().mid(19);
+    auto main = test::StartedMain();
+    struct Reports : SessionObserver {
+      uint8_t pumps = 0xFF;
+      void StatusReportReceived(const StatusReport& report) override { pumps = report.bytes[6]; }
+    } reports;
+    main->CurrentSession().AddObserver(&reports);
+    test::Find<QComboBox>(main->CommunicationWindow(), "ComPortCombo")->setCurrentText(device);
+    main->CommunicationWindow()->LocalBtnClick();
+    QTRY_VERIFY_WITH_TIMEOUT(main->CurrentSession().Link().LinkReady(), 4000);
+
+    TSystemSetupForm* form = main->SystemSetupWindow();
+    form->show();
+    test::Find<QTabWidget>(form, "PageControl")->setCurrentIndex(3);
+    auto* pump2 = test::Find<QPushButton>(form, "PumpOn2Btn");
+    pump2->click();
+    QTRY_COMPARE_WITH_TIMEOUT(reports.pumps, uint8_t{0x02}, 2000);
+    QVERIFY(pump2->isChecked());
+    test::Find<QTabWidget>(form, "PageControl")->setCurrentIndex(0);
+    QTRY_COMPARE_WITH_TIMEOUT(reports.pumps, uint8_t{0x00}, 2000);
+    QVERIFY(!pump2->isChecked());
+    main->CurrentSession().RemoveObserver(&reports);
+    sim.kill();
+    sim.waitForFinished();
   }
 
   void withoutTheSerialLinkNothingIsRecorded() {

@@ -18,6 +18,7 @@
 #include "ui/machine/TCopyMachineForm.h"
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TAboutForm.h"
+#include "ui/main/TLoginForm.h"
 #include "ui/supervision/TSystemSetupForm.h"
 
 namespace vorel {
@@ -86,6 +87,8 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
   aboutForm_ = new TAboutForm(this);
   communicationForm_ = new TCommunicationForm(session_, env_.NewSerialPort(), this);
   systemSetupForm_ = new TSystemSetupForm(session_, this);
+  loginForm_ = new TLoginForm(
+      [this](const QString& code) { settings_.loginCode = code.toStdString(); }, this);
   systemSetupForm_->SetMachinesChanged([this] { UpdateMachineMenu(); });
 
   if (const QScreen* screen = QApplication::primaryScreen()) {
@@ -122,7 +125,7 @@ void TMainForm::BuildMenus() {
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->setObjectName("FileMenu");
-  addAction(file, "Login...", "LoginBtn", false, nullptr);
+  addAction(file, "Login...", "LoginBtn", true, &TMainForm::LoginBtnClick);
   addAction(file, "New System...", "NewSystemBtn", true, &TMainForm::NewSystemBtnClick);
   addAction(file, "Load System...", "LoadSystemBtn", true, &TMainForm::LoadSystemBtnClick);
   QAction* save = addAction(file, "Save System...", "SaveSystemBtn", true, nullptr);
@@ -280,6 +283,10 @@ void TMainForm::LinkTick() {
 
 void TMainForm::UpdateCounters() {
   communicationForm_->UpdateCounters();
+}
+
+void TMainForm::LoginBtnClick() {
+  loginForm_->exec();
 }
 
 void TMainForm::Systemsetup1Click() {

@@ -23,6 +23,7 @@ namespace vorel {
 class TAboutForm;
 class TCommunicationForm;
 class TSystemSetupForm;
+class TLoginForm;
 class TCopyMachineForm;
 class TMachineForm;
 
@@ -93,6 +94,8 @@ class TMainForm : public QMainWindow,
   void CopyMachine1Click();
   void Communication1Click();
   void Systemsetup1Click();
+  void LoginBtnClick();
+  TLoginForm* LoginWindow() const { return loginForm_; }
   void MachineBtnClick(int tag);
   void ClearMachineBtnClick(int tag);  // 1..10 one machine, 11 all
   void HelpBtnClick();
@@ -142,6 +145,7 @@ class TMainForm : public QMainWindow,
   TCopyMachineForm* copyMachineForm_ = nullptr;
   TCommunicationForm* communicationForm_ = nullptr;
   TSystemSetupForm* systemSetupForm_ = nullptr;
+  TLoginForm* loginForm_ = nullptr;
   std::array<TMachineForm*, kMachineCount> machineForms_{};
   std::array<QLabel*, 4> statusPanels_{};
   std::array<QAction*, kMachineCount> machineActions_{};
