@@ -86,6 +86,13 @@ TEST(ManualControl, ReportsMoveOnlyUncontrolledButtons) {
   EXPECT_TRUE(manual.Buttons().flushWater);
   EXPECT_TRUE(manual.Buttons().alarmOutput);
 
+  // The gateway's status moves every button but the alarm output's.
+  manual.ApplyGatewayStatus(0x00, 0x0000);
+  EXPECT_FALSE(manual.Buttons().pump[2]);
+  EXPECT_FALSE(manual.Buttons().machine[9]);
+  EXPECT_FALSE(manual.Buttons().flushWater);
+  EXPECT_TRUE(manual.Buttons().alarmOutput);
+
   // Over the gateway, and for numbers out of range, nothing is recorded.
   ManualControl remote;
   remote.PressPump(2, true, false);
@@ -132,6 +139,26 @@ TEST(SystemSetup, MonitorLineOfTheExample) {
   EthernetMonitorReport unknown = *report;
   unknown.machineNumber = 0;
   EXPECT_EQ(MonitorLine(unknown, 0, 0, 0, 0).substr(0, 19), "00:00:00.000> M= ?,");
+}
+
+TEST(SystemSetup, WatchShowsOnlyAValidClock) {
+  struct Case {
+    ControllerClock clock;  // seconds, minutes, hours, day, month, year - 2000
+    const char* text;
+  };
+  const Case cases[] = {
+      {{5, 4, 3, 30, 2, 10}, "2010-02-30  03:04:05"},  // day 30 of February passes
+      {{0, 0, 0, 1, 13, 10}, ""},                      // month 13
+      {{0, 0, 24, 1, 1, 10}, ""},
+      {{60, 0, 0, 1, 1, 10}, ""},
+      {{0, 0, 0, 0, 1, 10}, ""},
+      {{59, 59, 23, 31, 12, 99}, "2099-12-31  23:59:59"},
+      {{0, 0, 0, 1, 1, 100}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(WatchText(c.clock), c.text);
+  }
 }
 
 TEST(SystemSetup, GroupZeroRuleBothWays) {

@@ -123,6 +123,13 @@ void ManualControl::ApplyStatusReport(const StatusReport& report) {
   }
 }
 
+void ManualControl::ApplyGatewayStatus(uint8_t pumps, uint16_t outputs) {
+  for (int p = 1; p <= kPumps; ++p) buttons_.pump[p - 1] = (pumps >> (p - 1)) & 1;
+  for (int m = 1; m <= kMachines; ++m) buttons_.machine[m - 1] = (outputs >> (m - 1)) & 1;
+  buttons_.flushWater = (outputs & kFlushWaterBit) != 0;
+  buttons_.flushDrain = (outputs & kFlushDrainBit) != 0;
+}
+
 void ManualControl::Reset() {
   state_ = {};
   buttons_ = {};

@@ -58,6 +58,9 @@ class ManualControl {
 
   // Outputs not under control show what the controller reports.
   void ApplyStatusReport(const StatusReport& report);
+  // The gateway's status: pumps, machines and both valves follow it whatever their
+  // control; the alarm output is not touched. `outputs` as in the status report.
+  void ApplyGatewayStatus(uint8_t pumps, uint16_t outputs);
   // Every button up, every box unchecked, everything back to the controller.
   void Reset();
 

@@ -206,14 +206,16 @@ QWidget* TSystemSetupForm::BuildAlarmPage() {
 QWidget* TSystemSetupForm::BuildSoapPage() {
   auto* page = new QWidget(this);
   auto* grid = new QGridLayout(page);
-  grid->addWidget(Box(QStringLiteral("Alarm on used soap amount"),
-                      QStringLiteral("AlarmOnUsedSoapAmountBtn"), page),
-                  0, 0, 1, 3);
+  soapAlarmBtn_ = Box(QStringLiteral("Alarm on used soap amount"),
+                      QStringLiteral("AlarmOnUsedSoapAmountBtn"), page);
+  grid->addWidget(soapAlarmBtn_, 0, 0, 1, 3);
   for (int p = 1; p <= 6; ++p) {
     auto* amount = new QLineEdit(page);
     amount->setObjectName(QString("AlarmSoapAmountEdit%1").arg(p));
     auto* used = new QLineEdit(page);
     used->setObjectName(QString("AlarmSoapUsedAmountEdit%1").arg(p));
+    soapEdits_[p - 1] = amount;
+    soapEdits_[6 + p - 1] = used;
     grid->addWidget(new QLabel(QString("Pump %1").arg(p), page), p, 0);
     grid->addWidget(amount, p, 1);
     grid->addWidget(used, p, 2);
@@ -360,6 +362,16 @@ void TSystemSetupForm::RefreshFromImage() {
     for (size_t k = 0; k < kAlarmMembers.size(); ++k)
       groupBtns_[g][k]->setChecked(config.Alarm.Group[g].*kAlarmMembers[k]);
   }
+  // The soap amounts of the image, in litres: hundredths shown as "0.00".
+  const ControllerImage& image = session_.Image().image;
+  soapAlarmBtn_->setChecked(image.bytes[image::kSoapAlarmSwitch] != 0);
+  for (size_t i = 0; i < soapEdits_.size(); ++i) {
+    const size_t at = (i < 6 ? image::kSoapAlarmAmounts : image::kSoapUsedAmounts) + 2 * (i % 6);
+    soapEdits_[i]->setText(QString::number(image.U16(at) * 0.01, 'f', 2));
+  }
+  serialLabel_->show();
+  hardwareLabel_->show();
+  firmwareLabel_->show();
   commonBtn_->setChecked(config.Alarm.ActiveLevel.Common);
   extraBtn_->setChecked(config.Alarm.ActiveLevel.Extra);
   for (int n = 0; n < kAlarmLevelInputs; ++n)
@@ -367,6 +379,16 @@ void TSystemSetupForm::RefreshFromImage() {
   ApplyGroupRule();
   refreshing_ = false;
   RenderManual();
+}
+
+void TSystemSetupForm::ConfigurationCleared() {
+  // A new system: nothing known of a controller, no reset chosen.
+  RefreshFromImage();
+  serialLabel_->hide();
+  hardwareLabel_->hide();
+  firmwareLabel_->hide();
+  watchLabel_->clear();
+  resetCombo_->setCurrentIndex(-1);
 }
 
 void TSystemSetupForm::StoreEdits() {

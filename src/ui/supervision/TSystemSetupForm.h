@@ -51,7 +51,7 @@ class TSystemSetupForm : public QWidget, private SessionObserver {
 
  private:
   void StatusReportReceived(const StatusReport& report) override;
-  void ConfigurationCleared() override { RefreshFromImage(); }
+  void ConfigurationCleared() override;
   void ConfigurationReplaced() override { RefreshFromImage(); }
   void ImageChanged() override { RefreshFromImage(); }
   void LinkStateChanged() override;
@@ -97,6 +97,8 @@ class TSystemSetupForm : public QWidget, private SessionObserver {
   QComboBox* resetCombo_ = nullptr;
   QPushButton* resetBtn_ = nullptr;
   QLabel* resetOkLabel_ = nullptr;
+  QCheckBox* soapAlarmBtn_ = nullptr;
+  std::array<QLineEdit*, 12> soapEdits_{};  // alarm amounts 1..6, used amounts 1..6
   QCheckBox* monitorBtn_ = nullptr;
   QPlainTextEdit* monitorMemo_ = nullptr;
 };
