@@ -9,25 +9,14 @@
 
 #include "core/link/LinkEngine.h"
 #include "core/link/RequestHelper.h"
+#include "support/WrittenFrames.h"
 
 namespace vorel {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Wire : ByteSink, FrameReceiver::Sink {
-  Bytes written;
-  std::vector<Bytes> messages;  // what was written, unframed
-  FrameReceiver receiver;
-  bool Write(std::span<const uint8_t> bytes) override {
-    written.insert(written.end(), bytes.begin(), bytes.end());
-    receiver.Receive(bytes, *this);
-    return true;
-  }
-  void FrameReceived(std::span<const uint8_t> frame) override {
-    messages.emplace_back(frame.begin(), frame.end());
-  }
-};
+using Wire = test::WrittenFrames;
 
 struct Answers : PollAnswers {
   std::optional<uint8_t> reset;

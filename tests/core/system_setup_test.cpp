@@ -7,27 +7,14 @@
 
 #include "core/session/Session.h"
 #include "core/supervision/SystemSetup.h"
+#include "support/WrittenFrames.h"
 
 namespace vorel {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Capture : ByteSink {
-  std::vector<Bytes> messages;
-  FrameReceiver receiver;
-  struct Sink : FrameReceiver::Sink {
-    std::vector<Bytes>* out;
-    void FrameReceived(std::span<const uint8_t> f) override {
-      out->emplace_back(f.begin(), f.end());
-    }
-  } sink;
-  Capture() { sink.out = &messages; }
-  bool Write(std::span<const uint8_t> bytes) override {
-    receiver.Receive(bytes, sink);
-    return true;
-  }
-};
+using Capture = test::WrittenFrames;
 
 // A poll to the PC with sequence s, sealed and framed by hand: 30 06 s 02 01 cks.
 Bytes Poll(uint8_t s) {

@@ -126,16 +126,13 @@ int Info(Arguments args, std::ostream& out, std::ostream& err) {
 
   const vorel::ControllerImage& image = reader.Image();
   const vorel::ControllerInfo info = vorel::ReadControllerInfo(image);
-  const auto* name40 =
-      reinterpret_cast<const char*>(image.bytes.data() + vorel::image::kSystemName);
-  std::string systemName(name40, vorel::image::kSystemNameSize);
-  systemName.resize(systemName.find('\0') == std::string::npos ? systemName.size()
-                                                               : systemName.find('\0'));
+  vorel::SystemConfiguration read;
+  vorel::UnpackSystemSettings(image, read);
   out << "Serial: " << info.serialNumber << '\n'
       << "Hardware version: " << int(info.hardwareVersion) << '\n'
       << "Firmware version: " << int(info.firmwareMajor) << '.' << int(info.firmwareMinor) << '\n'
       << "Data format: " << int(image.VersionMajor()) << '.' << int(image.VersionMinor()) << '\n'
-      << "System name: " << vorel::Ansi::ToUtf8(systemName) << '\n'
+      << "System name: " << vorel::Ansi::ToUtf8(read.MainSetup.SystemName) << '\n'
       << "TL4200 watch: " << vorel::WatchText(info.clock) << '\n';
   return kExitOk;
 }

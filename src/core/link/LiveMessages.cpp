@@ -10,7 +10,7 @@ namespace vorel {
 using namespace wire;
 
 std::optional<StatusReport> DecodeStatusReport(std::span<const uint8_t> message) {
-  if (message.size() <= kLengthByte || message[0] != kStatusReportCode) return std::nullopt;
+  if (message.size() <= kLengthByte || message[0] != message::kStatusReport) return std::nullopt;
   StatusReport report;
   report.sentLength = message[kLengthByte];
   if (report.sentLength != kShortReportLength) {
@@ -20,7 +20,7 @@ std::optional<StatusReport> DecodeStatusReport(std::span<const uint8_t> message)
   }
   if (message.size() < kShortReportLength) return std::nullopt;
   auto& wide = report.bytes;
-  wide[0] = kStatusReportCode;
+  wide[0] = message::kStatusReport;
   wide[kReportPumps] = message[kReportPumps];
   wide[kReportByte7] = message[kReportByte7];
   const uint16_t outputs = bytes::LoadLe16(message, kReportOutputs);

@@ -16,7 +16,6 @@ namespace vorel {
 
 namespace wire {
 // Message codes.
-inline constexpr uint8_t kStatusReportCode = message::kStatusReport;
 inline constexpr uint8_t kTriggerFrameCode = 0x0A;
 inline constexpr uint8_t kTriggerIdentFrameCode = 0x0B;
 

@@ -25,14 +25,11 @@ void Session::MessageReceived(std::span<const uint8_t> message) {
   const std::optional<StatusReport> report = DecodeStatusReport(message);
   if (!report) return;
   manual_.ApplyStatusReport(*report);
-  const std::vector<SessionObserver*> observers = observers_;
-  for (SessionObserver* observer : observers) observer->StatusReportReceived(*report);
+  Notify(&SessionObserver::StatusReportReceived, *report);
 }
 
 void Session::TriggerUnitFrame(int machineIndex, std::span<const uint8_t> message) {
-  const std::vector<SessionObserver*> observers = observers_;
-  for (SessionObserver* observer : observers)
-    observer->TriggerUnitFrameReceived(machineIndex, message);
+  Notify(&SessionObserver::TriggerUnitFrameReceived, machineIndex, message);
 }
 
 bool Session::TakeMachineReset(std::optional<uint8_t>& command) {
@@ -54,23 +51,20 @@ void Session::RemoveObserver(SessionObserver* observer) {
   std::erase(observers_, observer);
 }
 
-void Session::Notify(void (SessionObserver::*event)()) {
-  // A handler may remove its own observer; walk a copy.
-  const std::vector<SessionObserver*> observers = observers_;
-  for (SessionObserver* observer : observers) (observer->*event)();
+void Session::ClearConfiguration() {
+  ClearSystemSettings(config_);
+  for (MachineSettings& machine : config_.MachineData) ClearMachine(machine);
 }
 
 void Session::ClearAll() {
-  ClearSystemSettings(config_);
-  for (MachineSettings& machine : config_.MachineData) ClearMachine(machine);
+  ClearConfiguration();
   image_.ImageValid = false;
   Notify(&SessionObserver::ConfigurationCleared);
   Notify(&SessionObserver::ImageChanged);
 }
 
 void Session::NewSystem(const LocalDateTime& now) {
-  ClearSystemSettings(config_);
-  for (MachineSettings& machine : config_.MachineData) ClearMachine(machine);
+  ClearConfiguration();
   Notify(&SessionObserver::ConfigurationCleared);
   PackImage(now);
   changed_ = false;

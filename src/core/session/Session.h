@@ -147,7 +147,16 @@ class Session : private LinkListener, private PollAnswers, private ByteSink {
   bool EthernetMonitorOn() override { return monitorOn_; }
   ManualControlState ManualControl() override { return manual_.State(); }
 
-  void Notify(void (SessionObserver::*event)());
+  // Every observer hears the event; a handler may remove its own observer, so a
+  // copy of the list is walked.
+  template <typename... Event, typename... Args>
+  void Notify(void (SessionObserver::*event)(Event...), Args&&... args) {
+    const std::vector<SessionObserver*> observers = observers_;
+    for (SessionObserver* observer : observers) (observer->*event)(args...);
+  }
+  // The system settings and every machine back to a new system (machines keep
+  // AllowNoProgram).
+  void ClearConfiguration();
 
   AccessFlags access_;
   SystemConfiguration config_;

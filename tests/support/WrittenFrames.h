@@ -1,0 +1,28 @@
+// A byte sink for the link in tests: keeps the bytes written and the messages
+// they frame, unescaped by the tool's receiver.
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "core/link/Frame.h"
+#include "core/link/LinkEngine.h"
+
+namespace vorel::test {
+
+struct WrittenFrames : ByteSink, FrameReceiver::Sink {
+  std::vector<uint8_t> written;
+  std::vector<std::vector<uint8_t>> messages;
+  FrameReceiver receiver;
+
+  bool Write(std::span<const uint8_t> bytes) override {
+    written.insert(written.end(), bytes.begin(), bytes.end());
+    receiver.Receive(bytes, *this);
+    return true;
+  }
+  void FrameReceived(std::span<const uint8_t> frame) override {
+    messages.emplace_back(frame.begin(), frame.end());
+  }
+};
+
+}  // namespace vorel::test
