@@ -55,8 +55,11 @@ void ControllerSimulator::FrameReceived(std::span<const uint8_t> frame) {
 
 std::vector<uint8_t> ControllerSimulator::Message(uint8_t command,
                                                   std::span<const uint8_t> payload) const {
-  std::vector<uint8_t> message = {command, 0, 0, kPc, kController, 0};
-  message.insert(message.end(), payload.begin(), payload.end());
+  std::vector<uint8_t> message(kHeaderSize + payload.size(), 0);
+  message[kCommand] = command;
+  message[kDestination] = kPc;
+  message[kSource] = kController;
+  std::copy(payload.begin(), payload.end(), message.begin() + kHeaderSize);
   return message;
 }
 
