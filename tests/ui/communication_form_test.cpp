@@ -22,14 +22,18 @@ class CommunicationFormTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void controlsBeforeAnyMode() {
+  void controlsWithoutStoredSettings() {
     auto main = test::StartedMain();
     TCommunicationForm* form = main->CommunicationWindow();
     form->show();
     auto* ports = test::Find<QComboBox>(form, "ComPortCombo");
     QCOMPARE(ports->itemText(0), QString("None"));
+    // No stored settings: CommLocal reads false and the remote side is chosen.
     QVERIFY(!test::Find<QRadioButton>(form, "LocalBtn")->isChecked());
-    QVERIFY(!test::Find<QRadioButton>(form, "RemoteBtn")->isChecked());
+    QVERIFY(test::Find<QRadioButton>(form, "RemoteBtn")->isChecked());
+    QCOMPARE(test::Find<QPushButton>(form, "RemoteConnectBtn")->text(), QString("Connect"));
+    QVERIFY(test::Find<QLabel>(form, "RemoteStateLabel")->isHidden());
+    QVERIFY(!test::Find<QLabel>(form, "RemoteSystemNameLabel1")->isEnabled());
     QVERIFY(test::Find<QLabel>(form, "ComportStatusLabel")->isHidden());
     QVERIFY(test::Find<QPushButton>(form, "SeqBtn")->isHidden());
     QCOMPARE(test::Find<QCheckBox>(form, "ShowChecksumErrorBtn")->text(),

@@ -36,4 +36,7 @@ int Check(Arguments args, std::ostream& out, std::ostream& err);
 // vorelctl info --port DEVICE [--timeout SECONDS]
 int Info(Arguments args, std::ostream& out, std::ostream& err);
 
+// vorelctl systems --gateway HOST[:PORT] --user NAME
+int Systems(Arguments args, std::ostream& out, std::ostream& err);
+
 }  // namespace vorelctl

@@ -21,7 +21,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 5> kVerbs = {{
+constexpr std::array<Verb, 6> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -36,6 +36,11 @@ constexpr std::array<Verb, 5> kVerbs = {{
      "wait for the controller on a serial port (default 5 s) and print its serial number, "
      "versions, data format, system name and clock",
      Info},
+    {"systems", "systems --gateway HOST[:PORT] --user NAME",
+     "log in to a gateway server (default port 14015; the password from VOREL_GATEWAY_PASSWORD, "
+     "or typed without echo) and list its systems, one a line: serial, name, in-use text and "
+     "address, separated by tabs",
+     Systems},
     {"show", "show INPUT",
      "summary of a system file or image: name, format, controller, enabled machines, used text",
      Show},

@@ -1,6 +1,8 @@
 // Payloads the link builds.
 #include "core/link/Messages.h"
 
+#include <algorithm>
+
 #include "core/base/Bytes.h"
 
 namespace vorel {
@@ -22,9 +24,10 @@ std::vector<uint8_t> EncodeMemoryReadRequest(uint16_t address, uint8_t count) {
 }
 
 std::vector<uint8_t> EncodeMemoryWriteRequest(uint16_t address, std::span<const uint8_t> data) {
-  std::vector<uint8_t> payload = {static_cast<uint8_t>(data.size()), 0, 0};
+  std::vector<uint8_t> payload(3 + data.size());
+  payload[0] = static_cast<uint8_t>(data.size());
   bytes::StoreLe16(payload, 1, address);
-  payload.insert(payload.end(), data.begin(), data.end());
+  std::copy(data.begin(), data.end(), payload.begin() + 3);
   return payload;
 }
 

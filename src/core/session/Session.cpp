@@ -20,7 +20,16 @@ bool Session::Write(std::span<const uint8_t> bytes) {
 }
 
 void Session::MessageReceived(std::span<const uint8_t> message) {
-  if (message.empty() || message[0] != message::kStatusReport) return;
+  if (message.empty()) return;
+  if (message[0] == message::kConsumptionLogReset) {
+    Notify(&SessionObserver::ConsumptionLogReset);
+    return;
+  }
+  if (message[0] == message::kAlarmLogCleared) {
+    Notify(&SessionObserver::AlarmLogCleared);
+    return;
+  }
+  if (message[0] != message::kStatusReport) return;
   // Decoded once; every window reads the same report.
   const std::optional<StatusReport> report = DecodeStatusReport(message);
   if (!report) return;
@@ -40,6 +49,57 @@ void Session::LinkReadyChanged(bool) {
   // A change of the link forgets a reset that waited for it.
   reset_.Forget();
   Notify(&SessionObserver::LinkStateChanged);
+}
+
+void Session::SelectMode(bool local) {
+  localMode_ = local;
+  local_.ModeChanged();
+  remote_.Reset();
+  reset_.Forget();
+  Notify(&SessionObserver::LinkStateChanged);
+}
+
+void Session::RemoteChanged() {
+  reset_.Forget();
+  Notify(&SessionObserver::LinkStateChanged);
+}
+
+std::optional<RemoteSystemName> Session::ConnectedSystem() const {
+  if (localMode_ || !remote_.LoggedIn()) return std::nullopt;
+  return RemoteSystemName{remote_.SelectedName(), remote_.SelectedSerial()};
+}
+
+bool Session::MachineResetAllowed() const {
+  if (localMode_) return link_.LinkReady();
+  return remote_.SystemOnline() && remote_.FullAccess();
+}
+
+void Session::PressMachineReset(std::optional<int> listIndex) {
+  if (!MachineResetAllowed()) return;
+  if (!localMode_) {
+    // Nothing chosen sends nothing over the gateway.
+    if (!listIndex || *listIndex < 0 || *listIndex > MachineReset::kAll) return;
+    remote_.Send(*listIndex == MachineReset::kAll ? GatewayResetAllMachinesMessage()
+                                                  : GatewayResetMachineMessage(*listIndex));
+  }
+  reset_.Press(listIndex);
+}
+
+void Session::GatewayMessage(std::span<const uint8_t> message) {
+  if (IsGatewayType(message, gateway::kStatusReport)) {
+    const std::optional<GatewayStatus> status = DecodeGatewayStatus(message);
+    if (!status) return;
+    manual_.ApplyGatewayStatus(status->pumps, status->outputs);
+    Notify(&SessionObserver::GatewayStatusReceived, *status);
+  } else if (IsGatewayType(message, gateway::kMachineResetDone) ||
+             IsGatewayType(message, gateway::kAllMachinesResetDone)) {
+    reset_.Confirmed();
+    Notify(&SessionObserver::MachineResetDone);
+  } else if (IsGatewayType(message, gateway::kConsumptionLogReset)) {
+    Notify(&SessionObserver::ConsumptionLogReset);
+  } else if (IsGatewayType(message, gateway::kAlarmLogCleared)) {
+    Notify(&SessionObserver::AlarmLogCleared);
+  }
 }
 
 void Session::AddObserver(SessionObserver* observer) {

@@ -18,6 +18,7 @@
 #include "core/link/LinkEngine.h"
 #include "core/link/LiveMessages.h"
 #include "core/link/LocalLink.h"
+#include "core/link/RemoteLink.h"
 #include "core/supervision/SystemSetup.h"
 #include "core/systemfile/SystemFile.h"
 
@@ -37,8 +38,18 @@ class SessionObserver {
   virtual void StatusReportReceived(const StatusReport& report) {}
   // A trigger unit's frame to the controller, overheard: machine index 0..9.
   virtual void TriggerUnitFrameReceived(int machineIndex, std::span<const uint8_t> frame) {}
-  // LinkReady changed: the windows enable or disable what needs the controller.
+  // LinkReady or a remote flag changed: the windows enable or disable what needs
+  // the controller, the caption follows the remote system.
   virtual void LinkStateChanged() {}
+  // The controller's state as the gateway relays it.
+  virtual void GatewayStatusReceived(const GatewayStatus& status) {}
+  // The controller or the gateway confirmed a machine reset.
+  virtual void MachineResetDone() {}
+  // The controller confirmed a log reset.
+  virtual void ConsumptionLogReset() {}
+  virtual void AlarmLogCleared() {}
+  // The gateway listed its systems.
+  virtual void GatewaySystemsListed(const std::vector<GatewaySystem>& systems) {}
 };
 
 // Outcome of a workflow: ok, or a readable reason (Windows-1252 text: file
@@ -54,7 +65,7 @@ struct SessionResult {
   static SessionResult Failed(std::string why) { return {false, std::move(why), {}}; }
 };
 
-class Session : private LinkListener, private PollAnswers, private ByteSink {
+class Session : private LinkListener, private PollAnswers, private ByteSink, private RemoteEvents {
  public:
   explicit Session(AccessFlags access = {});
   ~Session() override;
@@ -130,7 +141,27 @@ class Session : private LinkListener, private PollAnswers, private ByteSink {
   LocalLink& Local() { return local_; }
   void SetLinkPort(ByteSink* port) { port_ = port; }
   bool LocalMode() const { return localMode_; }
-  void SetLocalMode(bool local) { localMode_ = local; }
+  // Choosing local or remote: the link starts again in that mode, every remote flag
+  // goes back and the gateway socket closes.
+  void SelectMode(bool local);
+  // The controller answers (local) or the gateway accepted the login and system.
+  bool LinkReady() const { return localMode_ ? link_.LinkReady() : remote_.LinkReady(); }
+
+  // The gateway side: its socket and the remote login window (none: the socket
+  // never opens, every prompt is cancelled).
+  RemoteLink& Remote() { return remote_; }
+  const RemoteLink& Remote() const { return remote_; }
+  void SetGatewaySocket(GatewaySocket* socket) { gateway_.socket = socket; }
+  void SetRemotePrompts(RemotePrompts* prompts) { gateway_.prompts = prompts; }
+  // The caption's remote system, while logged in.
+  std::optional<RemoteSystemName> ConnectedSystem() const;
+
+  // A machine reset may be sent: over the serial link while it is ready, over the
+  // gateway while the system is online with full access.
+  bool MachineResetAllowed() const;
+  // "Reset machine" with list index 0..9, 10 for all, none when nothing is chosen:
+  // over the serial link it waits for the next poll, over the gateway it goes at once.
+  void PressMachineReset(std::optional<int> listIndex);
 
   // What the poll answer sends: the manual control of the system setup window, a
   // machine reset waiting for the next poll, the Ethernet monitor.
@@ -146,6 +177,34 @@ class Session : private LinkListener, private PollAnswers, private ByteSink {
   bool TakeMachineReset(std::optional<uint8_t>& command) override;
   bool EthernetMonitorOn() override { return monitorOn_; }
   ManualControlState ManualControl() override { return manual_.State(); }
+  // The remote link's events.
+  void GatewayMessage(std::span<const uint8_t> message) override;
+  void ConnectionLost() override { SelectMode(localMode_); }
+  void RemoteChanged() override;
+  void SystemListComplete(const std::vector<GatewaySystem>& systems) override {
+    Notify(&SessionObserver::GatewaySystemsListed, systems);
+  }
+  // The gateway socket and the prompts, passed on to what the program gave.
+  class GatewaySide final : public GatewaySocket, public RemotePrompts {
+   public:
+    GatewaySocket* socket = nullptr;
+    RemotePrompts* prompts = nullptr;
+    bool Write(std::span<const uint8_t> bytes) override { return socket && socket->Write(bytes); }
+    void Open(const std::string& host, uint16_t port) override {
+      if (socket) socket->Open(host, port);
+    }
+    void Close() override {
+      if (socket) socket->Close();
+    }
+    bool IsConnected() const override { return socket && socket->IsConnected(); }
+    std::optional<GatewayLogin> AskLogin() override {
+      return prompts ? prompts->AskLogin() : std::nullopt;
+    }
+    std::optional<GatewaySystem> AskSystem(const std::vector<GatewaySystem>& systems) override {
+      return prompts ? prompts->AskSystem(systems) : std::nullopt;
+    }
+    bool AskRetryLogin() override { return prompts && prompts->AskRetryLogin(); }
+  };
 
   // Every observer hears the event; a handler may remove its own observer, so a
   // copy of the list is walked.
@@ -169,6 +228,8 @@ class Session : private LinkListener, private PollAnswers, private ByteSink {
   LinkEngine link_{*this, *this};
   LocalLink local_{link_};
   bool localMode_ = false;
+  GatewaySide gateway_;
+  RemoteLink remote_{gateway_, gateway_, *this};
   vorel::ManualControl manual_;
   MachineReset reset_;
   bool monitorOn_ = false;

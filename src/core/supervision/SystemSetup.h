@@ -85,6 +85,11 @@ class MachineReset {
   // The poll takes it: the ControlCommand byte, none when nothing was chosen.
   // False when no reset waits.
   bool Take(std::optional<uint8_t>& command);
+  // The gateway confirmed the reset it was sent.
+  void Confirmed() {
+    pending_ = false;
+    done_ = true;
+  }
   // A change of the link forgets it.
   void Forget() { pending_ = false; }
   bool Pending() const { return pending_; }

@@ -9,8 +9,11 @@
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
 
+#include "io/AnsiQt.h"
+#include "io/GatewaySocketAdapter.h"
 #include "io/SerialPortAdapter.h"
 #include "ui/link/TCommunicationErrorForm.h"
+#include "ui/link/TRemoteLoginForm.h"
 
 namespace vorel {
 
@@ -18,18 +21,45 @@ namespace {
 
 constexpr std::array<int, 5> kPanelWidths = {100, 100, 100, 100, 50};
 
+constexpr const char* kLoopback = "127.0.0.1";
+
 QPushButton* Button(const char* caption, const char* name, QWidget* parent) {
   auto* button = new QPushButton(QString::fromLatin1(caption), parent);
   button->setObjectName(QString::fromLatin1(name));
   return button;
 }
 
+QLabel* Label(const char* name, QWidget* parent, const char* text = "") {
+  auto* label = new QLabel(QString::fromLatin1(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+void Paint(QLabel* label, uint32_t rgb, const QWidget* window) {
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::Window,
+                   rgb ? QColor::fromRgb(rgb) : window->palette().color(QPalette::Button));
+  label->setPalette(palette);
+}
+
 }  // namespace
 
-TCommunicationForm::TCommunicationForm(Session& session, std::unique_ptr<SerialPort> port,
-                                       QWidget* parent)
+// The remote labels follow every change of the link; the caption is the main
+// window's own business.
+class TCommunicationForm::RemoteObserver final : public SessionObserver {
+ public:
+  explicit RemoteObserver(TCommunicationForm& form) : form_(form) {}
+  void LinkStateChanged() override { form_.RenderRemote(); }
+
+ private:
+  TCommunicationForm& form_;
+};
+
+TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env,
+                                       std::unique_ptr<SerialPort> port, QWidget* parent)
     : QWidget(parent, Qt::Window),
       session_(session),
+      env_(env),
       port_(port ? std::move(port) : std::make_unique<SerialPortAdapter>()) {
   setObjectName("CommunicationForm");
   setWindowTitle(QStringLiteral("Communication"));
@@ -80,10 +110,39 @@ TCommunicationForm::TCommunicationForm(Session& session, std::unique_ptr<SerialP
   grid->addWidget(showChecksumErrorBtn_, 2, 0, 1, 4);
   root->addWidget(local);
 
-  auto* remote = new QHBoxLayout;
-  remote->addWidget(remoteBtn_);
-  remote->addStretch(1);
-  root->addLayout(remote);
+  auto* remote = new QGroupBox(QStringLiteral(" Remote "), this);
+  remote->setObjectName("RemoteGroupBox");
+  auto* remoteGrid = new QGridLayout(remote);
+  remoteBtn_->setParent(remote);
+  gatewayServerCombo_ = new QComboBox(remote);
+  gatewayServerCombo_->setObjectName("GatewayServerAddressCombo");
+  gatewayServerCombo_->setEditable(true);
+  gatewayServerCombo_->addItem(QString::fromLatin1(kLoopback));
+  gatewayServerCombo_->setMinimumWidth(160);
+  remoteConnectBtn_ = Button("Connect", "RemoteConnectBtn", remote);
+  connect(remoteConnectBtn_, &QPushButton::clicked, this,
+          &TCommunicationForm::RemoteConnectBtnClick);
+  remoteStateLabel_ = Label("RemoteStateLabel", remote);
+  remoteStateLabel_->setAlignment(Qt::AlignCenter);
+  remoteStateLabel_->setMinimumWidth(90);
+  remoteStateLabel_->setAutoFillBackground(true);
+  remoteNameLabel1_ = Label("RemoteSystemNameLabel1", remote, "Name:");
+  remoteNameLabel2_ = Label("RemoteSystemNameLabel2", remote);
+  remoteAddressLabel_ = Label("RemoteSystemIPaddressLabel", remote);
+  remoteAccessLabel_ = Label("RemoteAccessLabel", remote);
+  QFont bold = remoteAccessLabel_->font();
+  bold.setBold(true);
+  remoteAccessLabel_->setFont(bold);
+  remoteGrid->addWidget(remoteBtn_, 0, 0);
+  remoteGrid->addWidget(Label("GatewayServerLabel", remote, "Gateway:"), 0, 1, Qt::AlignRight);
+  remoteGrid->addWidget(gatewayServerCombo_, 0, 2);
+  remoteGrid->addWidget(remoteConnectBtn_, 0, 3);
+  remoteGrid->addWidget(remoteStateLabel_, 1, 2);
+  remoteGrid->addWidget(remoteAccessLabel_, 1, 3);
+  remoteGrid->addWidget(remoteNameLabel1_, 2, 1, Qt::AlignRight);
+  remoteGrid->addWidget(remoteNameLabel2_, 2, 2, 1, 2);
+  remoteGrid->addWidget(remoteAddressLabel_, 3, 2, 1, 2);
+  root->addWidget(remote);
 
   // Diagnostic requests for the bench, present but never shown.
   const struct {
@@ -131,27 +190,50 @@ TCommunicationForm::TCommunicationForm(Session& session, std::unique_ptr<SerialP
   port_->SetEngine(&session_.Link());
   session_.SetLinkPort(port_.get());
   session_.Link().AddListener(this);
+
+  remoteLoginForm_ = new TRemoteLoginForm(this);
+  prompts_ = std::make_unique<RemoteLoginPrompts>(*remoteLoginForm_, env_);
+  socket_ = new GatewaySocketAdapter(this);
+  socket_->SetRemote(&session_.Remote());
+  socket_->SetErrorReporter(
+      [this](const QString& text) { env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk); });
+  session_.SetGatewaySocket(socket_);
+  session_.SetRemotePrompts(prompts_.get());
+  remoteObserver_ = std::make_unique<RemoteObserver>(*this);
+  session_.AddObserver(remoteObserver_.get());
+  RenderRemote();
 }
 
 TCommunicationForm::~TCommunicationForm() {
+  session_.RemoveObserver(remoteObserver_.get());
+  session_.SetRemotePrompts(nullptr);
+  session_.SetGatewaySocket(nullptr);
+  socket_->SetRemote(nullptr);
   session_.Link().RemoveListener(this);
   session_.SetLinkPort(nullptr);
 }
 
-void TCommunicationForm::ApplyStoredSettings(bool commLocal, const QString& comPort) {
+void TCommunicationForm::ApplyStoredSettings(bool commLocal, const QString& comPort,
+                                             const QString& gatewayServer) {
   comPortCombo_->setCurrentText(comPort);
-  if (commLocal) SelectMode(true);
+  if (!gatewayServer.isEmpty()) {
+    if (gatewayServerCombo_->findText(gatewayServer) < 0)
+      gatewayServerCombo_->insertItem(0, gatewayServer);
+    gatewayServerCombo_->setCurrentText(gatewayServer);
+  }
+  SelectMode(commLocal);
 }
 
 void TCommunicationForm::SelectMode(bool local) {
-  session_.SetLocalMode(local);
-  session_.Local().ModeChanged();
+  session_.SelectMode(local);
   localBtn_->setChecked(local);
   remoteBtn_->setChecked(!local);
   for (QWidget* control : std::initializer_list<QWidget*>{comPortCombo_, openBtn_, closeBtn_,
                                                           statusLabel_, showChecksumErrorBtn_}) {
     control->setEnabled(local);
   }
+  for (QWidget* control : std::initializer_list<QWidget*>{gatewayServerCombo_, remoteConnectBtn_})
+    control->setEnabled(!local);
   if (local) {
     OpenPort();
   } else {
@@ -178,8 +260,14 @@ void TCommunicationForm::CloseBtnClick() {
   RenderStatus();
 }
 
-void TCommunicationForm::LinkTick() {
+void TCommunicationForm::RemoteConnectBtnClick() {
+  session_.Remote().ConnectClick(Ansi::fromQString(gatewayServerCombo_->currentText().trimmed()));
+  RenderRemote();
+}
+
+void TCommunicationForm::LinkTick(bool supervising) {
   if (session_.Local().Tick(session_.LocalMode(), port_->IsOpen())) OpenPort();
+  if (!session_.LocalMode()) session_.Remote().Tick(supervising);
   RenderStatus();
 }
 
@@ -187,15 +275,33 @@ void TCommunicationForm::RenderStatus() {
   const LinkStatusLook look = LookOf(session_.Local().Status());
   statusLabel_->setVisible(session_.Local().Status() != LinkStatus::kHidden);
   statusLabel_->setText(QString::fromLatin1(look.text));
-  QPalette palette = statusLabel_->palette();
-  palette.setColor(QPalette::Window,
-                   look.rgb ? QColor::fromRgb(look.rgb) : this->palette().color(QPalette::Button));
-  statusLabel_->setPalette(palette);
+  Paint(statusLabel_, look.rgb, this);
+}
+
+void TCommunicationForm::RenderRemote() {
+  const RemoteView& view = session_.Remote().View();
+  const LinkStatusLook look = LookOf(view.state);
+  remoteStateLabel_->setText(QString::fromLatin1(look.text));
+  Paint(remoteStateLabel_, look.rgb, this);
+  remoteStateLabel_->setVisible(view.stateVisible);
+  remoteAccessLabel_->setText(QString::fromStdString(view.accessText));
+  remoteAccessLabel_->setVisible(view.accessVisible);
+  remoteAddressLabel_->setText(Ansi::toQString(view.address));
+  remoteAddressLabel_->setVisible(view.addressVisible);
+  remoteNameLabel1_->setEnabled(view.nameEnabled);
+  remoteNameLabel2_->setText(Ansi::toQString(view.nameText));
+  remoteNameLabel2_->setVisible(view.nameVisible);
+  remoteConnectBtn_->setText(view.connectShowsDisconnect ? QStringLiteral("Disconnect")
+                                                         : QStringLiteral("Connect"));
 }
 
 void TCommunicationForm::UpdateCounters() {
   if (!isVisible()) return;
-  const auto texts = CounterTexts(session_.Link().Count());
+  LinkEngine::Counters counters = session_.Link().Count();
+  // Over the gateway the same panels count the socket's bytes.
+  counters.rxBytes += session_.Remote().RxBytes();
+  counters.txBytes += session_.Remote().TxBytes();
+  const auto texts = CounterTexts(counters);
   for (size_t i = 0; i < panels_.size(); ++i) panels_[i]->setText(QString::fromStdString(texts[i]));
 }
 

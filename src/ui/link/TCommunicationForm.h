@@ -15,26 +15,36 @@
 
 #include "core/link/SerialPort.h"
 #include "core/session/Session.h"
+#include "ui/common/Dialogs.h"
 
 namespace vorel {
 
 class TCommunicationErrorForm;
+class TRemoteLoginForm;
+class RemoteLoginPrompts;
+class GatewaySocketAdapter;
 
 class TCommunicationForm : public QWidget, private LinkListener {
   Q_OBJECT
 
  public:
-  // `port`: the serial port to open (a real one when none is given).
-  TCommunicationForm(Session& session, std::unique_ptr<SerialPort> port, QWidget* parent = nullptr);
+  // `port`: the serial port to open (a real one when none is given). The gateway
+  // socket is always a real one.
+  TCommunicationForm(Session& session, UiEnvironment& env, std::unique_ptr<SerialPort> port,
+                     QWidget* parent = nullptr);
   ~TCommunicationForm() override;
 
-  // The stored CommLocal and ComPort, at the first activation of the main window.
-  void ApplyStoredSettings(bool commLocal, const QString& comPort);
+  // The stored CommLocal, ComPort and GatewayServer, at the first activation of the
+  // main window.
+  void ApplyStoredSettings(bool commLocal, const QString& comPort,
+                           const QString& gatewayServer = {});
   bool LocalChecked() const { return localBtn_->isChecked(); }
   QString ComPortText() const { return comPortCombo_->currentText(); }
+  QString GatewayServerText() const { return gatewayServerCombo_->currentText(); }
 
-  // The tick's link step and the once-a-second counters.
-  void LinkTick();
+  // The tick's link step (the remote status poll while `supervising`: the system
+  // setup window or a machine window is visible) and the once-a-second counters.
+  void LinkTick(bool supervising = false);
   void UpdateCounters();
 
   // Handlers.
@@ -44,9 +54,11 @@ class TCommunicationForm : public QWidget, private LinkListener {
   void LocalBtnClick() { SelectMode(true); }
   void RemoteBtnClick() { SelectMode(false); }
   void SelectMode(bool local);
+  void RemoteConnectBtnClick();
 
   SerialPort& Port() { return *port_; }
   TCommunicationErrorForm* ErrorForm() const { return errorForm_; }
+  TRemoteLoginForm* RemoteLoginWindow() const { return remoteLoginForm_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -54,8 +66,11 @@ class TCommunicationForm : public QWidget, private LinkListener {
  private:
   void ChecksumError() override;
   void RenderStatus();
+  void RenderRemote();
+  class RemoteObserver;
 
   Session& session_;
+  UiEnvironment& env_;
   std::unique_ptr<SerialPort> port_;
   QRadioButton* localBtn_ = nullptr;
   QRadioButton* remoteBtn_ = nullptr;
@@ -67,6 +82,17 @@ class TCommunicationForm : public QWidget, private LinkListener {
   QStatusBar* statusBar_ = nullptr;
   std::array<QLabel*, 5> panels_{};
   TCommunicationErrorForm* errorForm_ = nullptr;
+  QComboBox* gatewayServerCombo_ = nullptr;
+  QPushButton* remoteConnectBtn_ = nullptr;
+  QLabel* remoteStateLabel_ = nullptr;
+  QLabel* remoteNameLabel1_ = nullptr;
+  QLabel* remoteNameLabel2_ = nullptr;
+  QLabel* remoteAddressLabel_ = nullptr;
+  QLabel* remoteAccessLabel_ = nullptr;
+  TRemoteLoginForm* remoteLoginForm_ = nullptr;
+  std::unique_ptr<RemoteLoginPrompts> prompts_;
+  GatewaySocketAdapter* socket_ = nullptr;
+  std::unique_ptr<RemoteObserver> remoteObserver_;
 };
 
 }  // namespace vorel

@@ -85,7 +85,7 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
       new TCopyMachineForm([this] { return AskUnsavedEdits(); },
                            [this](int from, int to) { return CopyMachines(from, to); }, this);
   aboutForm_ = new TAboutForm(this);
-  communicationForm_ = new TCommunicationForm(session_, env_.NewSerialPort(), this);
+  communicationForm_ = new TCommunicationForm(session_, env_, env_.NewSerialPort(), this);
   systemSetupForm_ = new TSystemSetupForm(session_, this);
   loginForm_ = new TLoginForm(
       [this](const QString& code) { settings_.loginCode = code.toStdString(); }, this);
@@ -204,7 +204,8 @@ void TMainForm::FormActivate() {
     communicationForm_->ApplyStoredSettings(true, QStringLiteral("Demo"));
   } else {
     communicationForm_->ApplyStoredSettings(settings_.commLocal,
-                                            QString::fromStdString(settings_.comPort));
+                                            QString::fromStdString(settings_.comPort),
+                                            QString::fromStdString(settings_.gatewayServer));
   }
   for (TMachineForm* machine : machineForms_) machine->Initialise();
   session_.ClearAll();
@@ -224,6 +225,7 @@ void TMainForm::RestoreSettings() {
 void TMainForm::StoreSettings() {
   settings_.commLocal = communicationForm_->LocalChecked();
   settings_.comPort = communicationForm_->ComPortText().toStdString();
+  settings_.gatewayServer = communicationForm_->GatewayServerText().toStdString();
   settings_.width = width();
   settings_.height = height();
   settings_.left = pos().x();
@@ -232,7 +234,8 @@ void TMainForm::StoreSettings() {
 }
 
 void TMainForm::UpdateCaption() {
-  QString caption = QString::fromStdString(BuildCaption(session_.Access().setup, std::nullopt));
+  QString caption =
+      QString::fromStdString(BuildCaption(session_.Access().setup, session_.ConnectedSystem()));
   if (env_.Demonstration()) caption += QStringLiteral(",  Demonstration: simulated controller");
   setWindowTitle(caption);
   firmwareControllerAction_->setText(QStringLiteral("Firmware update, TL4200..."));
@@ -277,8 +280,15 @@ void TMainForm::TriggerUnitFrameReceived(int machineIndex, std::span<const uint8
     machineForms_[machineIndex]->ApplyTriggerFrame(frame);
 }
 
+void TMainForm::GatewayStatusReceived(const GatewayStatus& status) {
+  for (int i = 0; i < kMachineCount; ++i) machineForms_[i]->ApplyGatewayRecord(status.records[i]);
+}
+
 void TMainForm::LinkTick() {
-  communicationForm_->LinkTick();
+  // The gateway is asked for the controller's state only while somebody watches it.
+  bool supervising = systemSetupForm_->isVisible();
+  for (const TMachineForm* machine : machineForms_) supervising |= machine->isVisible();
+  communicationForm_->LinkTick(supervising);
 }
 
 void TMainForm::UpdateCounters() {

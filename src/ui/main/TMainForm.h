@@ -125,6 +125,8 @@ class TMainForm : public QMainWindow,
   void ImageChanged() override;
   void StatusReportReceived(const StatusReport& report) override;
   void TriggerUnitFrameReceived(int machineIndex, std::span<const uint8_t> frame) override;
+  void GatewayStatusReceived(const GatewayStatus& status) override;
+  void LinkStateChanged() override { UpdateCaption(); }
   void LinkTick() override;
   void UpdateCounters() override;
   // Asks before unsaved work is dropped; false when the operator cancelled or the

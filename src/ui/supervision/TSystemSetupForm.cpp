@@ -490,6 +490,11 @@ void TSystemSetupForm::StatusReportReceived(const StatusReport&) {
   if (session_.PendingReset().Done()) resetOkLabel_->show();
 }
 
+void TSystemSetupForm::GatewayStatusReceived(const GatewayStatus&) {
+  // The session has moved the pump, machine and valve buttons.
+  if (isVisible()) RenderManual();
+}
+
 void TSystemSetupForm::LinkStateChanged() {
   UpdateResetControls();
   RefreshFromImage();
@@ -498,18 +503,17 @@ void TSystemSetupForm::LinkStateChanged() {
 void TSystemSetupForm::UpdateResetControls() {
   session_.PendingReset().Forget();
   resetOkLabel_->hide();
-  const bool serial = SerialLink();
-  resetCombo_->setEnabled(serial);
-  resetBtn_->setEnabled(serial);
-  if (!serial) resetCombo_->setCurrentIndex(-1);
+  const bool allowed = session_.MachineResetAllowed();
+  resetCombo_->setEnabled(allowed);
+  resetBtn_->setEnabled(allowed);
+  if (!allowed) resetCombo_->setCurrentIndex(-1);
 }
 
 void TSystemSetupForm::ResetMachineBtnClick() {
   resetOkLabel_->hide();
   session_.PendingReset().HideDone();
-  if (!SerialLink()) return;
   const int index = resetCombo_->currentIndex();
-  session_.PendingReset().Press(index >= 0 ? std::optional<int>(index) : std::nullopt);
+  session_.PressMachineReset(index >= 0 ? std::optional<int>(index) : std::nullopt);
 }
 
 void TSystemSetupForm::EthernetMonitorReport(std::span<const uint8_t> message) {

@@ -55,6 +55,8 @@ class TSystemSetupForm : public QWidget, private SessionObserver {
   void ConfigurationReplaced() override { RefreshFromImage(); }
   void ImageChanged() override { RefreshFromImage(); }
   void LinkStateChanged() override;
+  void GatewayStatusReceived(const GatewayStatus& status) override;
+  void MachineResetDone() override { resetOkLabel_->show(); }
   void EthernetMonitorReport(std::span<const uint8_t> message);
   QWidget* BuildMainPage();
   QWidget* BuildAlarmPage();
