@@ -12,6 +12,7 @@
 #include "io/ApplicationLog.h"
 #include "io/FileAccess.h"
 #include "io/QtSettingsStore.h"
+#include "io/ReadBackupFolder.h"
 #include "io/SerialPortAdapter.h"
 #include "ui/common/Dialogs.h"
 #include "ui/link/SimulatedPort.h"
@@ -27,6 +28,9 @@ int main(int argc, char* argv[]) {
   vorel::UiEnvironment environment(
       dialogs, &log.Log(), [] { return std::make_unique<vorel::QtSettingsStore>(); },
       vorel::LocalNow);
+
+  vorel::ReadBackupFolder backups;
+  environment.SetReadBackup(&backups);
 
   QStringList arguments = QApplication::arguments();
   if (!arguments.isEmpty()) arguments.removeFirst();

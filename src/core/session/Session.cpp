@@ -85,7 +85,84 @@ void Session::PressMachineReset(std::optional<int> listIndex) {
   reset_.Press(listIndex);
 }
 
+bool Session::Read(const std::string& loginCode) {
+  transfer_.SetLogin(loginCode, access_.master);
+  return transfer_.StartRead();
+}
+
+bool Session::Write(const std::string& loginCode, const WriteRequest& request) {
+  transfer_.SetLogin(loginCode, access_.master);
+  writeRequest_ = request;
+  return transfer_.StartWrite();
+}
+
+bool Session::WriteSerial(const WriteRequest& request) {
+  transfer_.SetLogin({}, access_.master);
+  writeRequest_ = request;
+  return transfer_.StartWriteSerial();
+}
+
+Session::TransferButtons Session::Buttons() const {
+  if (!LinkReady()) return {};
+  if (transfer_.Busy()) return {false, false, true};
+  return {true, localMode_ || (remote_.SystemOnline() && remote_.AccessCode() == "A"), false};
+}
+
+bool Session::PrepareWrite(bool writeSerial) {
+  if (transferPrompts_ && !transferPrompts_->AskUnsavedEdits()) return false;
+  PackImage(writeRequest_.now, access_.master ? writeRequest_.masterCode : std::nullopt);
+  // Texts the controller's text area cannot hold would be lost without a word.
+  if (!image_.droppedTexts.empty() &&
+      (!transferPrompts_ || !transferPrompts_->AskWriteDroppingTexts(image_.droppedTexts))) {
+    return false;
+  }
+  if (writeSerial) {
+    image_.image.SetU32(image::kSerialNumber, writeRequest_.serialNumber);
+    Notify(&SessionObserver::ImageChanged);
+  }
+  return true;
+}
+
+TransferEnd Session::TakeReadImage(std::span<const uint8_t> bytes, bool gateway) {
+  // Over the gateway the login code is compared after the read: a controller with
+  // another code unpacks as an empty system (its code stays in the image).
+  if (gateway && !access_.master) {
+    const auto code = bytes.subspan(image::kSystemLoginCode, image::kLoginCodeMax);
+    const std::string held(code.begin(), std::find(code.begin(), code.end(), 0));
+    if (!held.empty() && held != transfer_.LoginCode()) {
+      std::copy(bytes.begin(), bytes.end(), image_.image.bytes.begin());
+      ResetImage(image_, /*wholeImage=*/true);
+      const ControllerImage emptied = image_.image;
+      TakeImage(emptied.bytes);
+      TransferError("Wrong System login code");
+      return TransferEnd::kWrongLoginCode;
+    }
+  }
+  const UnpackResult result = TakeImage(bytes);
+  if (!result.Ok()) {
+    if (transferPrompts_) transferPrompts_->ShowTransferError(result.error, /*abort=*/true);
+    return TransferEnd::kBadFormat;
+  }
+  lastRead_ = image_.image;
+  std::copy(bytes.begin(), bytes.end(), lastRead_->bytes.begin());
+  changed_ = false;
+  lastBackup_ = {};
+  if (backup_) {
+    lastBackup_ = backup_->Keep(lastRead_->U32(image::kSerialNumber), bytes, SystemFileBytes());
+  }
+  return TransferEnd::kReadCompleted;
+}
+
+void Session::TransferError(const std::string& text) {
+  if (transferPrompts_) transferPrompts_->ShowTransferError(text, /*abort=*/false);
+}
+
 void Session::GatewayMessage(std::span<const uint8_t> message) {
+  if (IsGatewayType(message, gateway::kImageBlock) ||
+      IsGatewayType(message, gateway::kImageChecksum)) {
+    transfer_.GatewayMessage(message);
+    return;
+  }
   if (IsGatewayType(message, gateway::kStatusReport)) {
     const std::optional<GatewayStatus> status = DecodeGatewayStatus(message);
     if (!status) return;

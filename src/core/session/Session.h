@@ -21,6 +21,7 @@
 #include "core/link/RemoteLink.h"
 #include "core/supervision/SystemSetup.h"
 #include "core/systemfile/SystemFile.h"
+#include "core/transfer/ImageTransfer.h"
 
 namespace vorel {
 
@@ -50,6 +51,38 @@ class SessionObserver {
   virtual void AlarmLogCleared() {}
   // The gateway listed its systems.
   virtual void GatewaySystemsListed(const std::vector<GatewaySystem>& systems) {}
+  // The image transfer moved on: the read/write window follows it.
+  virtual void TransferChanged() {}
+  // A read or write over the gateway begins: the machine windows close.
+  virtual void MachineWindowsClosing() {}
+};
+
+// The questions and error boxes of a read or a write, answered by the read/write
+// window or by vorelctl.
+class TransferPrompts {
+ public:
+  virtual ~TransferPrompts() = default;
+  // "Unsaved program data, update before save?": false for Cancel.
+  virtual bool AskUnsavedEdits() = 0;
+  // The packed image could not hold these texts (system file element, text): write
+  // anyway?
+  virtual bool AskWriteDroppingTexts(
+      const std::vector<std::pair<std::string, std::string>>& texts) = 0;
+  // An error box; `abort`: the single Abort button of a refused image.
+  virtual void ShowTransferError(const std::string& text, bool abort) = 0;
+};
+
+// Keeps every completed read: the image as read and its system file, one pair per
+// read, never overwritten. Returns where they went, or why they could not be kept.
+class ReadBackup {
+ public:
+  virtual ~ReadBackup() = default;
+  struct Kept {
+    bool ok = false;
+    std::string where;  // the image's path, or the reason
+  };
+  virtual Kept Keep(uint32_t serialNumber, std::span<const uint8_t> image,
+                    std::string_view systemFile) = 0;
 };
 
 // Outcome of a workflow: ok, or a readable reason (Windows-1252 text: file
@@ -65,7 +98,11 @@ struct SessionResult {
   static SessionResult Failed(std::string why) { return {false, std::move(why), {}}; }
 };
 
-class Session : private LinkListener, private PollAnswers, private ByteSink, private RemoteEvents {
+class Session : private LinkListener,
+                private PollAnswers,
+                private ByteSink,
+                private RemoteEvents,
+                private TransferHost {
  public:
   explicit Session(AccessFlags access = {});
   ~Session() override;
@@ -74,7 +111,7 @@ class Session : private LinkListener, private PollAnswers, private ByteSink, pri
 
   SystemConfiguration& Configuration() { return config_; }
   const SystemConfiguration& Configuration() const { return config_; }
-  ImageState& Image() { return image_; }
+  ImageState& Image() override { return image_; }
   const ImageState& Image() const { return image_; }
   const AccessFlags& Access() const { return access_; }
 
@@ -156,6 +193,39 @@ class Session : private LinkListener, private PollAnswers, private ByteSink, pri
   // The caption's remote system, while logged in.
   std::optional<RemoteSystemName> ConnectedSystem() const;
 
+  // The image transfer: Read, Write and Write serial of the read/write window and
+  // vorelctl. `loginCode`: the code the technician typed, checked against the
+  // controller's. A write packs at `now` (in master mode with `masterCode`); Write
+  // serial puts `serialNumber` into the header. False while a transfer runs.
+  struct WriteRequest {
+    LocalDateTime now;
+    std::optional<std::string> masterCode;
+    uint32_t serialNumber = 0;
+  };
+  bool Read(const std::string& loginCode);
+  bool Write(const std::string& loginCode, const WriteRequest& request);
+  bool WriteSerial(const WriteRequest& request);
+  // What the read/write window enables: nothing without a link; only Stop while a
+  // transfer runs; when idle Read, and Write over the serial link or over the
+  // gateway to an online system with access code "A".
+  struct TransferButtons {
+    bool read = false;
+    bool write = false;
+    bool stop = false;
+    friend bool operator==(const TransferButtons&, const TransferButtons&) = default;
+  };
+  TransferButtons Buttons() const;
+  // The last write read back and compared.
+  bool Verify() { return transfer_.StartVerify(); }
+  ImageTransfer& Transfer() { return transfer_; }
+  const ImageTransfer& Transfer() const { return transfer_; }
+  void SetTransferPrompts(TransferPrompts* prompts) { transferPrompts_ = prompts; }
+  void SetReadBackup(ReadBackup* backup) { backup_ = backup; }
+  // Where the last read was kept ("" when it was not), and the reason when keeping failed.
+  const ReadBackup::Kept& LastBackup() const { return lastBackup_; }
+  // The image of the last completed read, while one was read this run.
+  const std::optional<ControllerImage>& LastReadImage() const { return lastRead_; }
+
   // A machine reset may be sent: over the serial link while it is ready, over the
   // gateway while the system is online with full access.
   bool MachineResetAllowed() const;
@@ -184,6 +254,15 @@ class Session : private LinkListener, private PollAnswers, private ByteSink, pri
   void SystemListComplete(const std::vector<GatewaySystem>& systems) override {
     Notify(&SessionObserver::GatewaySystemsListed, systems);
   }
+  // The transfer's host.
+  bool SerialPath() const override { return localMode_; }
+  bool SendGateway(std::span<const uint8_t> message) override { return remote_.Send(message); }
+  bool PrepareWrite(bool writeSerial) override;
+  TransferEnd TakeReadImage(std::span<const uint8_t> bytes, bool gateway) override;
+  void TransferError(const std::string& text) override;
+  void TransferChanged() override { Notify(&SessionObserver::TransferChanged); }
+  void GatewayTransferStarting() override { Notify(&SessionObserver::MachineWindowsClosing); }
+
   // The gateway socket and the prompts, passed on to what the program gave.
   class GatewaySide final : public GatewaySocket, public RemotePrompts {
    public:
@@ -230,6 +309,12 @@ class Session : private LinkListener, private PollAnswers, private ByteSink, pri
   bool localMode_ = false;
   GatewaySide gateway_;
   RemoteLink remote_{gateway_, gateway_, *this};
+  ImageTransfer transfer_{link_, *this};
+  TransferPrompts* transferPrompts_ = nullptr;
+  ReadBackup* backup_ = nullptr;
+  ReadBackup::Kept lastBackup_;
+  std::optional<ControllerImage> lastRead_;
+  WriteRequest writeRequest_;
   vorel::ManualControl manual_;
   MachineReset reset_;
   bool monitorOn_ = false;

@@ -12,6 +12,7 @@
 #include "core/app/StoredSettings.h"
 #include "core/image/ImagePacking.h"
 #include "core/link/SerialPort.h"
+#include "core/session/Session.h"
 
 namespace vorel {
 
@@ -91,6 +92,9 @@ class UiEnvironment {
     return serialPorts_ ? serialPorts_() : nullptr;
   }
   bool Demonstration() const { return demonstration_; }
+  // Where completed reads are kept (none: they are not kept).
+  void SetReadBackup(ReadBackup* backup) { backup_ = backup; }
+  ReadBackup* Backup() const { return backup_; }
 
   std::unique_ptr<SettingsStore> OpenSettingsStore() const {
     return settingsStore_ ? settingsStore_() : nullptr;
@@ -104,6 +108,7 @@ class UiEnvironment {
   Clock clock_;
   SerialPortFactory serialPorts_;
   bool demonstration_ = false;
+  ReadBackup* backup_ = nullptr;
 };
 
 }  // namespace vorel

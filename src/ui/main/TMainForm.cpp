@@ -99,6 +99,7 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
   settings_.height = height();
 
   session_.AddObserver(this);
+  session_.SetReadBackup(env_.Backup());
   connect(&timer_, &QTimer::timeout, this, &TMainForm::MainTimer100ms);
   timer_.start(kTimerIntervalMs);
 }
@@ -278,6 +279,10 @@ void TMainForm::StatusReportReceived(const StatusReport& report) {
 void TMainForm::TriggerUnitFrameReceived(int machineIndex, std::span<const uint8_t> frame) {
   if (machineIndex >= 0 && machineIndex < kMachineCount)
     machineForms_[machineIndex]->ApplyTriggerFrame(frame);
+}
+
+void TMainForm::MachineWindowsClosing() {
+  for (TMachineForm* machine : machineForms_) machine->close();
 }
 
 void TMainForm::GatewayStatusReceived(const GatewayStatus& status) {

@@ -128,6 +128,8 @@ class TMainForm : public QMainWindow,
   void GatewayStatusReceived(const GatewayStatus& status) override;
   void LinkStateChanged() override { UpdateCaption(); }
   void LinkTick() override;
+  void TransferTick() override { session_.Transfer().Tick(); }
+  void MachineWindowsClosing() override;
   void UpdateCounters() override;
   // Asks before unsaved work is dropped; false when the operator cancelled or the
   // save failed.

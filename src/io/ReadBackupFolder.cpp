@@ -1,0 +1,53 @@
+// The backup folder of completed reads.
+#include "io/ReadBackupFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include "io/FileAccess.h"
+
+namespace vorel {
+
+namespace {
+constexpr const char* kFolderVariable = "VOREL_BACKUP_DIR";
+}  // namespace
+
+ReadBackupFolder::ReadBackupFolder(QString folder, std::function<LocalDateTime()> clock)
+    : folder_(std::move(folder)), clock_(clock ? std::move(clock) : LocalNow) {
+  if (folder_.isEmpty()) folder_ = qEnvironmentVariable(kFolderVariable);
+  if (folder_.isEmpty()) {
+    folder_ = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+              QStringLiteral("/backups");
+  }
+}
+
+QString ReadBackupFolder::BaseName(uint32_t serialNumber, const LocalDateTime& at) {
+  return QString::asprintf("%u_%04d-%02d-%02d_%02d-%02d-%02d", serialNumber, at.year, at.month,
+                           at.day, at.hour, at.minute, at.second);
+}
+
+ReadBackup::Kept ReadBackupFolder::Keep(uint32_t serialNumber, std::span<const uint8_t> image,
+                                        std::string_view systemFile) {
+  if (!QDir().mkpath(folder_))
+    return {false, "the folder " + folder_.toStdString() + " cannot be made"};
+  const QDir dir(folder_);
+  const QString base = BaseName(serialNumber, clock_());
+  // Two reads within a second get a number; nothing earlier is ever replaced.
+  QString name = base;
+  for (int n = 2;
+       QFile::exists(dir.filePath(name + ".bin")) || QFile::exists(dir.filePath(name + ".xml"));
+       ++n) {
+    name = QStringLiteral("%1_%2").arg(base).arg(n);
+  }
+  const QString imagePath = dir.filePath(name + ".bin");
+  const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
+  if (auto failure = WriteFileReplacing(imagePath, bytes))
+    return {false, imagePath.toStdString() + ": " + failure->toStdString()};
+  const QString filePath = dir.filePath(name + ".xml");
+  if (auto failure = WriteFileReplacing(filePath, systemFile))
+    return {false, filePath.toStdString() + ": " + failure->toStdString()};
+  return {true, QDir::toNativeSeparators(imagePath).toStdString()};
+}
+
+}  // namespace vorel
