@@ -7,7 +7,8 @@ namespace vorelctl {
 
 std::optional<std::string> ParseArguments(Arguments args,
                                           std::initializer_list<std::string_view> optionNames,
-                                          ParsedArguments& parsed) {
+                                          ParsedArguments& parsed,
+                                          std::initializer_list<std::string_view> flagNames) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (!arg.starts_with("--")) {
@@ -16,6 +17,12 @@ std::optional<std::string> ParseArguments(Arguments args,
     }
     const size_t equals = arg.find('=');
     const std::string name(arg.substr(0, equals));
+    if (std::find(flagNames.begin(), flagNames.end(), name) != flagNames.end()) {
+      if (equals != std::string_view::npos) return name + " takes no value";
+      if (parsed.options.contains(name)) return name + " given twice";
+      parsed.options[name] = "yes";
+      continue;
+    }
     if (std::find(optionNames.begin(), optionNames.end(), name) == optionNames.end())
       return "unknown option " + name;
     if (parsed.options.contains(name)) return name + " given twice";

@@ -26,9 +26,11 @@ struct ParsedArguments {
 
 // Nothing when the command line is right; otherwise what is wrong with it: an
 // option the verb does not take, one given twice, one without its value.
+// `flagNames` take no value; a flag given reads as "yes".
 std::optional<std::string> ParseArguments(Arguments args,
                                           std::initializer_list<std::string_view> optionNames,
-                                          ParsedArguments& parsed);
+                                          ParsedArguments& parsed,
+                                          std::initializer_list<std::string_view> flagNames = {});
 
 // "surplus argument 'x'" past the `count` arguments a verb takes.
 std::optional<std::string> SurplusArgument(const ParsedArguments& parsed, size_t count);

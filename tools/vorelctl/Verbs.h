@@ -36,6 +36,14 @@ int Check(Arguments args, std::ostream& out, std::ostream& err);
 // vorelctl info --port DEVICE [--timeout SECONDS]
 int Info(Arguments args, std::ostream& out, std::ostream& err);
 
+// vorelctl read (--port DEVICE | --gateway HOST[:PORT] --user NAME --system SERIAL) OUTPUT
+//   [--login-code CODE]
+int Read(Arguments args, std::ostream& out, std::ostream& err);
+
+// vorelctl write (--port DEVICE | --gateway ...) INPUT [--login-code CODE]
+//   [--master-code CODE] [--clock "YYYY-MM-DD HH:MM:SS"] [--verify] [--drop-texts]
+int Write(Arguments args, std::ostream& out, std::ostream& err);
+
 // vorelctl systems --gateway HOST[:PORT] --user NAME
 int Systems(Arguments args, std::ostream& out, std::ostream& err);
 

@@ -21,7 +21,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 6> kVerbs = {{
+constexpr std::array<Verb, 8> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -36,6 +36,20 @@ constexpr std::array<Verb, 6> kVerbs = {{
      "wait for the controller on a serial port (default 5 s) and print its serial number, "
      "versions, data format, system name and clock",
      Info},
+    {"read",
+     "read (--port DEVICE | --gateway HOST[:PORT] --user NAME --system SERIAL) OUTPUT "
+     "[--login-code CODE]",
+     "read the controller's whole memory: OUTPUT.bin gets the 32768 bytes as read, OUTPUT.xml "
+     "the system file of the configuration they hold; the controller's login code is checked "
+     "against CODE (default none); every read is also kept in the backup folder",
+     Read},
+    {"write",
+     "write (--port DEVICE | --gateway ...) INPUT [--login-code CODE] [--master-code CODE] "
+     "[--clock \"YYYY-MM-DD HH:MM:SS\"] [--verify] [--drop-texts]",
+     "pack a system file or image as Write packs it and write it to the controller after the "
+     "login code check; --verify reads the written range back; texts that do not fit the "
+     "controller are refused unless --drop-texts",
+     Write},
     {"systems", "systems --gateway HOST[:PORT] --user NAME",
      "log in to a gateway server (default port 14015; the password from VOREL_GATEWAY_PASSWORD, "
      "or typed without echo) and list its systems, one a line: serial, name, in-use text and "
@@ -60,7 +74,9 @@ void PrintUsage(std::ostream& stream) {
     stream << "  vorelctl " << verb.synopsis << "\n      " << verb.summary << '\n';
   }
   stream << "\nOptions take their value as --name VALUE or --name=VALUE.\n"
-            "Exit status: 0 done, 1 failed, 2 wrong command line, 3 (check) values change.\n";
+            "Exit status: 0 done, 1 failed, 2 wrong command line, 3 (check) values change.\n"
+            "With --gateway the password comes from VOREL_GATEWAY_PASSWORD or is typed without "
+            "echo.\n";
 }
 
 int UsageError(std::ostream& err, std::string_view message) {
