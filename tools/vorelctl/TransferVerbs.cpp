@@ -2,6 +2,7 @@
 // window, over a serial port or through a gateway server, on the same session and
 // transfer engine; a progress line on a terminal, the window's own texts as reasons.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <cstdio>
@@ -80,6 +81,7 @@ class JobRunner {
     vorel::ImageTransfer& transfer = session_.Transfer();
     if (!started_) {
       started_ = true;
+      elapsed_.start();
       const bool ok = job_.kind == Job::Kind::kRead ? session_.Read(job_.loginCode)
                                                     : session_.Write(job_.loginCode, job_.write);
       if (!ok) return Fail("the transfer could not start");
@@ -118,6 +120,8 @@ class JobRunner {
   }
   const std::optional<std::string>& Failure() const { return failure_; }
   bool Started() const { return started_; }
+  // Seconds from the start of the transfer (the login check included) to its end.
+  double Seconds() const { return static_cast<double>(elapsed_.elapsed()) / 1000.0; }
 
  private:
   bool Fail(std::string why) {
@@ -144,6 +148,7 @@ class JobRunner {
   bool verifyStarted_ = false;
   bool progressShown_ = false;
   std::optional<std::string> failure_;
+  QElapsedTimer elapsed_;
 };
 
 // The serial port or the gateway, then the job; the reason on failure.
@@ -267,8 +272,11 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
     return kExitFailure;
   }
   if (session.LastBackup().ok) err << "vorelctl: kept as " << session.LastBackup().where << '\n';
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.2f", runner.Seconds());
   out << "Read " << bytes.size() << " bytes from controller "
-      << session.LastReadImage()->U32(vorel::image::kSerialNumber) << " into " << output << '\n';
+      << session.LastReadImage()->U32(vorel::image::kSerialNumber) << " into " << output << " in "
+      << seconds << " s\n";
   return kExitOk;
 }
 
