@@ -52,17 +52,23 @@ TEST(GatewayFrame, ReceivingWholeByteByByteAndSplit) {
   }
 }
 
-TEST(GatewayFrame, BytesBeyondTheBufferAreNotStored) {
-  // 'B' 'F', 1997 × 0x41 and the checksum 0x6A fill the 2000 bytes (0x88 + 1997 × 0x41
-  // is 0x95 in 8 bits); 500 more bytes are dropped, so the sum still holds.
+TEST(GatewayFrame, TheBufferHoldsTwoThousandBytesAndNoMore) {
+  // 'B' 'F', 1997 × 0x41 and the checksum 0x6A fill the 2000 bytes exactly (0x88 +
+  // 1997 × 0x41 is 0x95 in 8 bits): a message of 1999 bytes.
   Bytes wire = {0x02, 0x42, 0x46};
   wire.insert(wire.end(), 1997, 0x41);
   wire.push_back(0x6A);
-  wire.insert(wire.end(), 500, 0x41);
+  Bytes longer = wire;
   wire.push_back(0x03);
   const std::vector<Bytes> messages = ReceiveAll(wire, wire.size());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].size(), 1999u);
+  // 256 bytes more do not fit: the 2000 stored bytes still sum to 0xFF, but the frame
+  // was cut, so it is dropped; the next frame is read as usual.
+  longer.insert(longer.end(), 256, 0x01);
+  longer.push_back(0x03);
+  longer.insert(longer.end(), wire.begin(), wire.end());
+  EXPECT_EQ(ReceiveAll(longer, 7).size(), 1u);
 }
 
 TEST(GatewayMessages, DecodersRefuseWhatDidNotArrive) {
@@ -220,7 +226,9 @@ TEST(RemoteLink, SelectionResult) {
     EXPECT_EQ(remote.link.LoggedIn(), c.loggedIn);
     EXPECT_EQ(remote.link.LinkReady(), c.loggedIn);
     EXPECT_EQ(remote.link.FullAccess(), c.fullAccess);
-    if (c.loggedIn) EXPECT_EQ(remote.link.View().accessText, c.access);
+    if (c.loggedIn) {
+      EXPECT_EQ(remote.link.View().accessText, c.access);
+    }
   }
 }
 

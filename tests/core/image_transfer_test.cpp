@@ -112,8 +112,9 @@ TEST(ImageTransfer, LostAndDamagedFramesNeverGiveWrongBytes) {
     bench.Run(400);
     const TransferEnd read = bench.session.Transfer().LastEnd();
     EXPECT_TRUE(read == TransferEnd::kReadCompleted || read == TransferEnd::kTimeout);
-    if (read == TransferEnd::kReadCompleted)
+    if (read == TransferEnd::kReadCompleted) {
       EXPECT_EQ(bench.session.LastReadImage()->bytes, bench.controller.Memory().bytes);
+    }
     bench.session.Configuration().MainSetup.SystemName = "Written through noise";
     ASSERT_TRUE(bench.session.Write("", {kNow, std::nullopt, 0}));
     bench.Run(1000);

@@ -1,59 +1,16 @@
 // The real serial port adapter and link engine (through vorelctl info) against the
 // controller simulator on a pseudo-terminal: identity read back, lost and damaged
 // frames survived, a silent controller reported.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "support/SimulatorProcess.h"
 #include "support/VorelctlRunner.h"
 
 namespace vorel::test {
 namespace {
 
-// vorel-sim running in the background, stopped when this ends.
-class Simulator {
- public:
-  explicit Simulator(const std::vector<std::string>& args) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      std::vector<char*> argv = {const_cast<char*>(VOREL_SIM_PATH)};
-      for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      execv(VOREL_SIM_PATH, argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    // The first line names the device: "vorel-sim: serving /dev/pts/N".
-    FILE* stream = fdopen(out[0], "r");
-    char line[256] = {};
-    if (stream && fgets(line, sizeof line, stream)) {
-      const std::string text = line;
-      const std::string prefix = "vorel-sim: serving ";
-      if (text.rfind(prefix, 0) == 0)
-        device_ = text.substr(prefix.size(), text.size() - prefix.size() - 1);
-    }
-    if (stream) fclose(stream);
-  }
-  ~Simulator() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  const std::string& Device() const { return device_; }
-  void Pause() { kill(pid_, SIGSTOP); }
-
- private:
-  pid_t pid_ = -1;
-  std::string device_;
-};
+using Simulator = SimulatorProcess;
 
 TEST_F(VorelctlTest, InfoReadsTheControllerOverThePseudoTerminal) {
   WriteFile(folder_ / "site.xml", Golden());

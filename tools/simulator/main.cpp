@@ -1,6 +1,7 @@
-// vorel-sim: a TL4200 controller on a pseudo-terminal (or a given serial device)
-// for tests, demonstrations and training. It prints the device to connect the tool
-// to, then polls on it until it is stopped (Ctrl+C or SIGTERM).
+// vorel-sim: a TL4200 controller on a pseudo-terminal (or a given serial device),
+// or with --gateway a gateway server with its dispenser systems on a TCP port, for
+// tests, demonstrations and training. It prints where to connect the tool, then
+// serves there until it is stopped (Ctrl+C or SIGTERM).
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "GatewayMode.h"
 #include "core/base/Numbers.h"
 #include "core/session/Session.h"
 #include "core/simulation/ControllerSimulator.h"
@@ -42,22 +44,49 @@ struct Options {
   int cadenceMs = 20;
   bool paced = false;
   vorel::sim::Faults faults;
+  bool gateway = false;
+  vorelsim::GatewayOptions gatewayOptions;
 };
 
 constexpr const char* kUsage =
     "Usage: vorel-sim [--system FILE] [--serial N] [--hardware N] [--firmware M.N]\n"
     "                 [--clock \"YYYY-MM-DD HH:MM:SS\"] [--cadence-ms N] [--faults PERCENT]\n"
-    "                 [--seed N] [--paced] [--device PATH] [--save FILE]\n"
+    "                 [--seed N] [--paced] [--device PATH] [--save FILE] [--verbose]\n"
+    "       vorel-sim --gateway [--port N] [--listen ADDRESS] [--users FILE] [--systems FILE]\n"
+    "                 [--verbose] [--system FILE] [--serial N] [--hardware N]\n"
+    "                 [--firmware M.N] [--clock \"YYYY-MM-DD HH:MM:SS\"] [--save FILE]\n"
     "Prints \"vorel-sim: serving DEVICE\" and polls there until stopped. --faults loses or\n"
     "damages that share of its frames (from --seed); --paced keeps to 115200 baud;\n"
-    "--save writes the memory to FILE when stopped.\n";
+    "--save writes the memory to FILE when stopped; --verbose prints each control\n"
+    "command the controller gets on stderr (\"control command 0x00\").\n"
+    "--gateway: a gateway server on 127.0.0.1 (or ADDRESS), port 14015 (0: a free one);\n"
+    "prints \"vorel-sim: gateway on ADDRESS:PORT\" and serves until stopped. --users FILE:\n"
+    "lines NAME<TAB>PASSWORD<TAB>A|B (A full access, B read only; default: service,\n"
+    "password service, A). --systems FILE: lines SERIAL<TAB>NAME<TAB>IN-USE<TAB>ADDRESS\n"
+    "(in-use \"-\" when free, ADDRESS an IP address or Offline; default: one free system\n"
+    "with the --serial at 127.0.0.1). Blank lines and lines starting with # are skipped.\n"
+    "Every system starts from the same memory with its own serial number; --save writes\n"
+    "the first system's memory; --verbose prints each message served on stderr.\n";
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
   Options options;
+  // Options of one mode only are refused in the other.
+  bool serialOnly = false;
+  bool gatewayOnly = false;
+  vorelsim::GatewayOptions& gateway = options.gatewayOptions;
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
     if (name == "--paced") {
       options.paced = true;
+      serialOnly = true;
+      continue;
+    }
+    if (name == "--gateway") {
+      options.gateway = true;
+      continue;
+    }
+    if (name == "--verbose") {
+      gateway.verbose = true;
       continue;
     }
     if (i + 1 >= argc) return std::nullopt;
@@ -67,6 +96,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       options.system = value;
     } else if (name == "--device") {
       options.device = value;
+      serialOnly = true;
     } else if (name == "--save") {
       options.save = value;
     } else if (name == "--serial" && number() && *number() >= 0) {
@@ -85,22 +115,43 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       if (!options.clock) return std::nullopt;
     } else if (name == "--cadence-ms" && number() && *number() > 0) {
       options.cadenceMs = *number();
+      serialOnly = true;
     } else if (name == "--faults" && number() && *number() >= 0 && *number() <= 100) {
       options.faults.percent = *number();
+      serialOnly = true;
     } else if (name == "--seed" && number()) {
       options.faults.seed = static_cast<uint32_t>(*number());
+      serialOnly = true;
+    } else if (name == "--port" && number() && *number() >= 0 && *number() <= 0xFFFF) {
+      gateway.port = *number();
+      gatewayOnly = true;
+    } else if (name == "--listen") {
+      gateway.listen = value;
+      gatewayOnly = true;
+    } else if (name == "--users") {
+      gateway.users = value;
+      gatewayOnly = true;
+    } else if (name == "--systems") {
+      gateway.systems = value;
+      gatewayOnly = true;
     } else {
       return std::nullopt;
     }
   }
+  if (options.gateway ? serialOnly : gatewayOnly) return std::nullopt;
   return options;
+}
+
+vorel::sim::ControllerIdentity Identity(const Options& options) {
+  return {options.serial, static_cast<uint8_t>(options.hardware),
+          static_cast<uint8_t>(options.firmwareMajor), static_cast<uint8_t>(options.firmwareMinor)};
 }
 
 // The memory the controller starts with: a new system or the given file, with the
 // controller's own header fields and clock.
-std::optional<vorel::ControllerImage> StartingMemory(const Options& options) {
+std::optional<vorel::ControllerImage> StartingMemory(const Options& options,
+                                                     const vorel::LocalDateTime& now) {
   vorel::Session session;
-  const vorel::LocalDateTime now = options.clock.value_or(vorel::LocalNow());
   if (options.system.empty()) {
     session.NewSystem(now);
   } else {
@@ -118,12 +169,21 @@ std::optional<vorel::ControllerImage> StartingMemory(const Options& options) {
     }
   }
   vorel::ControllerImage memory = session.Image().image;
-  vorel::sim::SetIdentity(
-      memory,
-      {options.serial, static_cast<uint8_t>(options.hardware),
-       static_cast<uint8_t>(options.firmwareMajor), static_cast<uint8_t>(options.firmwareMinor)},
-      now);
+  vorel::sim::SetIdentity(memory, Identity(options), now);
   return memory;
+}
+
+// The memory written to `path` when it names a file; false when that failed.
+bool SaveMemory(const std::string& path, const vorel::ControllerImage& memory) {
+  if (path.empty()) return true;
+  const auto& bytes = memory.bytes;
+  if (const auto failure = vorel::WriteFileReplacing(
+          QString::fromStdString(path),
+          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+    std::cerr << "vorel-sim: " << path << ": " << failure->toStdString() << '\n';
+    return false;
+  }
+  return true;
 }
 
 // A line for the tool: the master end of a new pseudo-terminal, its slave named, or
@@ -162,8 +222,19 @@ int main(int argc, char** argv) {
     std::cerr << kUsage;
     return 2;
   }
-  const std::optional<vorel::ControllerImage> memory = StartingMemory(*options);
+  const vorel::LocalDateTime now = options->clock.value_or(vorel::LocalNow());
+  const std::optional<vorel::ControllerImage> memory = StartingMemory(*options, now);
   if (!memory) return 1;
+  if (options->gateway) {
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    std::signal(SIGPIPE, SIG_IGN);
+    const vorelsim::GatewayOutcome outcome =
+        vorelsim::RunGateway(argc, argv, options->gatewayOptions, *memory, Identity(*options), now,
+                             !options->save.empty(), stopRequested);
+    if (outcome.exitCode != 0) return outcome.exitCode;
+    return outcome.firstMemory && !SaveMemory(options->save, *outcome.firstMemory) ? 1 : 0;
+  }
   std::string name;
   int keepOpen = -1;
   const int line = OpenLine(*options, name, keepOpen);
@@ -189,7 +260,12 @@ int main(int argc, char** argv) {
     if (::poll(&fd, 1, static_cast<int>(std::max<int64_t>(0, wait.count()))) > 0 &&
         (fd.revents & POLLIN)) {
       const ssize_t got = ::read(line, buffer.data(), buffer.size());
-      if (got > 0) controller.Receive(std::span(buffer.data(), static_cast<size_t>(got)));
+      if (got > 0) {
+        const uint32_t commands = controller.ControlCommands();
+        controller.Receive(std::span(buffer.data(), static_cast<size_t>(got)));
+        if (options->gatewayOptions.verbose && controller.ControlCommands() != commands)
+          std::fprintf(stderr, "control command 0x%02X\n", *controller.LastControlCommand());
+      }
     }
     // A poll waits for the PC's answer, up to the answer time.
     const bool answered = !controller.AwaitingAnswer() || Clock::now() >= answerDeadline;
@@ -207,15 +283,7 @@ int main(int argc, char** argv) {
       }
     }
   }
-  if (!options->save.empty()) {
-    const auto& bytes = controller.Memory().bytes;
-    if (const auto failure = vorel::WriteFileReplacing(
-            QString::fromStdString(options->save),
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
-      std::cerr << "vorel-sim: " << options->save << ": " << failure->toStdString() << '\n';
-      return 1;
-    }
-  }
+  if (!SaveMemory(options->save, controller.Memory())) return 1;
   if (keepOpen >= 0) ::close(keepOpen);
   ::close(line);
   return 0;

@@ -49,7 +49,12 @@ void AppendGatewayFrame(std::vector<uint8_t>& out, std::span<const uint8_t> mess
 }
 
 void GatewayReceiver::Store(uint8_t byte) {
-  if (index_ >= 0 && static_cast<size_t>(index_) < buffer_.size()) buffer_[index_++] = byte;
+  if (index_ < 0) return;
+  if (static_cast<size_t>(index_) < buffer_.size()) {
+    buffer_[index_++] = byte;
+  } else {
+    overflow_ = true;
+  }
 }
 
 size_t GatewayReceiver::Step(uint8_t byte) {
@@ -61,10 +66,11 @@ size_t GatewayReceiver::Step(uint8_t byte) {
   switch (byte) {
     case frame::kStx:
       index_ = 0;
+      overflow_ = false;
       return 0;
     case frame::kEtx: {
       size_t length = 0;
-      if (index_ > 2) {
+      if (index_ > 2 && !overflow_) {
         uint8_t sum = 0;
         for (int i = 0; i < index_; ++i) sum = static_cast<uint8_t>(sum + buffer_[i]);
         if (sum == frame::kSumOfMessage) length = static_cast<size_t>(index_) - 1;

@@ -87,8 +87,8 @@ void AppendGatewayFrame(std::vector<uint8_t>& out, std::span<const uint8_t> mess
 // The receiving side of the gateway socket. Bytes before an STX are discarded; an
 // escaped byte is always data; at ETX a frame of more than two stored bytes whose
 // sum is 0xFF is a message (its last byte, the checksum, removed); anything else is
-// dropped. Bytes beyond the buffer are not stored, and the sum then covers only what
-// was stored.
+// dropped. A frame longer than the buffer is dropped whole: the part that fitted is
+// never taken for the message, even when its sum happens to hold.
 class GatewayReceiver {
  public:
   // Calls `message(span)` for every whole message, type bytes first.
@@ -103,6 +103,7 @@ class GatewayReceiver {
   void Reset() {
     index_ = kWaiting;
     escaped_ = false;
+    overflow_ = false;
   }
 
  private:
@@ -114,6 +115,7 @@ class GatewayReceiver {
   std::array<uint8_t, gateway::kReceiveBuffer> buffer_{};
   int index_ = kWaiting;
   bool escaped_ = false;
+  bool overflow_ = false;
 };
 
 // Messages the tool sends, type bytes first.

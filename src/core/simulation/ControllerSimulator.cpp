@@ -92,7 +92,10 @@ void ControllerSimulator::Serve(std::span<const uint8_t> message) {
       reply_ = StatusReport();
       break;
     case kControlCommand:
-      if (!payload.empty()) lastControlCommand_ = payload[0];
+      if (!payload.empty()) {
+        lastControlCommand_ = payload[0];
+        ++controlCommands_;
+      }
       break;
     case kResetConsumptionLog:
       std::fill_n(memory_.bytes.begin() + image::kDataLog, image::kDataLogSize, 0);

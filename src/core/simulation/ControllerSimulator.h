@@ -51,6 +51,8 @@ class ControllerSimulator : private FrameReceiver::Sink {
   const ControllerImage& Memory() const { return memory_; }
   const ManualControlState& ManualControl() const { return manual_; }
   std::optional<uint8_t> LastControlCommand() const { return lastControlCommand_; }
+  // How many ControlCommands arrived.
+  uint32_t ControlCommands() const { return controlCommands_; }
   uint32_t RequestsServed() const { return requestsServed_; }
 
  private:
@@ -66,6 +68,7 @@ class ControllerSimulator : private FrameReceiver::Sink {
   std::optional<std::vector<uint8_t>> reply_;
   ManualControlState manual_;
   std::optional<uint8_t> lastControlCommand_;
+  uint32_t controlCommands_ = 0;
   uint32_t requestsServed_ = 0;
   uint32_t turn_ = 0;
   bool awaitingAnswer_ = false;
