@@ -261,7 +261,17 @@ void TCommunicationForm::CloseBtnClick() {
 }
 
 void TCommunicationForm::RemoteConnectBtnClick() {
-  session_.Remote().ConnectClick(Ansi::fromQString(gatewayServerCombo_->currentText().trimmed()));
+  // "host" or "host:port" for a gateway on another port than 14015.
+  QString host = gatewayServerCombo_->currentText().trimmed();
+  uint16_t port = gateway::kPort;
+  const int colon = host.lastIndexOf(':');
+  bool isNumber = false;
+  const uint number = colon > 0 && host.count(':') == 1 ? host.mid(colon + 1).toUInt(&isNumber) : 0;
+  if (isNumber && number > 0 && number <= 0xFFFF) {
+    port = static_cast<uint16_t>(number);
+    host.truncate(colon);
+  }
+  session_.Remote().ConnectClick(host.toStdString(), port);
   RenderRemote();
 }
 
