@@ -17,8 +17,9 @@ ReadBackupFolder::ReadBackupFolder(QString folder, std::function<LocalDateTime()
     : folder_(std::move(folder)), clock_(clock ? std::move(clock) : LocalNow) {
   if (folder_.isEmpty()) folder_ = qEnvironmentVariable(kFolderVariable);
   if (folder_.isEmpty()) {
-    folder_ = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
-              QStringLiteral("/backups");
+    // The same folder for the window and vorelctl, whatever the program's name.
+    folder_ = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+              QStringLiteral("/Vantrell/Vorel/backups");
   }
 }
 
