@@ -258,7 +258,8 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
   session.SetTransferPrompts(&prompts);
   Job job;
   job.kind = Job::Kind::kRead;
-  job.loginCode = std::string(parsed.Option("--login-code").value_or(""));
+  // The controller holds its code in Windows-1252, as the login window hands it over.
+  job.loginCode = vorel::Ansi::FromUtf8(parsed.Option("--login-code").value_or(""));
   JobRunner runner(session, job, prompts);
   if (const auto failure = RunJob(parsed, session, runner, err)) return ReportFailure(failure, err);
   if (!session.LastReadImage()) return ReportFailure(std::string("nothing was read"), err);
@@ -311,7 +312,7 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
   session.SetTransferPrompts(&prompts);
   Job job;
   job.kind = Job::Kind::kWrite;
-  job.loginCode = std::string(parsed.Option("--login-code").value_or(""));
+  job.loginCode = vorel::Ansi::FromUtf8(parsed.Option("--login-code").value_or(""));
   job.write = {
       clock,
       masterCode ? std::optional<std::string>(vorel::Ansi::FromUtf8(*masterCode)) : std::nullopt,

@@ -79,7 +79,7 @@ class ReadBackup {
   virtual ~ReadBackup() = default;
   struct Kept {
     bool ok = false;
-    std::string where;  // the image's path, or the reason
+    std::string where;  // the image's path, or the reason (UTF-8, as the file system names it)
   };
   virtual Kept Keep(uint32_t serialNumber, std::span<const uint8_t> image,
                     std::string_view systemFile) = 0;

@@ -47,6 +47,7 @@ bool ImageTransfer::StartWriteSerial() {
   // The gateway cannot write the header; saying so beats a window busy until Stop.
   if (!host_.SerialPath()) {
     end_ = TransferEnd::kRefused;
+    Changed();
     host_.TransferError(kSerialOnly);
     return false;
   }
@@ -136,13 +137,18 @@ void ImageTransfer::Continue() {
       BeginRead(false);
       break;
     case Next::kWrite:
-    case Next::kWriteSerial:
-      if (!host_.PrepareWrite(next == Next::kWriteSerial)) {
+    case Next::kWriteSerial: {
+      // The questions keep the transfer busy: nothing else starts meanwhile.
+      asking_ = true;
+      const bool prepared = host_.PrepareWrite(next == Next::kWriteSerial);
+      asking_ = false;
+      if (!prepared) {
         Finish(TransferEnd::kCancelled);
         return;
       }
       BeginWrite(next == Next::kWriteSerial ? 0 : kWriteStart);
       break;
+    }
     case Next::kLoginOnly:
       end_ = TransferEnd::kNone;
       Changed();
@@ -333,7 +339,9 @@ void ImageTransfer::ReadFinished() {
   }
   state_ = TransferState::kIdle;
   view_.panels[2] = gateway ? "Transfer completed" : "Read completed";
+  asking_ = true;
   const TransferEnd end = host_.TakeReadImage(staging_, gateway);
+  asking_ = false;
   const ImageState& image = host_.Image();
   if (image.ImageValid) {
     view_.panels[0] = ControllerDateText(image.image);
@@ -364,6 +372,10 @@ void ImageTransfer::ShowProgress() {
 void ImageTransfer::Stop() {
   view_.stateInfo = "Stopped";
   view_.stateInfoVisible = true;
+  if (!Busy()) {
+    Changed();
+    return;
+  }
   helper_.Cancel();
   readDone_ = false;
   const bool logReset = next_ == Next::kLoginOnly;
@@ -373,6 +385,15 @@ void ImageTransfer::Stop() {
 }
 
 void ImageTransfer::Tick() {
+  // A question asked from this tick runs its own event loop; a tick arriving from
+  // there waits for the next one.
+  if (ticking_) return;
+  ticking_ = true;
+  TickOnce();
+  ticking_ = false;
+}
+
+void ImageTransfer::TickOnce() {
   helper_.Tick();
   if (controlCommandDue_) {
     const uint8_t command[] = {kWriteCompleteCommand};

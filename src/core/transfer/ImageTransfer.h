@@ -126,7 +126,11 @@ class ImageTransfer {
 
   const std::string& LoginCode() const { return loginCode_; }
   TransferState State() const { return state_; }
-  bool Busy() const { return state_ != TransferState::kIdle || next_ != Next::kNone; }
+  bool Busy() const {
+    return state_ != TransferState::kIdle || next_ != Next::kNone || asking_ || readDone_;
+  }
+  // A write began this run: Verify has a range to read back.
+  bool HasWrittenRange() const { return !written_.empty(); }
   const TransferView& View() const { return view_; }
   TransferEnd LastEnd() const { return end_; }
   // Where a verify found the first difference.
@@ -144,6 +148,7 @@ class ImageTransfer {
 
   bool Begin(Next next);
   void Continue();
+  void TickOnce();
   void BeginRead(bool verify);
   void BeginWrite(size_t start);
   void FailLogin(TransferEnd end, const char* text);
@@ -172,6 +177,8 @@ class ImageTransfer {
   size_t moveEnd_ = 0;
   size_t cursor_ = 0;
   bool readDone_ = false;
+  bool asking_ = false;
+  bool ticking_ = false;
   std::string pendingError_;
   std::vector<uint8_t> written_;
   int readCountdown_ = 0;

@@ -14,6 +14,7 @@
 #include "core/systemfile/SystemFile.h"
 #include "io/AnsiQt.h"
 #include "io/FileAccess.h"
+#include "ui/image/TEEPROMForm.h"
 #include "ui/link/TCommunicationForm.h"
 #include "ui/machine/TCopyMachineForm.h"
 #include "ui/machine/TMachineForm.h"
@@ -87,6 +88,12 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
   aboutForm_ = new TAboutForm(this);
   communicationForm_ = new TCommunicationForm(session_, env_, env_.NewSerialPort(), this);
   systemSetupForm_ = new TSystemSetupForm(session_, this);
+  // The login window's code is UTF-8 text; the controller holds Windows-1252 bytes.
+  readWriteForm_ = new TEEPROMForm(
+      session_, env_,
+      {[this] { return Ansi::fromQString(QString::fromStdString(settings_.loginCode)); },
+       [this] { return AskSaveChangedSystem(); }, [this] { return AskUnsavedEdits(); }},
+      this);
   loginForm_ = new TLoginForm(
       [this](const QString& code) { settings_.loginCode = code.toStdString(); }, this);
   systemSetupForm_->SetMachinesChanged([this] { UpdateMachineMenu(); });
@@ -110,6 +117,8 @@ TMainForm::~TMainForm() {
   // communication window leaves the link while the session still exists.
   delete systemSetupForm_;
   systemSetupForm_ = nullptr;
+  delete readWriteForm_;
+  readWriteForm_ = nullptr;
   delete communicationForm_;
   communicationForm_ = nullptr;
 }
@@ -138,7 +147,8 @@ void TMainForm::BuildMenus() {
 
   QMenu* system = menuBar()->addMenu(QStringLiteral("&System"));
   system->setObjectName("SystemMenu");
-  addAction(system, "Read/write system data...", "ReadWriteSystemDataBtn", false, nullptr);
+  addAction(system, "Read/write system data...", "ReadWriteSystemDataBtn", true,
+            &TMainForm::ReadWriteSystemDataBtnClick);
   addAction(system, "System setup...", "Systemsetup1", true, &TMainForm::Systemsetup1Click);
   addAction(system, "Communication...", "Communication1", true, &TMainForm::Communication1Click);
   addAction(system, "Log data...", "LogDataBtn", false, nullptr);
@@ -312,6 +322,12 @@ void TMainForm::Systemsetup1Click() {
   systemSetupForm_->show();
   systemSetupForm_->raise();
   systemSetupForm_->activateWindow();
+}
+
+void TMainForm::ReadWriteSystemDataBtnClick() {
+  readWriteForm_->show();
+  readWriteForm_->raise();
+  readWriteForm_->activateWindow();
 }
 
 void TMainForm::Communication1Click() {

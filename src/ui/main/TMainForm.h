@@ -22,6 +22,7 @@ namespace vorel {
 
 class TAboutForm;
 class TCommunicationForm;
+class TEEPROMForm;
 class TSystemSetupForm;
 class TLoginForm;
 class TCopyMachineForm;
@@ -52,6 +53,7 @@ class TMainForm : public QMainWindow,
   TCopyMachineForm* CopyMachineWindow() const { return copyMachineForm_; }
   TCommunicationForm* CommunicationWindow() const { return communicationForm_; }
   TSystemSetupForm* SystemSetupWindow() const { return systemSetupForm_; }
+  TEEPROMForm* ReadWriteWindow() const { return readWriteForm_; }
 
   // What the machine windows and program editors need.
   UiEnvironment& Ui() override { return env_; }
@@ -94,6 +96,7 @@ class TMainForm : public QMainWindow,
   void CopyMachine1Click();
   void Communication1Click();
   void Systemsetup1Click();
+  void ReadWriteSystemDataBtnClick();
   void LoginBtnClick();
   TLoginForm* LoginWindow() const { return loginForm_; }
   void MachineBtnClick(int tag);
@@ -149,6 +152,7 @@ class TMainForm : public QMainWindow,
   TCopyMachineForm* copyMachineForm_ = nullptr;
   TCommunicationForm* communicationForm_ = nullptr;
   TSystemSetupForm* systemSetupForm_ = nullptr;
+  TEEPROMForm* readWriteForm_ = nullptr;
   TLoginForm* loginForm_ = nullptr;
   std::array<TMachineForm*, kMachineCount> machineForms_{};
   std::array<QLabel*, 4> statusPanels_{};
