@@ -283,6 +283,11 @@ TEST(ImageTransfer, GatewayWriteIsPacedBlocksThenTheChecksum) {
   }
   GatewayBench readOnly("B");
   EXPECT_EQ(readOnly.session.Buttons(), (Session::TransferButtons{true, false, false}));
+  // A serial number is written over the serial link only: refused at once, not busy.
+  EXPECT_FALSE(readOnly.session.WriteSerial({kNow, std::nullopt, 99}));
+  EXPECT_FALSE(readOnly.session.Transfer().Busy());
+  EXPECT_EQ(readOnly.prompts.errors.size(), 1u);
+  EXPECT_TRUE(readOnly.sent.empty());
 }
 
 TEST(ImageTransfer, GatewayReadComparesTheLoginCodeUnlessMaster) {
