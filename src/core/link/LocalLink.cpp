@@ -5,19 +5,14 @@
 
 namespace vorel {
 
-namespace {
-constexpr uint32_t kGreen = 0x00FF00;
-constexpr uint32_t kYellow = 0xFFFF00;
-}  // namespace
-
 LinkStatusLook LookOf(LinkStatus status) {
   switch (status) {
     case LinkStatus::kReady:
-      return {"Ready", kGreen};
+      return {"Ready", kStatusGreen};
     case LinkStatus::kPortOpen:
-      return {"Port open", kYellow};
+      return {"Port open", kStatusYellow};
     case LinkStatus::kPortClosed:
-      return {"Port closed", kYellow};
+      return {"Port closed", kStatusYellow};
     case LinkStatus::kClosed:
       return {"Closed", 0};
     case LinkStatus::kHidden:

@@ -24,6 +24,9 @@ struct LinkStatusLook {
   const char* text;
   uint32_t rgb;  // 0: the window's button face
 };
+// The status labels' colours.
+inline constexpr uint32_t kStatusGreen = 0x00FF00;
+inline constexpr uint32_t kStatusYellow = 0xFFFF00;
 LinkStatusLook LookOf(LinkStatus status);
 
 // Rx, Tx, Sync, Retransmit, Checksum error: the five panels; the last three stay

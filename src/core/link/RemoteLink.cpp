@@ -5,23 +5,18 @@
 
 namespace vorel {
 
-namespace {
-constexpr uint32_t kGreen = 0x00FF00;
-constexpr uint32_t kYellow = 0xFFFF00;
-}  // namespace
-
 LinkStatusLook LookOf(RemoteState state) {
   switch (state) {
     case RemoteState::kConnecting:
       return {"Connecting", 0};
     case RemoteState::kReady:
-      return {"Ready", kGreen};
+      return {"Ready", kStatusGreen};
     case RemoteState::kFailed:
-      return {"Failed", kYellow};
+      return {"Failed", kStatusYellow};
     case RemoteState::kNotFound:
-      return {"Not found", kYellow};
+      return {"Not found", kStatusYellow};
     case RemoteState::kInUse:
-      return {"In use", kYellow};
+      return {"In use", kStatusYellow};
     case RemoteState::kDisconnected:
       return {"Disconnected", 0};
   }

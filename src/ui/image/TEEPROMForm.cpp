@@ -19,6 +19,7 @@
 #include "core/systemfile/Compare.h"
 #include "io/AnsiQt.h"
 #include "ui/common/NumberValidators.h"
+#include "ui/common/StatusPanels.h"
 
 namespace vorel {
 
@@ -166,17 +167,7 @@ TEEPROMForm::TEEPROMForm(Session& session, UiEnvironment& env, MainWindowLinks l
   body->addLayout(progress, 1);
   body->addLayout(buttons);
 
-  statusBar_ = new QStatusBar(this);
-  statusBar_->setObjectName("StatusBar");
-  statusBar_->setSizeGripEnabled(false);
-  for (size_t i = 0; i < panels_.size(); ++i) {
-    auto* panel = new QLabel(statusBar_);
-    panel->setObjectName(QString("StatusPanel%1").arg(i));
-    panel->setMinimumWidth(kPanelWidths[i]);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    statusBar_->addWidget(panel, i + 1 == panels_.size() ? 1 : 0);
-    panels_[i] = panel;
-  }
+  statusBar_ = MakeStatusPanels(this, kPanelWidths, panels_);
 
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(0, 0, 0, 0);

@@ -12,6 +12,7 @@
 #include "io/AnsiQt.h"
 #include "io/GatewaySocketAdapter.h"
 #include "io/SerialPortAdapter.h"
+#include "ui/common/StatusPanels.h"
 #include "ui/link/TCommunicationErrorForm.h"
 #include "ui/link/TRemoteLoginForm.h"
 
@@ -173,17 +174,7 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env,
     button->hide();
   }
 
-  statusBar_ = new QStatusBar(this);
-  statusBar_->setObjectName("StatusBar");
-  statusBar_->setSizeGripEnabled(false);
-  for (size_t i = 0; i < panels_.size(); ++i) {
-    auto* panel = new QLabel(statusBar_);
-    panel->setObjectName(QString("StatusPanel%1").arg(i));
-    panel->setMinimumWidth(kPanelWidths[i]);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    statusBar_->addWidget(panel, i + 1 == panels_.size() ? 1 : 0);
-    panels_[i] = panel;
-  }
+  statusBar_ = MakeStatusPanels(this, kPanelWidths, panels_);
   root->addWidget(statusBar_);
 
   errorForm_ = new TCommunicationErrorForm([this] { session_.Link().ClearChecksumErrors(); }, this);
