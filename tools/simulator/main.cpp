@@ -58,7 +58,8 @@ constexpr const char* kUsage =
     "Prints \"vorel-sim: serving DEVICE\" and polls there until stopped. --faults loses or\n"
     "damages that share of its frames (from --seed); --paced keeps to 115200 baud;\n"
     "--save writes the memory to FILE when stopped; --verbose prints each control\n"
-    "command the controller gets on stderr (\"control command 0x00\").\n"
+    "command the controller gets (\"control command 0x00\") and each change of the manual\n"
+    "control (\"manual control at MS ms: pumps ON/CONTROL outputs ON/CONTROL\") on stderr.\n"
     "--gateway: a gateway server on 127.0.0.1 (or ADDRESS), port 14015 (0: a free one);\n"
     "prints \"vorel-sim: gateway on ADDRESS:PORT\" and serves until stopped. --users FILE:\n"
     "lines NAME<TAB>PASSWORD<TAB>A|B (A full access, B read only; default: service,\n"
@@ -249,6 +250,7 @@ int main(int argc, char** argv) {
 
   vorel::sim::ControllerSimulator controller(*memory, options->faults);
   using Clock = std::chrono::steady_clock;
+  const auto started = Clock::now();
   auto nextTurn = Clock::now();
   auto answerDeadline = Clock::now();
   constexpr auto kAnswerTime = std::chrono::milliseconds(200);
@@ -262,9 +264,19 @@ int main(int argc, char** argv) {
       const ssize_t got = ::read(line, buffer.data(), buffer.size());
       if (got > 0) {
         const uint32_t commands = controller.ControlCommands();
+        const vorel::ManualControlState manual = controller.ManualControl();
         controller.Receive(std::span(buffer.data(), static_cast<size_t>(got)));
         if (options->gatewayOptions.verbose && controller.ControlCommands() != commands)
           std::fprintf(stderr, "control command 0x%02X\n", *controller.LastControlCommand());
+        // What the PC switches by hand, with the time since the start, for the tests.
+        const vorel::ManualControlState& now = controller.ManualControl();
+        if (options->gatewayOptions.verbose && !(now == manual)) {
+          const auto ms =
+              std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+          std::fprintf(stderr, "manual control at %lld ms: pumps %02X/%02X outputs %04X/%04X\n",
+                       static_cast<long long>(ms.count()), now.pumpOn, now.pumpControl, now.onWord,
+                       now.controlWord);
+        }
       }
     }
     // A poll waits for the PC's answer, up to the answer time.

@@ -30,6 +30,12 @@ int Convert(Arguments args, std::ostream& out, std::ostream& err);
 // vorelctl show INPUT [--machine N --program K]
 int Show(Arguments args, std::ostream& out, std::ostream& err);
 
+// vorelctl consumption INPUT [--from MONTH] [--to MONTH] [--machine N] [--csv]
+int Consumption(Arguments args, std::ostream& out, std::ostream& err);
+
+// vorelctl alarms INPUT [--state]
+int Alarms(Arguments args, std::ostream& out, std::ostream& err);
+
 // vorelctl check FILE
 int Check(Arguments args, std::ostream& out, std::ostream& err);
 

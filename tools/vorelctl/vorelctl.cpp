@@ -21,7 +21,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 8> kVerbs = {{
+constexpr std::array<Verb, 10> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -61,6 +61,18 @@ constexpr std::array<Verb, 8> kVerbs = {{
     {"show", "show INPUT --machine N --program K",
      "program K (1..6) of machine N (1..10) as its editor shows it, columns separated by tabs",
      Show},
+    {"consumption",
+     "consumption INPUT [--from \"November, 2011\"] [--to \"February, 2012\"] [--machine N] "
+     "[--csv]",
+     "the consumption log of a system file or image as the Log data window totals it: volume "
+     "per pump in litres, washes per program and the softener count for a period of months "
+     "(each end defaults to the newest month) and all machines or machine N (1..10); --csv: "
+     "the litres per month and pump of the period",
+     Consumption},
+    {"alarms", "alarms INPUT [--state]",
+     "the alarm history of a system file or image, one alarm a line, or with --state the alarms "
+     "active when it was read",
+     Alarms},
 }};
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "core/logs/AlarmLog.h"
+#include "core/logs/ConsumptionLog.h"
 #include "core/systemfile/SystemFile.h"
 
 namespace vorel {
@@ -22,10 +24,12 @@ bool Session::Write(std::span<const uint8_t> bytes) {
 void Session::MessageReceived(std::span<const uint8_t> message) {
   if (message.empty()) return;
   if (message[0] == message::kConsumptionLogReset) {
+    ClearConsumptionLog(image_.image);
     Notify(&SessionObserver::ConsumptionLogReset);
     return;
   }
   if (message[0] == message::kAlarmLogCleared) {
+    ClearAlarmHistory(image_.image);
     Notify(&SessionObserver::AlarmLogCleared);
     return;
   }
@@ -83,6 +87,63 @@ void Session::PressMachineReset(std::optional<int> listIndex) {
                                                   : GatewayResetMachineMessage(*listIndex));
   }
   reset_.Press(listIndex);
+}
+
+bool Session::CheckLoginCode(const std::string& loginCode, std::function<void(bool)> then) {
+  // Without a link there is no code to ask for and nothing could be sent: the
+  // request that follows tells the technician the system is not connected.
+  if (!LinkReady() && !transfer_.Busy()) {
+    then(true);
+    return true;
+  }
+  transfer_.SetLogin(loginCode, access_.master);
+  return transfer_.CheckLoginCode(std::move(then));
+}
+
+bool Session::LogResetAllowed() const {
+  if (localMode_) return true;
+  return remote_.SystemOnline() && remote_.FullAccess();
+}
+
+Session::LogReset Session::SendConsumptionLogReset() {
+  // A request into a link nobody answers would wait for ever without a word.
+  if (localMode_ && !link_.LinkReady()) return LogReset::kNotConnected;
+  if (localMode_) {
+    logRequests_.Cancel();
+    logRequests_.Start({message::kResetConsumptionLog,
+                        frame::kController,
+                        {},
+                        message::kConsumptionLogReset,
+                        std::nullopt,
+                        std::nullopt},
+                       [](auto) {});
+    return LogReset::kSent;
+  }
+  if (remote_.LoggedIn() && remote_.Send(GatewayResetConsumptionLogMessage()))
+    return LogReset::kSent;
+  return LogReset::kNotConnected;
+}
+
+Session::LogReset Session::SendAlarmLogClear() {
+  if (localMode_ && !link_.LinkReady()) return LogReset::kNotConnected;
+  if (localMode_) {
+    logRequests_.Cancel();
+    logRequests_.Start({message::kClearAlarmLog,
+                        frame::kController,
+                        {},
+                        message::kAlarmLogCleared,
+                        std::nullopt,
+                        std::nullopt},
+                       [](auto) {});
+    return LogReset::kSent;
+  }
+  if (remote_.SystemOnline() && remote_.Send(GatewayClearAlarmLogMessage())) return LogReset::kSent;
+  return LogReset::kNotConnected;
+}
+
+void Session::TransferTick() {
+  transfer_.Tick();
+  logRequests_.Tick();
 }
 
 bool Session::Read(const std::string& loginCode) {
@@ -173,8 +234,10 @@ void Session::GatewayMessage(std::span<const uint8_t> message) {
     reset_.Confirmed();
     Notify(&SessionObserver::MachineResetDone);
   } else if (IsGatewayType(message, gateway::kConsumptionLogReset)) {
+    ClearConsumptionLog(image_.image);
     Notify(&SessionObserver::ConsumptionLogReset);
   } else if (IsGatewayType(message, gateway::kAlarmLogCleared)) {
+    ClearAlarmHistory(image_.image);
     Notify(&SessionObserver::AlarmLogCleared);
   }
 }

@@ -19,6 +19,8 @@
 #include "core/link/LiveMessages.h"
 #include "core/link/LocalLink.h"
 #include "core/link/RemoteLink.h"
+#include "core/link/RequestHelper.h"
+#include "core/supervision/CalibrationTest.h"
 #include "core/supervision/SystemSetup.h"
 #include "core/systemfile/SystemFile.h"
 #include "core/transfer/ImageTransfer.h"
@@ -226,6 +228,21 @@ class Session : private LinkListener,
   // The image of the last completed read, while one was read this run.
   const std::optional<ControllerImage>& LastReadImage() const { return lastRead_; }
 
+  // The log windows' resets. The login code check first (as before a write; `then`
+  // hears whether it passed, from a later tick), then the window's question, then
+  // the request: over the serial link it goes with the next poll and is asked again
+  // when the confirmation is lost; over the gateway it goes at once. The confirmation
+  // zeroes the log in the image and reaches the observers.
+  bool CheckLoginCode(const std::string& loginCode, std::function<void(bool passed)> then);
+  enum class LogReset { kSent, kNotConnected };
+  LogReset SendConsumptionLogReset();
+  LogReset SendAlarmLogClear();
+  // "Reset log" and "Clear alarm log" are enabled: the serial link in use, or the
+  // gateway reporting the system online with full access.
+  bool LogResetAllowed() const;
+  // The transfer's and the log resets' time-outs, every 100 ms.
+  void TransferTick();
+
   // A machine reset may be sent: over the serial link while it is ready, over the
   // gateway while the system is online with full access.
   bool MachineResetAllowed() const;
@@ -236,6 +253,8 @@ class Session : private LinkListener,
   // What the poll answer sends: the manual control of the system setup window, a
   // machine reset waiting for the next poll, the Ethernet monitor.
   vorel::ManualControl& Manual() { return manual_; }
+  // The pump calibration test, on the same manual control.
+  CalibrationTest& Calibration() { return calibration_; }
   MachineReset& PendingReset() { return reset_; }
   void SetEthernetMonitor(bool on) { monitorOn_ = on; }
 
@@ -310,12 +329,14 @@ class Session : private LinkListener,
   GatewaySide gateway_;
   RemoteLink remote_{gateway_, gateway_, *this};
   ImageTransfer transfer_{link_, *this};
+  RequestHelper logRequests_{link_};
   TransferPrompts* transferPrompts_ = nullptr;
   ReadBackup* backup_ = nullptr;
   ReadBackup::Kept lastBackup_;
   std::optional<ControllerImage> lastRead_;
   WriteRequest writeRequest_;
   vorel::ManualControl manual_;
+  CalibrationTest calibration_{manual_};
   MachineReset reset_;
   bool monitorOn_ = false;
 };

@@ -5,6 +5,8 @@
 
 #include "core/base/Bytes.h"
 #include "core/link/LiveMessages.h"
+#include "core/logs/AlarmLog.h"
+#include "core/logs/ConsumptionLog.h"
 
 namespace vorel::sim {
 
@@ -98,11 +100,12 @@ void ControllerSimulator::Serve(std::span<const uint8_t> message) {
       }
       break;
     case kResetConsumptionLog:
-      std::fill_n(memory_.bytes.begin() + image::kDataLog, image::kDataLogSize, 0);
+      ClearConsumptionLog(memory_);
       reply_ = Message(kConsumptionLogReset, {});
       break;
     case kClearAlarmLog:
-      std::fill_n(memory_.bytes.begin() + image::kAlarmLog, image::kAlarmLogSize, 0);
+      // The controller's own choice: the active alarms go with the history.
+      std::fill_n(memory_.bytes.begin() + AlarmLogOffset(memory_), image::kAlarmLogSize, 0);
       reply_ = Message(kAlarmLogCleared, {});
       break;
     case kEthernetMonitorRequest: {

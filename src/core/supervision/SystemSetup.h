@@ -63,6 +63,15 @@ class ManualControl {
   void ApplyGatewayStatus(uint8_t pumps, uint16_t outputs);
   // Every button up, every box unchecked, everything back to the controller.
   void Reset();
+  // The pump calibration test sets the masks and words as a whole.
+  void SetPumps(uint8_t on, uint8_t control) {
+    state_.pumpOn = on;
+    state_.pumpControl = control;
+  }
+  void SetMachines(uint16_t on, uint16_t control) {
+    state_.onWord = on;
+    state_.controlWord = control;
+  }
 
   const ManualControlState& State() const { return state_; }
   const ManualButtons& Buttons() const { return buttons_; }
