@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/app/WindowPlacement.h"
+#include "core/base/Numbers.h"
 #include "io/AnsiQt.h"
 #include "ui/common/FillingGuard.h"
 #include "ui/common/NumberValidators.h"
@@ -138,8 +139,8 @@ void TMachineForm::BuildWindow() {
       auto* test = new QPushButton(QString("^%1:Test").arg(pump + 1), calibration);
       test->setObjectName(QString("CalibrationTest%1Btn").arg(pump + 1));
       test->setProperty("tag", pump + 1);
-      // The pump calibration dialog comes with the live manual control.
-      test->setEnabled(false);
+      connect(test, &QPushButton::clicked, this,
+              [this, pump] { CalibrationTestBtnClick(pump + 1); });
       calibrationTestButtons_[pump] = test;
       grid->addWidget(Label(QString("Pump %1").arg(pump + 1), calibration), pump, 0);
       grid->addWidget(edit, pump, 1);
@@ -330,8 +331,11 @@ void TMachineForm::ProgramSaved(int slotIndex) {
 }
 
 void TMachineForm::CalibrationTestBtnClick(int tag) {
-  if (tag < 1 || tag > kPumpCount || !calibrationTestButtons_[tag - 1]->isEnabled()) return;
-  calibrationTestButtons_[tag - 1]->click();
+  if (tag < 1 || tag > kPumpCount) return;
+  QLineEdit* edit = calibrationEdits_[tag - 1];
+  const std::optional<std::string> calibrated =
+      host_.RunCalibration(tag, machineIndex_, StrToIntDef(edit->text().toStdString(), 0), this);
+  if (calibrated) edit->setText(QString::fromStdString(*calibrated));
 }
 
 void TMachineForm::TriggerSetupBtnClick() {

@@ -16,6 +16,9 @@
 #include "io/FileAccess.h"
 #include "ui/image/TEEPROMForm.h"
 #include "ui/link/TCommunicationForm.h"
+#include "ui/logs/TAlarmLogForm.h"
+#include "ui/logs/TLogDataForm.h"
+#include "ui/machine/TCalibrationForm.h"
 #include "ui/machine/TCopyMachineForm.h"
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TAboutForm.h"
@@ -88,12 +91,19 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
   aboutForm_ = new TAboutForm(this);
   communicationForm_ = new TCommunicationForm(session_, env_, env_.NewSerialPort(), this);
   systemSetupForm_ = new TSystemSetupForm(session_, this);
+  calibrationForm_ = new TCalibrationForm(session_, this);
   // The login window's code is UTF-8 text; the controller holds Windows-1252 bytes.
   readWriteForm_ = new TEEPROMForm(
       session_, env_,
       {[this] { return Ansi::fromQString(QString::fromStdString(settings_.loginCode)); },
        [this] { return AskSaveChangedSystem(); }, [this] { return AskUnsavedEdits(); }},
       this);
+  logDataForm_ = new TLogDataForm(
+      session_, env_,
+      {[this] { return Ansi::fromQString(QString::fromStdString(settings_.loginCode)); }}, this);
+  alarmLogForm_ = new TAlarmLogForm(
+      session_, env_,
+      {[this] { return Ansi::fromQString(QString::fromStdString(settings_.loginCode)); }}, this);
   loginForm_ = new TLoginForm(
       [this](const QString& code) { settings_.loginCode = code.toStdString(); }, this);
   systemSetupForm_->SetMachinesChanged([this] { UpdateMachineMenu(); });
@@ -119,6 +129,10 @@ TMainForm::~TMainForm() {
   systemSetupForm_ = nullptr;
   delete readWriteForm_;
   readWriteForm_ = nullptr;
+  delete logDataForm_;
+  logDataForm_ = nullptr;
+  delete alarmLogForm_;
+  alarmLogForm_ = nullptr;
   delete communicationForm_;
   communicationForm_ = nullptr;
 }
@@ -151,8 +165,8 @@ void TMainForm::BuildMenus() {
             &TMainForm::ReadWriteSystemDataBtnClick);
   addAction(system, "System setup...", "Systemsetup1", true, &TMainForm::Systemsetup1Click);
   addAction(system, "Communication...", "Communication1", true, &TMainForm::Communication1Click);
-  addAction(system, "Log data...", "LogDataBtn", false, nullptr);
-  addAction(system, "Alarm log...", "AlarmLogBtn", false, nullptr);
+  addAction(system, "Log data...", "LogDataBtn", true, &TMainForm::LogDataBtnClick);
+  addAction(system, "Alarm log...", "AlarmLogBtn", true, &TMainForm::AlarmLogBtnClick);
   addAction(system, "Copy Machine...", "CopyMachine1", true, &TMainForm::CopyMachine1Click);
   QMenu* clear = system->addMenu(QStringLiteral("Clear Machine"));
   clear->setObjectName("ClearMachineMenu");
@@ -291,6 +305,16 @@ void TMainForm::TriggerUnitFrameReceived(int machineIndex, std::span<const uint8
     machineForms_[machineIndex]->ApplyTriggerFrame(frame);
 }
 
+std::optional<std::string> TMainForm::RunCalibration(int pump, int machineIndex,
+                                                     int currentMlPerMinute,
+                                                     const QWidget* machineWindow) {
+  return calibrationForm_->Calibrate(pump, machineIndex, currentMlPerMinute, machineWindow);
+}
+
+void TMainForm::CalibrationTick() {
+  calibrationForm_->Tick();
+}
+
 void TMainForm::MachineWindowsClosing() {
   for (TMachineForm* machine : machineForms_) machine->close();
 }
@@ -328,6 +352,18 @@ void TMainForm::ReadWriteSystemDataBtnClick() {
   readWriteForm_->show();
   readWriteForm_->raise();
   readWriteForm_->activateWindow();
+}
+
+void TMainForm::LogDataBtnClick() {
+  logDataForm_->show();
+  logDataForm_->raise();
+  logDataForm_->activateWindow();
+}
+
+void TMainForm::AlarmLogBtnClick() {
+  alarmLogForm_->show();
+  alarmLogForm_->raise();
+  alarmLogForm_->activateWindow();
 }
 
 void TMainForm::Communication1Click() {

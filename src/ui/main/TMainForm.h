@@ -21,8 +21,11 @@ class QMenu;
 namespace vorel {
 
 class TAboutForm;
+class TCalibrationForm;
 class TCommunicationForm;
 class TEEPROMForm;
+class TLogDataForm;
+class TAlarmLogForm;
 class TSystemSetupForm;
 class TLoginForm;
 class TCopyMachineForm;
@@ -54,6 +57,8 @@ class TMainForm : public QMainWindow,
   TCommunicationForm* CommunicationWindow() const { return communicationForm_; }
   TSystemSetupForm* SystemSetupWindow() const { return systemSetupForm_; }
   TEEPROMForm* ReadWriteWindow() const { return readWriteForm_; }
+  TLogDataForm* LogDataWindow() const { return logDataForm_; }
+  TAlarmLogForm* AlarmLogWindow() const { return alarmLogForm_; }
 
   // What the machine windows and program editors need.
   UiEnvironment& Ui() override { return env_; }
@@ -61,6 +66,9 @@ class TMainForm : public QMainWindow,
     return session_.Configuration().MachineData[machineIndex];
   }
   void ConfigurationEdited() override { session_.MarkChanged(); }
+  std::optional<std::string> RunCalibration(int pump, int machineIndex, int currentMlPerMinute,
+                                            const QWidget* machineWindow) override;
+  TCalibrationForm* CalibrationWindow() const { return calibrationForm_; }
   ProgramRecord& StoredProgram(int machineIndex, int slotIndex) override;
   std::string DefaultInputFilter() const override {
     return session_.Configuration().PCsettings.DefaultInputFilter;
@@ -97,6 +105,8 @@ class TMainForm : public QMainWindow,
   void Communication1Click();
   void Systemsetup1Click();
   void ReadWriteSystemDataBtnClick();
+  void LogDataBtnClick();
+  void AlarmLogBtnClick();
   void LoginBtnClick();
   TLoginForm* LoginWindow() const { return loginForm_; }
   void MachineBtnClick(int tag);
@@ -131,7 +141,9 @@ class TMainForm : public QMainWindow,
   void GatewayStatusReceived(const GatewayStatus& status) override;
   void LinkStateChanged() override { UpdateCaption(); }
   void LinkTick() override;
-  void TransferTick() override { session_.Transfer().Tick(); }
+  void TransferTick() override { session_.TransferTick(); }
+  bool CalibrationRunning() override { return session_.Calibration().Running(); }
+  void CalibrationTick() override;
   void MachineWindowsClosing() override;
   void UpdateCounters() override;
   // Asks before unsaved work is dropped; false when the operator cancelled or the
@@ -151,8 +163,11 @@ class TMainForm : public QMainWindow,
   TAboutForm* aboutForm_ = nullptr;
   TCopyMachineForm* copyMachineForm_ = nullptr;
   TCommunicationForm* communicationForm_ = nullptr;
+  TCalibrationForm* calibrationForm_ = nullptr;
   TSystemSetupForm* systemSetupForm_ = nullptr;
   TEEPROMForm* readWriteForm_ = nullptr;
+  TLogDataForm* logDataForm_ = nullptr;
+  TAlarmLogForm* alarmLogForm_ = nullptr;
   TLoginForm* loginForm_ = nullptr;
   std::array<TMachineForm*, kMachineCount> machineForms_{};
   std::array<QLabel*, 4> statusPanels_{};
