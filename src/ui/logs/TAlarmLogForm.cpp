@@ -5,7 +5,6 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -130,24 +129,11 @@ void TAlarmLogForm::UpdateResetButton() {
 
 void TAlarmLogForm::ClearAlarmLogBtnClick() {
   resetDoneLabel_->hide();
-  // The check answers from a later tick; the window may be gone by then.
-  QPointer<TAlarmLogForm> self(this);
-  session_.CheckLoginCode(links_.loginCode ? links_.loginCode() : std::string(),
-                          [self](bool passed) {
-                            if (self && passed) self->AskAndClearLog();
-                          });
+  ConfirmLogReset(session_, env_, this, links_,
+                  {QStringLiteral("Reset alarm log\n\nAre you sure?"),
+                   QStringLiteral("Unable to reset alarm log\n\nSystem not connected.")},
+                  [this] { return session_.SendAlarmLogClear(); });
   UpdateResetButton();
-}
-
-void TAlarmLogForm::AskAndClearLog() {
-  if (env_.ShowLoggedMessage(this, QStringLiteral("Reset alarm log\n\nAre you sure?"),
-                             MsgType::Warning, kMsgYes | kMsgCancel) != kMsgYes)
-    return;
-  if (session_.SendAlarmLogClear() == Session::LogReset::kNotConnected) {
-    env_.ShowLoggedMessage(this,
-                           QStringLiteral("Unable to reset alarm log\n\nSystem not connected."),
-                           MsgType::Error, kMsgOk);
-  }
 }
 
 }  // namespace vorel

@@ -12,6 +12,7 @@
 
 #include "core/session/Session.h"
 #include "ui/common/Dialogs.h"
+#include "ui/logs/LogReset.h"
 
 namespace vorel {
 
@@ -19,11 +20,7 @@ class TAlarmLogForm : public QWidget, private SessionObserver {
   Q_OBJECT
 
  public:
-  // What the window needs of the main window.
-  struct MainWindowLinks {
-    // The code typed in the login window, in the controller's code page.
-    std::function<std::string()> loginCode;
-  };
+  using MainWindowLinks = LogWindowLinks;
 
   TAlarmLogForm(Session& session, UiEnvironment& env, MainWindowLinks links,
                 QWidget* parent = nullptr);
@@ -51,7 +48,6 @@ class TAlarmLogForm : public QWidget, private SessionObserver {
   void TransferChanged() override { UpdateResetButton(); }
 
   // After the login code check passed: the question, then the request.
-  void AskAndClearLog();
 
   Session& session_;
   UiEnvironment& env_;

@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QPointer>
 #include <QShowEvent>
 #include <QStackedLayout>
 #include <QVBoxLayout>
@@ -405,24 +404,11 @@ void TLogDataForm::ShowCharts(const ConsumptionTotals& totals,
 
 void TLogDataForm::ResetLogBtnClick() {
   resetDoneLabel_->hide();
-  // The check answers from a later tick; the window may be gone by then.
-  QPointer<TLogDataForm> self(this);
-  session_.CheckLoginCode(links_.loginCode ? links_.loginCode() : std::string(),
-                          [self](bool passed) {
-                            if (self && passed) self->AskAndResetLog();
-                          });
+  ConfirmLogReset(session_, env_, this, links_,
+                  {QStringLiteral("Reset all log data\n\nAre you sure?"),
+                   QStringLiteral("Unable to reset log data\n\nSystem not connected.")},
+                  [this] { return session_.SendConsumptionLogReset(); });
   UpdateResetButton();
-}
-
-void TLogDataForm::AskAndResetLog() {
-  if (env_.ShowLoggedMessage(this, QStringLiteral("Reset all log data\n\nAre you sure?"),
-                             MsgType::Warning, kMsgYes | kMsgCancel) != kMsgYes)
-    return;
-  if (session_.SendConsumptionLogReset() == Session::LogReset::kNotConnected) {
-    env_.ShowLoggedMessage(this,
-                           QStringLiteral("Unable to reset log data\n\nSystem not connected."),
-                           MsgType::Error, kMsgOk);
-  }
 }
 
 void TLogDataForm::ExportCsvBtnClick() {

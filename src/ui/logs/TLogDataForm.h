@@ -18,6 +18,7 @@
 #include "core/logs/ConsumptionLog.h"
 #include "core/session/Session.h"
 #include "ui/common/Dialogs.h"
+#include "ui/logs/LogReset.h"
 
 namespace vorel {
 
@@ -25,11 +26,7 @@ class TLogDataForm : public QWidget, private SessionObserver {
   Q_OBJECT
 
  public:
-  // What the window needs of the main window.
-  struct MainWindowLinks {
-    // The code typed in the login window, in the controller's code page.
-    std::function<std::string()> loginCode;
-  };
+  using MainWindowLinks = LogWindowLinks;
 
   TLogDataForm(Session& session, UiEnvironment& env, MainWindowLinks links,
                QWidget* parent = nullptr);
@@ -64,7 +61,6 @@ class TLogDataForm : public QWidget, private SessionObserver {
   void ShowTotals();
   void ShowCharts(const ConsumptionTotals& totals, const std::vector<MonthTotals>& months);
   // After the login code check passed: the question, then the request.
-  void AskAndResetLog();
 
   Session& session_;
   UiEnvironment& env_;
