@@ -44,6 +44,7 @@ struct Options {
   int cadenceMs = 20;
   bool paced = false;
   vorel::sim::Faults faults;
+  vorel::sim::BootFaults bootFaults;
   bool gateway = false;
   vorelsim::GatewayOptions gatewayOptions;
 };
@@ -52,6 +53,7 @@ constexpr const char* kUsage =
     "Usage: vorel-sim [--system FILE] [--serial N] [--hardware N] [--firmware M.N]\n"
     "                 [--clock \"YYYY-MM-DD HH:MM:SS\"] [--cadence-ms N] [--faults PERCENT]\n"
     "                 [--seed N] [--paced] [--device PATH] [--save FILE] [--verbose]\n"
+    "                 [--boot-fault corrupt|silent]\n"
     "       vorel-sim --gateway [--port N] [--listen ADDRESS] [--users FILE] [--systems FILE]\n"
     "                 [--verbose] [--system FILE] [--serial N] [--hardware N]\n"
     "                 [--firmware M.N] [--clock \"YYYY-MM-DD HH:MM:SS\"] [--save FILE]\n"
@@ -60,6 +62,12 @@ constexpr const char* kUsage =
     "--save writes the memory to FILE when stopped; --verbose prints each control\n"
     "command the controller gets (\"control command 0x00\") and each change of the manual\n"
     "control (\"manual control at MS ms: pumps ON/CONTROL outputs ON/CONTROL\") on stderr.\n"
+    "EnterBootLoader (01 00 to the controller, or to all trigger units) hands the line to\n"
+    "a boot loader (256- or 128-byte pages) until it answers the finish, then polling\n"
+    "resumes; --verbose prints each step (\"boot: ready\", \"boot: page size 256\",\n"
+    "\"boot: block 0x0100\", \"boot: end of blocks\", \"boot: finish ok\" or\n"
+    "\"boot: finish checksum error\"). --boot-fault corrupt stores the flash byte at\n"
+    "address 0 wrong, so the finish fails; --boot-fault silent never answers.\n"
     "--gateway: a gateway server on 127.0.0.1 (or ADDRESS), port 14015 (0: a free one);\n"
     "prints \"vorel-sim: gateway on ADDRESS:PORT\" and serves until stopped. --users FILE:\n"
     "lines NAME<TAB>PASSWORD<TAB>A|B (A full access, B read only; default: service,\n"
@@ -122,6 +130,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       serialOnly = true;
     } else if (name == "--seed" && number()) {
       options.faults.seed = static_cast<uint32_t>(*number());
+      serialOnly = true;
+    } else if (name == "--boot-fault" && (value == "corrupt" || value == "silent")) {
+      if (value == "corrupt") options.bootFaults.corruptAt = 0x0000;
+      if (value == "silent") options.bootFaults.silent = true;
       serialOnly = true;
     } else if (name == "--port" && number() && *number() >= 0 && *number() <= 0xFFFF) {
       gateway.port = *number();
@@ -248,7 +260,7 @@ int main(int argc, char** argv) {
   std::printf("vorel-sim: serving %s\n", name.c_str());
   std::fflush(stdout);
 
-  vorel::sim::ControllerSimulator controller(*memory, options->faults);
+  vorel::sim::ControllerSimulator controller(*memory, options->faults, options->bootFaults);
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
   auto nextTurn = Clock::now();
@@ -266,6 +278,12 @@ int main(int argc, char** argv) {
         const uint32_t commands = controller.ControlCommands();
         const vorel::ManualControlState manual = controller.ManualControl();
         controller.Receive(std::span(buffer.data(), static_cast<size_t>(got)));
+        // A boot loader answers at once, with single bytes.
+        const std::vector<uint8_t> boot = controller.BootAnswer();
+        if (!boot.empty() && ::write(line, boot.data(), boot.size()) < 0 && errno != EAGAIN) break;
+        for (const std::string& step : controller.TakeBootSteps()) {
+          if (options->gatewayOptions.verbose) std::fprintf(stderr, "boot: %s\n", step.c_str());
+        }
         if (options->gatewayOptions.verbose && controller.ControlCommands() != commands)
           std::fprintf(stderr, "control command 0x%02X\n", *controller.LastControlCommand());
         // What the PC switches by hand, with the time since the start, for the tests.

@@ -78,6 +78,8 @@ class LinkEngine : private FrameReceiver::Sink {
   // in-sequence frame to the PC. False, changing nothing, while the slot is full.
   bool QueueRequest(uint8_t command, uint8_t destination, std::span<const uint8_t> payload);
   bool PendingFull() const { return !pending_.empty(); }
+  // The controller's boot loader is started from an empty slot.
+  void ClearPending() { pending_.clear(); }
   // Seals, frames and writes a message at once (its length and checksum are
   // written into it). EnterBootLoader empties the pending slot.
   bool SendMessage(std::span<uint8_t> message);

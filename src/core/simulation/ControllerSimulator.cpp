@@ -16,6 +16,8 @@ namespace {
 constexpr int kTriggerEvery = 10;  // turns between two trigger unit frames
 constexpr uint8_t kNoMonitorReport = 0x00;
 constexpr uint16_t kOutputBits = 0x1FFF;  // machines, both valves, the alarm output
+// EnterBootLoader to the controller carries 01 00.
+constexpr std::array<uint8_t, 2> kEnterOwnBootLoader = {0x01, 0x00};
 }  // namespace
 
 void SetIdentity(ControllerImage& memory, const ControllerIdentity& identity,
@@ -34,15 +36,59 @@ void SetIdentity(ControllerImage& memory, const ControllerIdentity& identity,
   memory.bytes[kControllerClock + kClockYear] = byte(clock.year - kClockYearBase);
 }
 
-ControllerSimulator::ControllerSimulator(const ControllerImage& memory, Faults faults)
-    : memory_(memory), faults_(faults), random_(faults.seed) {}
+ControllerSimulator::ControllerSimulator(const ControllerImage& memory, Faults faults,
+                                         BootFaults bootFaults)
+    : memory_(memory), faults_(faults), bootFaults_(bootFaults), random_(faults.seed) {}
 
 void ControllerSimulator::Receive(std::span<const uint8_t> bytes) {
-  receiver_.Receive(bytes, *this);
+  // Byte by byte: the bytes after a frame that starts a boot loader are its own.
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bootActive_) {
+      CollectBootAnswers(bootLoader_->Receive(bytes.subspan(i)));
+      return;
+    }
+    receiver_.Receive(bytes.subspan(i, 1), *this);
+  }
+}
+
+void ControllerSimulator::StartBootLoader(uint16_t pageSize) {
+  bootLoader_ = std::make_unique<BootLoaderSimulator>(pageSize, bootFaults_);
+  bootActive_ = true;
+  awaitingAnswer_ = false;
+  reply_.reset();
+  CollectBootAnswers(bootLoader_->Enter());
+}
+
+void ControllerSimulator::CollectBootAnswers(std::vector<uint8_t> answers) {
+  bootAnswers_.insert(bootAnswers_.end(), answers.begin(), answers.end());
+  for (std::string& step : bootLoader_->TakeSteps()) bootSteps_.push_back(std::move(step));
+  // The run is over: the controller starts again and polls, from an empty receiver.
+  if (bootLoader_->Finished()) {
+    bootActive_ = false;
+    receiver_.Reset();
+  }
+}
+
+std::vector<uint8_t> ControllerSimulator::BootAnswer() {
+  std::vector<uint8_t> answers;
+  answers.swap(bootAnswers_);
+  return answers;
+}
+
+std::vector<std::string> ControllerSimulator::TakeBootSteps() {
+  std::vector<std::string> steps;
+  steps.swap(bootSteps_);
+  return steps;
 }
 
 void ControllerSimulator::FrameReceived(std::span<const uint8_t> frame) {
   if (CheckFrame(frame) != FrameCheck::kMessage) return;
+  // The PC's call to all trigger units, overheard: their boot loaders take the line.
+  if (frame[kCommand] == message::kEnterBootLoader && frame[kDestination] == kAllTriggerUnits &&
+      frame[kSequence] == 0 && frame[kSource] == kPc && frame.size() == kHeaderSize) {
+    StartBootLoader(sim::boot::kTriggerUnitPageSize);
+    return;
+  }
   if (frame[kDestination] != kController || frame[kSource] != kPc) return;
   awaitingAnswer_ = false;
   if (frame[kCommand] == message::kSyncRequest) {
@@ -69,6 +115,11 @@ void ControllerSimulator::Serve(std::span<const uint8_t> message) {
   using namespace message;
   const std::span<const uint8_t> payload = message.subspan(kHeaderSize);
   switch (message[kCommand]) {
+    case kEnterBootLoader:
+      if (std::ranges::equal(payload, kEnterOwnBootLoader)) {
+        StartBootLoader(sim::boot::kControllerPageSize);
+      }
+      break;
     case kMemoryReadRequest:
     case kMemoryWriteRequest: {
       if (payload.size() < 3) return;
@@ -140,7 +191,9 @@ void ControllerSimulator::AppendWithFaults(std::vector<uint8_t>& out,
 }
 
 std::vector<uint8_t> ControllerSimulator::NextTurn() {
-  std::vector<uint8_t> out;
+  // Boot answers not yet taken go first; while a boot loader has the line, alone.
+  std::vector<uint8_t> out = BootAnswer();
+  if (bootActive_) return out;
   std::vector<uint8_t> message = reply_ ? *reply_ : Message(message::kPoll, {});
   reply_.reset();
   message[kSequence] = sequence_;

@@ -2,20 +2,25 @@
 // PC with the sequence numbers the PC expects, honours SyncRequest, answers memory
 // reads and writes, the log resets and the Ethernet monitor request, mirrors the
 // PC's manual control into its status reports, speaks for the trigger units of the
-// enabled machines, and can lose or damage its frames on purpose.
+// enabled machines, and can lose or damage its frames on purpose. Told to start a
+// boot loader (its own, or the trigger units'), it hands the line to that boot loader
+// until the run ends, then polls again.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <random>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "core/image/ControllerImage.h"
 #include "core/image/ImagePacking.h"
 #include "core/link/Frame.h"
 #include "core/link/Messages.h"
+#include "core/simulation/BootLoaderSimulator.h"
 
 namespace vorel::sim {
 
@@ -36,13 +41,24 @@ struct Faults {
 
 class ControllerSimulator : private FrameReceiver::Sink {
  public:
-  ControllerSimulator(const ControllerImage& memory, Faults faults);
+  ControllerSimulator(const ControllerImage& memory, Faults faults, BootFaults bootFaults = {});
 
   // Bytes the PC wrote.
   void Receive(std::span<const uint8_t> bytes);
   // The controller's next turn on the bus: its frame to the PC (a reply, a status
-  // report or a poll), now and then a trigger unit's frame.
+  // report or a poll), now and then a trigger unit's frame. While a boot loader has
+  // the line: only its answers not yet taken.
   std::vector<uint8_t> NextTurn();
+
+  // A boot loader has the line: the controller neither polls nor reads frames.
+  bool BootLoaderActive() const { return bootActive_; }
+  // The boot loader's single-byte answers since the last call (outside any frame).
+  // When they end the run, the controller polls again.
+  std::vector<uint8_t> BootAnswer();
+  // One line per boot step answered ("ready", "block 0x0100", ...), taken once.
+  std::vector<std::string> TakeBootSteps();
+  // The last boot loader started, if any, for what it holds.
+  const BootLoaderSimulator* BootLoader() const { return bootLoader_.get(); }
 
   // The PC has not answered the last frame to it yet; a controller gives it a moment
   // before it speaks again.
@@ -57,6 +73,8 @@ class ControllerSimulator : private FrameReceiver::Sink {
 
  private:
   void FrameReceived(std::span<const uint8_t> frame) override;
+  void StartBootLoader(uint16_t pageSize);
+  void CollectBootAnswers(std::vector<uint8_t> answers);
   void Serve(std::span<const uint8_t> message);
   std::vector<uint8_t> Message(uint8_t command, std::span<const uint8_t> payload) const;
   std::vector<uint8_t> StatusReport() const;
@@ -73,7 +91,12 @@ class ControllerSimulator : private FrameReceiver::Sink {
   uint32_t turn_ = 0;
   bool awaitingAnswer_ = false;
   Faults faults_;
+  BootFaults bootFaults_;
   std::mt19937 random_;
+  std::unique_ptr<BootLoaderSimulator> bootLoader_;
+  bool bootActive_ = false;
+  std::vector<uint8_t> bootAnswers_;
+  std::vector<std::string> bootSteps_;
 };
 
 }  // namespace vorel::sim

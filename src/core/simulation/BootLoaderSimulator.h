@@ -1,0 +1,72 @@
+// The boot loader of the TL4200 controller or of a trigger unit, without the line:
+// it takes the PC's header-less boot frames, keeps the blocks in its flash, checks
+// the code sum at the end and answers with single bytes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/link/Frame.h"
+
+namespace vorel::sim {
+
+namespace boot {
+inline constexpr uint8_t kReady = 0x16;
+inline constexpr uint8_t kAck = 0x06;
+inline constexpr uint8_t kDone = 0x17;
+inline constexpr uint8_t kChecksumError = 0x15;
+
+inline constexpr uint16_t kControllerPageSize = 256;
+inline constexpr uint16_t kTriggerUnitPageSize = 128;
+inline constexpr size_t kBlockSize = 128;
+inline constexpr size_t kFlashSize = 0x10000;
+}  // namespace boot
+
+// What the boot loader gets wrong on purpose.
+struct BootFaults {
+  // The flash byte at this address is stored wrong when a block brings it, so the
+  // final code sum fails.
+  std::optional<uint16_t> corruptAt;
+  // The boot loader never answers.
+  bool silent = false;
+};
+
+class BootLoaderSimulator : private FrameReceiver::Sink {
+ public:
+  BootLoaderSimulator(uint16_t pageSize, BootFaults faults = {});
+
+  // The boot loader starts: its BootReady, once.
+  std::vector<uint8_t> Enter();
+  // Bytes the PC wrote; the single bytes the boot loader answers.
+  std::vector<uint8_t> Receive(std::span<const uint8_t> bytes);
+
+  uint16_t PageSize() const { return pageSize_; }
+  // The run ended with BootDone or BootChecksumError.
+  bool Finished() const { return finished_; }
+  // Whether the code sum of the last finish matched; empty before any finish.
+  std::optional<bool> LastFinishMatched() const { return lastFinishMatched_; }
+  const std::array<uint8_t, boot::kFlashSize>& Flash() const { return flash_; }
+  // One line per step answered ("page size 256", "block 0x0100", ...), taken once.
+  std::vector<std::string> TakeSteps();
+
+ private:
+  void FrameReceived(std::span<const uint8_t> frame) override;
+  void Answer(uint8_t byte, std::string step);
+
+  uint16_t pageSize_;
+  BootFaults faults_;
+  FrameReceiver receiver_;
+  std::array<uint8_t, boot::kFlashSize> flash_;
+  bool entered_ = false;
+  bool pageSizeAgreed_ = false;
+  bool finished_ = false;
+  std::optional<bool> lastFinishMatched_;
+  std::vector<uint8_t> answers_;
+  std::vector<std::string> steps_;
+};
+
+}  // namespace vorel::sim
