@@ -50,6 +50,12 @@ int Read(Arguments args, std::ostream& out, std::ostream& err);
 //   [--master-code CODE] [--clock "YYYY-MM-DD HH:MM:SS"] [--verify] [--drop-texts]
 int Write(Arguments args, std::ostream& out, std::ostream& err);
 
+// vorelctl flash --port DEVICE FILE --target controller|trigger
+int Flash(Arguments args, std::ostream& out, std::ostream& err);
+
+// vorelctl hex FILE --target controller|trigger
+int Hex(Arguments args, std::ostream& out, std::ostream& err);
+
 // vorelctl systems --gateway HOST[:PORT] --user NAME
 int Systems(Arguments args, std::ostream& out, std::ostream& err);
 

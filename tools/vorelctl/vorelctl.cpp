@@ -21,7 +21,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 10> kVerbs = {{
+constexpr std::array<Verb, 12> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -50,6 +50,16 @@ constexpr std::array<Verb, 10> kVerbs = {{
      "login code check; --verify reads the written range back; texts that do not fit the "
      "controller are refused unless --drop-texts",
      Write},
+    {"flash", "flash --port DEVICE FILE --target controller|trigger",
+     "program an Intel HEX firmware file into the controller's or the trigger units' boot "
+     "loader, as the firmware update window does; exit 0 on \"Completed, OK.\", 1 with the "
+     "state (\"Checksum error\", \"Timeout error!\") or the file's fault",
+     Flash},
+    {"hex", "hex FILE --target controller|trigger",
+     "load an Intel HEX firmware file as the firmware update window does and print its file "
+     "date, code start, code end, code used and check sum, then the blocks in the order they "
+     "go to the boot loader (the first page after \"end\")",
+     Hex},
     {"systems", "systems --gateway HOST[:PORT] --user NAME",
      "log in to a gateway server (default port 14015; the password from VOREL_GATEWAY_PASSWORD, "
      "or typed without echo) and list its systems, one a line: serial, name, in-use text and "

@@ -89,6 +89,51 @@ void Session::PressMachineReset(std::optional<int> listIndex) {
   reset_.Press(listIndex);
 }
 
+void Session::SetFirmwareWindowVisible(bool visible) {
+  firmwareVisible_ = visible;
+  if (!visible) programmer_.Abandon();
+  FirmwareStateToLink();
+}
+
+bool Session::StartFirmware(const FirmwareImage& image, const FirmwareTarget& target) {
+  if (!localMode_) return false;
+  if (target.pageSize == kControllerTarget.pageSize) {
+    // The controller hears it with its next poll, from an empty slot.
+    const uint8_t payload[] = {0x01, 0x00};
+    link_.ClearPending();
+    link_.QueueRequest(message::kEnterBootLoader, frame::kController, payload);
+  } else {
+    // All trigger units at once, outside the sequence.
+    uint8_t enter[frame::kHeaderSize] = {message::kEnterBootLoader, 0,          0,
+                                         frame::kAllTriggerUnits,   frame::kPc, 0};
+    link_.ClearPending();
+    link_.SendMessage(enter);
+  }
+  programmer_.Start(image, target);
+  FirmwareStateToLink();
+  Notify(&SessionObserver::FirmwareChanged);
+  return true;
+}
+
+void Session::AbandonFirmware() {
+  programmer_.Abandon();
+  FirmwareStateToLink();
+  Notify(&SessionObserver::FirmwareChanged);
+}
+
+void Session::FirmwareTick() {
+  const std::string before = programmer_.StateText();
+  programmer_.Tick();
+  FirmwareStateToLink();
+  if (programmer_.StateText() != before) Notify(&SessionObserver::FirmwareChanged);
+}
+
+void Session::BootLoaderByte(uint8_t byte) {
+  programmer_.Byte(byte);
+  FirmwareStateToLink();
+  Notify(&SessionObserver::FirmwareChanged);
+}
+
 bool Session::CheckLoginCode(const std::string& loginCode, std::function<void(bool)> then) {
   // Without a link there is no code to ask for and nothing could be sent: the
   // request that follows tells the technician the system is not connected.

@@ -14,6 +14,7 @@
 #include "core/app/AccessLevels.h"
 #include "core/app/MainTick.h"
 #include "core/config/SystemConfiguration.h"
+#include "core/firmware/BootProgrammer.h"
 #include "core/image/ImagePacking.h"
 #include "core/link/LinkEngine.h"
 #include "core/link/LiveMessages.h"
@@ -57,6 +58,8 @@ class SessionObserver {
   virtual void TransferChanged() {}
   // A read or write over the gateway begins: the machine windows close.
   virtual void MachineWindowsClosing() {}
+  // The firmware programming run moved on.
+  virtual void FirmwareChanged() {}
 };
 
 // The questions and error boxes of a read or a write, answered by the read/write
@@ -243,6 +246,17 @@ class Session : private LinkListener,
   // The transfer's and the log resets' time-outs, every 100 ms.
   void TransferTick();
 
+  // Firmware update through a boot loader, over the serial link only. The window
+  // being shown changes how the link treats bytes outside frames and retransmission;
+  // StartFirmware sends the target's EnterBootLoader and begins the run. False over
+  // the gateway.
+  void SetFirmwareWindowVisible(bool visible);
+  bool StartFirmware(const FirmwareImage& image, const FirmwareTarget& target);
+  void AbandonFirmware();
+  const BootProgrammer& Programmer() const { return programmer_; }
+  // Every 100 ms while the firmware window is visible.
+  void FirmwareTick();
+
   // A machine reset may be sent: over the serial link while it is ready, over the
   // gateway while the system is online with full access.
   bool MachineResetAllowed() const;
@@ -262,6 +276,10 @@ class Session : private LinkListener,
   void MessageReceived(std::span<const uint8_t> message) override;
   void TriggerUnitFrame(int machineIndex, std::span<const uint8_t> message) override;
   void LinkReadyChanged(bool ready) override;
+  void BootLoaderByte(uint8_t byte) override;
+  void FirmwareStateToLink() {
+    link_.SetFirmwareWindow(firmwareVisible_, programmer_.Programming());
+  }
   bool Write(std::span<const uint8_t> bytes) override;
   bool TakeMachineReset(std::optional<uint8_t>& command) override;
   bool EthernetMonitorOn() override { return monitorOn_; }
@@ -330,6 +348,8 @@ class Session : private LinkListener,
   RemoteLink remote_{gateway_, gateway_, *this};
   ImageTransfer transfer_{link_, *this};
   RequestHelper logRequests_{link_};
+  BootProgrammer programmer_{[this](std::span<const uint8_t> data) { link_.SendBootFrame(data); }};
+  bool firmwareVisible_ = false;
   TransferPrompts* transferPrompts_ = nullptr;
   ReadBackup* backup_ = nullptr;
   ReadBackup::Kept lastBackup_;

@@ -14,6 +14,7 @@
 #include "core/systemfile/SystemFile.h"
 #include "io/AnsiQt.h"
 #include "io/FileAccess.h"
+#include "ui/firmware/TFirmwareUpdateForm.h"
 #include "ui/image/TEEPROMForm.h"
 #include "ui/link/TCommunicationForm.h"
 #include "ui/logs/TAlarmLogForm.h"
@@ -92,6 +93,11 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
   communicationForm_ = new TCommunicationForm(session_, env_, env_.NewSerialPort(), this);
   systemSetupForm_ = new TSystemSetupForm(session_, this);
   calibrationForm_ = new TCalibrationForm(session_, this);
+  firmwareForm_ = new TFirmwareUpdateForm(
+      session_, env_,
+      {[this] { return QString::fromStdString(settings_.lastFirmwareFile1); },
+       [this](const QString& name) { settings_.lastFirmwareFile1 = name.toStdString(); }},
+      this);
   // The login window's code is UTF-8 text; the controller holds Windows-1252 bytes.
   readWriteForm_ = new TEEPROMForm(
       session_, env_,
@@ -133,6 +139,8 @@ TMainForm::~TMainForm() {
   logDataForm_ = nullptr;
   delete alarmLogForm_;
   alarmLogForm_ = nullptr;
+  delete firmwareForm_;
+  firmwareForm_ = nullptr;
   delete communicationForm_;
   communicationForm_ = nullptr;
 }
@@ -155,8 +163,10 @@ void TMainForm::BuildMenus() {
   QAction* save = addAction(file, "Save System...", "SaveSystemBtn", true, nullptr);
   connect(save, &QAction::triggered, this, [this] { SaveSystemBtnClick(); });
   firmwareControllerAction_ =
-      addAction(file, "Firmware update, TL4200...", "FirmwareUpdateMQ350Btn", false, nullptr);
-  addAction(file, "Firmware update, Trigger...", "FirmwareUpdateTriggerBtn", false, nullptr);
+      addAction(file, "Firmware update, TL4200...", "FirmwareUpdateMQ350Btn", true,
+                &TMainForm::FirmwareUpdateMQ350BtnClick);
+  addAction(file, "Firmware update, Trigger...", "FirmwareUpdateTriggerBtn", true,
+            &TMainForm::FirmwareUpdateTriggerBtnClick);
   addAction(file, "Exit", "ExitBtn", true, &TMainForm::ExitBtnClick);
 
   QMenu* system = menuBar()->addMenu(QStringLiteral("&System"));
@@ -309,6 +319,25 @@ std::optional<std::string> TMainForm::RunCalibration(int pump, int machineIndex,
                                                      int currentMlPerMinute,
                                                      const QWidget* machineWindow) {
   return calibrationForm_->Calibrate(pump, machineIndex, currentMlPerMinute, machineWindow);
+}
+
+void TMainForm::OpenFirmwareUpdate(const FirmwareTarget& target, const QString& caption) {
+  firmwareForm_->SetTarget(target, caption);
+  firmwareForm_->show();
+  firmwareForm_->raise();
+  firmwareForm_->activateWindow();
+}
+
+void TMainForm::FirmwareUpdateMQ350BtnClick() {
+  OpenFirmwareUpdate(kControllerTarget, firmwareControllerAction_->text());
+}
+
+void TMainForm::FirmwareUpdateTriggerBtnClick() {
+  OpenFirmwareUpdate(kTriggerTarget, QStringLiteral("Firmware update, Trigger..."));
+}
+
+bool TMainForm::FirmwareWindowVisible() {
+  return firmwareForm_->isVisible();
 }
 
 void TMainForm::CalibrationTick() {

@@ -22,6 +22,8 @@ namespace vorel {
 
 class TAboutForm;
 class TCalibrationForm;
+class TFirmwareUpdateForm;
+struct FirmwareTarget;
 class TCommunicationForm;
 class TEEPROMForm;
 class TLogDataForm;
@@ -69,6 +71,9 @@ class TMainForm : public QMainWindow,
   std::optional<std::string> RunCalibration(int pump, int machineIndex, int currentMlPerMinute,
                                             const QWidget* machineWindow) override;
   TCalibrationForm* CalibrationWindow() const { return calibrationForm_; }
+  TFirmwareUpdateForm* FirmwareWindow() const { return firmwareForm_; }
+  void FirmwareUpdateMQ350BtnClick();
+  void FirmwareUpdateTriggerBtnClick();
   ProgramRecord& StoredProgram(int machineIndex, int slotIndex) override;
   std::string DefaultInputFilter() const override {
     return session_.Configuration().PCsettings.DefaultInputFilter;
@@ -142,9 +147,12 @@ class TMainForm : public QMainWindow,
   void LinkStateChanged() override { UpdateCaption(); }
   void LinkTick() override;
   void TransferTick() override { session_.TransferTick(); }
+  bool FirmwareWindowVisible() override;
+  void FirmwareTick() override { session_.FirmwareTick(); }
   bool CalibrationRunning() override { return session_.Calibration().Running(); }
   void CalibrationTick() override;
   void MachineWindowsClosing() override;
+  void OpenFirmwareUpdate(const FirmwareTarget& target, const QString& caption);
   void UpdateCounters() override;
   // Asks before unsaved work is dropped; false when the operator cancelled or the
   // save failed.
@@ -164,6 +172,7 @@ class TMainForm : public QMainWindow,
   TCopyMachineForm* copyMachineForm_ = nullptr;
   TCommunicationForm* communicationForm_ = nullptr;
   TCalibrationForm* calibrationForm_ = nullptr;
+  TFirmwareUpdateForm* firmwareForm_ = nullptr;
   TSystemSetupForm* systemSetupForm_ = nullptr;
   TEEPROMForm* readWriteForm_ = nullptr;
   TLogDataForm* logDataForm_ = nullptr;
