@@ -1,6 +1,7 @@
 // The firmware update window.
 #include "ui/firmware/TFirmwareUpdateForm.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -168,7 +169,11 @@ void TFirmwareUpdateForm::StartBtnClick() {
 void TFirmwareUpdateForm::FirmwareChanged() {
   if (!isVisible()) return;
   const BootProgrammer& programmer = session_.Programmer();
-  stateLabel_->setText(QString::fromStdString(programmer.StateText()));
+  const QString state = QString::fromStdString(programmer.StateText());
+  // The technician hears the end of a good run from across the laundry.
+  if (state != stateLabel_->text() && state == QLatin1String("Completed, OK."))
+    QApplication::beep();
+  stateLabel_->setText(state);
   progressBar_->setValue(static_cast<int>(programmer.Progress()));
 }
 
