@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "Headless.h"
 #include "Options.h"
 #include "Verbs.h"
 #include "core/firmware/IntelHex.h"
@@ -53,15 +54,10 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
     return kExitFailure;
   }
 
-  int argc = 1;
-  char name[] = "vorelctl";
-  char* argv[] = {name, nullptr};
-  QCoreApplication application(argc, argv);
+  HeadlessApplication headless;
+  QCoreApplication& application = headless.App();
   vorel::SerialPortAdapter serial;
-  if (!serial.Open(std::string(*port))) {
-    err << "vorelctl: " << serial.LastError() << ": " << *port << '\n';
-    return kExitFailure;
-  }
+  if (!OpenPort(serial, *port, err)) return kExitFailure;
   vorel::Session session;
   serial.SetEngine(&session.Link());
   session.SetLinkPort(&serial);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Headless.h"
 #include "Options.h"
 #include "Verbs.h"
 #include "core/base/Ansi.h"
@@ -98,15 +99,10 @@ int Info(Arguments args, std::ostream& out, std::ostream& err) {
     timeoutSeconds = *value;
   }
 
-  int argc = 1;
-  char name[] = "vorelctl";
-  char* argv[] = {name, nullptr};
-  QCoreApplication application(argc, argv);
+  HeadlessApplication headless;
+  QCoreApplication& application = headless.App();
   vorel::SerialPortAdapter serial;
-  if (!serial.Open(std::string(*port))) {
-    err << "vorelctl: " << serial.LastError() << ": " << *port << '\n';
-    return kExitFailure;
-  }
+  if (!OpenPort(serial, *port, err)) return kExitFailure;
   vorel::PollAnswers answers;
   vorel::LinkEngine link(serial, answers);
   serial.SetEngine(&link);

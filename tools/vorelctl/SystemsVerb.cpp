@@ -1,5 +1,6 @@
 // vorelctl systems: the dispenser systems a gateway server offers, one a line.
 #include "GatewayConnection.h"
+#include "Headless.h"
 #include "Verbs.h"
 #include "core/base/Ansi.h"
 
@@ -21,10 +22,8 @@ int Systems(Arguments args, std::ostream& out, std::ostream& err) {
     return kExitFailure;
   }
 
-  int argc = 1;
-  char name[] = "vorelctl";
-  char* argv[] = {name, nullptr};
-  QCoreApplication application(argc, argv);
+  HeadlessApplication headless;
+  QCoreApplication& application = headless.App();
   vorel::Session session;
   GatewayClient client(session, std::move(target));
   if (auto failure =

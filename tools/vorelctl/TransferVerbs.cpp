@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "GatewayConnection.h"
+#include "Headless.h"
 #include "Input.h"
 #include "Options.h"
 #include "Verbs.h"
@@ -154,10 +155,8 @@ class JobRunner {
 // The serial port or the gateway, then the job; the reason on failure.
 std::optional<std::string> RunJob(const ParsedArguments& parsed, vorel::Session& session,
                                   JobRunner& runner, std::ostream& err) {
-  int argc = 1;
-  char name[] = "vorelctl";
-  char* argv[] = {name, nullptr};
-  QCoreApplication application(argc, argv);
+  HeadlessApplication headless;
+  QCoreApplication& application = headless.App();
   bool done = false;
 
   if (const auto port = parsed.Option("--port")) {

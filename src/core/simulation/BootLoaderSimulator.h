@@ -10,19 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "core/firmware/BootProgrammer.h"
 #include "core/link/Frame.h"
 
 namespace vorel::sim {
 
 namespace boot {
-inline constexpr uint8_t kReady = 0x16;
-inline constexpr uint8_t kAck = 0x06;
-inline constexpr uint8_t kDone = 0x17;
-inline constexpr uint8_t kChecksumError = 0x15;
+// The loader answers with the bytes the programmer waits for.
+using vorel::boot::kAck;
+using vorel::boot::kChecksumError;
+using vorel::boot::kDone;
+using vorel::boot::kReady;
 
-inline constexpr uint16_t kControllerPageSize = 256;
-inline constexpr uint16_t kTriggerUnitPageSize = 128;
-inline constexpr size_t kBlockSize = 128;
+inline constexpr uint16_t kControllerPageSize = kControllerTarget.pageSize;
+inline constexpr uint16_t kTriggerUnitPageSize = kTriggerTarget.pageSize;
+inline constexpr size_t kBlockSize = firmware::kBlockSize;
 inline constexpr size_t kFlashSize = 0x10000;
 }  // namespace boot
 
