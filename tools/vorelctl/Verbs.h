@@ -56,6 +56,9 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err);
 // vorelctl hex FILE --target controller|trigger
 int Hex(Arguments args, std::ostream& out, std::ostream& err);
 
+// vorelctl ports [--all]
+int Ports(Arguments args, std::ostream& out, std::ostream& err);
+
 // vorelctl systems --gateway HOST[:PORT] --user NAME
 int Systems(Arguments args, std::ostream& out, std::ostream& err);
 

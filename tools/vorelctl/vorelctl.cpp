@@ -21,7 +21,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 12> kVerbs = {{
+constexpr std::array<Verb, 13> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -60,6 +60,11 @@ constexpr std::array<Verb, 12> kVerbs = {{
      "date, code start, code end, code used and check sum, then the blocks in the order they "
      "go to the boot loader (the first page after \"end\")",
      Hex},
+    {"ports", "ports [--all]",
+     "the FTDI adapters the communication window offers (free to open, sorted by number), one "
+     "a line with description and serial number; --all: every serial port with its vendor and "
+     "product IDs",
+     Ports},
     {"systems", "systems --gateway HOST[:PORT] --user NAME",
      "log in to a gateway server (default port 14015; the password from VOREL_GATEWAY_PASSWORD, "
      "or typed without echo) and list its systems, one a line: serial, name, in-use text and "

@@ -11,6 +11,7 @@
 #include "core/app/DiagnosticLog.h"
 #include "core/app/StoredSettings.h"
 #include "core/image/ImagePacking.h"
+#include "core/link/PortDiscovery.h"
 #include "core/link/SerialPort.h"
 #include "core/session/Session.h"
 
@@ -92,6 +93,9 @@ class UiEnvironment {
     return serialPorts_ ? serialPorts_() : nullptr;
   }
   bool Demonstration() const { return demonstration_; }
+  // Where the serial ports are found (none: this PC's ports).
+  void SetPortSource(std::shared_ptr<PortSource> source) { portSource_ = std::move(source); }
+  std::shared_ptr<PortSource> Ports() const { return portSource_; }
   // Where completed reads are kept (none: they are not kept).
   void SetReadBackup(ReadBackup* backup) { backup_ = backup; }
   ReadBackup* Backup() const { return backup_; }
@@ -109,6 +113,7 @@ class UiEnvironment {
   SerialPortFactory serialPorts_;
   bool demonstration_ = false;
   ReadBackup* backup_ = nullptr;
+  std::shared_ptr<PortSource> portSource_;
 };
 
 }  // namespace vorel

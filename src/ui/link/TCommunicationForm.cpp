@@ -6,11 +6,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QSerialPortInfo>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "io/AnsiQt.h"
 #include "io/GatewaySocketAdapter.h"
+#include "io/QtPortSource.h"
 #include "io/SerialPortAdapter.h"
 #include "ui/common/StatusPanels.h"
 #include "ui/link/TCommunicationErrorForm.h"
@@ -23,6 +24,7 @@ namespace {
 constexpr std::array<int, 5> kPanelWidths = {100, 100, 100, 100, 50};
 
 constexpr const char* kLoopback = "127.0.0.1";
+constexpr int kRescanMs = 3000;
 
 QPushButton* Button(const char* caption, const char* name, QWidget* parent) {
   auto* button = new QPushButton(QString::fromLatin1(caption), parent);
@@ -85,8 +87,6 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env,
   comPortCombo_->setObjectName("ComPortCombo");
   comPortCombo_->setEditable(true);
   comPortCombo_->addItem(QStringLiteral("None"));
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-    comPortCombo_->addItem(info.systemLocation());
   comPortCombo_->setMinimumWidth(160);
   connect(comPortCombo_, &QComboBox::activated, this, [this] { OpenPort(); });
   openBtn_ = Button("Open", "OpenBtn", local);
@@ -190,6 +190,18 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env,
       [this](const QString& text) { env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk); });
   session_.SetGatewaySocket(socket_);
   session_.SetRemotePrompts(prompts_.get());
+  // The adapters are looked for off the GUI thread, at once and then every few
+  // seconds while the window is shown, so a plugged adapter appears by itself.
+  std::shared_ptr<PortSource> ports = env_.Ports();
+  if (!ports) ports = std::make_shared<QtPortSource>();
+  portSearch_ = new PortSearch(std::move(ports), this);
+  rescan_ = new QTimer(this);
+  rescan_->setInterval(kRescanMs);
+  connect(rescan_, &QTimer::timeout, this, [this] {
+    if (isVisible()) SearchPorts();
+  });
+  rescan_->start();
+  SearchPorts();
   remoteObserver_ = std::make_unique<RemoteObserver>(*this);
   session_.AddObserver(remoteObserver_.get());
   RenderRemote();
@@ -242,7 +254,32 @@ bool TCommunicationForm::OpenPort() {
   }
   port_->Open(text.toStdString());
   RenderStatus();
+  if (!port_->IsOpen() && text != advisedDevice_) {
+    // A port the technician may not use: say how to get the right, once per port.
+    const QString advice = PermissionAdvice(text);
+    if (!advice.isEmpty()) {
+      advisedDevice_ = text;
+      env_.ShowLoggedMessage(this, advice, MsgType::Error, kMsgOk);
+    }
+  }
   return port_->IsOpen();
+}
+
+void TCommunicationForm::SearchPorts() {
+  portSearch_->Start([this](std::vector<PortCandidate> ports) { SetPortList(ports); });
+}
+
+void TCommunicationForm::SetPortList(const std::vector<PortCandidate>& ports) {
+  const QString text = comPortCombo_->currentText();
+  QStringList names = {QString::fromLatin1(LocalLink::kNoPort)};
+  for (const PortCandidate& port : ports) names << QString::fromStdString(port.name);
+  QStringList shown;
+  for (int i = 0; i < comPortCombo_->count(); ++i) shown << comPortCombo_->itemText(i);
+  if (names == shown) return;
+  const QSignalBlocker quiet(comPortCombo_);
+  comPortCombo_->clear();
+  comPortCombo_->addItems(names);
+  comPortCombo_->setCurrentText(text);
 }
 
 void TCommunicationForm::CloseBtnClick() {

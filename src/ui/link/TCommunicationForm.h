@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -23,6 +24,7 @@ class TCommunicationErrorForm;
 class TRemoteLoginForm;
 class RemoteLoginPrompts;
 class GatewaySocketAdapter;
+class PortSearch;
 
 class TCommunicationForm : public QWidget, private LinkListener {
   Q_OBJECT
@@ -59,6 +61,10 @@ class TCommunicationForm : public QWidget, private LinkListener {
   SerialPort& Port() { return *port_; }
   TCommunicationErrorForm* ErrorForm() const { return errorForm_; }
   TRemoteLoginForm* RemoteLoginWindow() const { return remoteLoginForm_; }
+  // The port search's result: "None", then the adapters found; the edit text stays.
+  void SetPortList(const std::vector<PortCandidate>& ports);
+  // Looks for adapters again (at creation, then every few seconds while shown).
+  void SearchPorts();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -93,6 +99,9 @@ class TCommunicationForm : public QWidget, private LinkListener {
   std::unique_ptr<RemoteLoginPrompts> prompts_;
   GatewaySocketAdapter* socket_ = nullptr;
   std::unique_ptr<RemoteObserver> remoteObserver_;
+  PortSearch* portSearch_ = nullptr;
+  QTimer* rescan_ = nullptr;
+  QString advisedDevice_;
 };
 
 }  // namespace vorel

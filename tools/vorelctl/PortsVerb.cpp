@@ -1,0 +1,41 @@
+// vorelctl ports: the adapters the communication window would offer, or with --all
+// every serial port of this PC with its vendor and product IDs.
+#include <cstdio>
+
+#include "Headless.h"
+#include "Options.h"
+#include "Verbs.h"
+#include "io/QtPortSource.h"
+
+namespace vorelctl {
+
+namespace {
+
+std::string IdText(const std::optional<uint16_t>& id) {
+  if (!id) return "----";
+  char text[8];
+  std::snprintf(text, sizeof text, "%04X", *id);
+  return text;
+}
+
+}  // namespace
+
+int Ports(Arguments args, std::ostream& out, std::ostream& err) {
+  ParsedArguments parsed;
+  if (auto wrong = ParseArguments(args, {}, parsed, {"--all"})) return UsageError(err, *wrong);
+  if (auto surplus = SurplusArgument(parsed, 0)) return UsageError(err, *surplus);
+  HeadlessApplication headless;
+  vorel::QtPortSource source;
+  if (parsed.Option("--all")) {
+    for (const vorel::PortCandidate& port : source.Candidates()) {
+      out << port.name << '\t' << IdText(port.vendorId) << ':' << IdText(port.productId) << '\t'
+          << port.description << '\t' << port.serialNumber << '\n';
+    }
+    return kExitOk;
+  }
+  for (const vorel::PortCandidate& port : vorel::FindAdapters(source))
+    out << port.name << '\t' << port.description << '\t' << port.serialNumber << '\n';
+  return kExitOk;
+}
+
+}  // namespace vorelctl
