@@ -40,7 +40,9 @@ PortSearch::PortSearch(std::shared_ptr<PortSource> source, QObject* parent)
     : QObject(parent), source_(std::move(source)) {}
 
 PortSearch::~PortSearch() {
-  if (thread_) thread_->wait();
+  if (!thread_) return;
+  thread_->wait();
+  delete thread_;
 }
 
 void PortSearch::Start(Done done) {
