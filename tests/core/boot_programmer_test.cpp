@@ -19,7 +19,7 @@ FirmwareImage Image(uint32_t codeEnd, uint16_t roundedEnd) {
   return image;
 }
 
-// Acknowledges every frame; returns what was sent, blocks as "B xxxx".
+// Acknowledges every frame; returns what was sent, blocks by their address ("B 0100").
 std::vector<std::string> Program(const FirmwareImage& image, const FirmwareTarget& target) {
   std::vector<Bytes> frames;
   BootProgrammer programmer(

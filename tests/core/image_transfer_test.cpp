@@ -7,6 +7,7 @@
 
 #include "core/session/Session.h"
 #include "core/simulation/ControllerSimulator.h"
+#include "support/ScriptedGateway.h"
 
 namespace vorel {
 namespace {
@@ -210,41 +211,14 @@ TEST(ImageTransfer, TextsThatDoNotFitAreAskedAbout) {
 }
 
 // The gateway side, scripted: the session logged in to an online system.
-struct GatewayBench : GatewaySocket, RemotePrompts {
+struct GatewayBench : test::ScriptedGateway {
   Session session;
   Prompts prompts;
-  std::vector<Bytes> sent;
-  GatewayReceiver receiver;
 
   explicit GatewayBench(const std::string& access, AccessFlags flags = {}) : session(flags) {
-    session.SetGatewaySocket(this);
-    session.SetRemotePrompts(this);
     session.SetTransferPrompts(&prompts);
-    session.SelectMode(false);
-    session.Remote().ConnectClick("gateway");
-    session.Remote().Connected();
-    Feed(Bytes{'B', 'D', '7', 0, 'L', 0, '-', 0, 'x', 0});
-    Feed(Bytes{'B', 'D', 0});
-    Feed(Bytes{'B', 'E', 0, '7', 0, uint8_t(access[0]), 0});
-    Feed(Bytes{'B', 'F', '1', 0});
-    sent.clear();
+    LogIn(session, access[0]);
   }
-  void Feed(const Bytes& message) {
-    Bytes frame;
-    AppendGatewayFrame(frame, message);
-    session.Remote().Receive(frame);
-  }
-  void Open(const std::string&, uint16_t) override {}
-  void Close() override {}
-  bool IsConnected() const override { return true; }
-  bool Write(std::span<const uint8_t> bytes) override {
-    receiver.Receive(bytes,
-                     [&](std::span<const uint8_t> m) { sent.emplace_back(m.begin(), m.end()); });
-    return true;
-  }
-  std::optional<GatewayLogin> AskLogin() override { return GatewayLogin{"u", "p"}; }
-  std::optional<GatewaySystem> AskSystem(const std::vector<GatewaySystem>&) override { return {}; }
-  bool AskRetryLogin() override { return false; }
   void Ticks(int n) {
     for (int i = 0; i < n; ++i) session.Transfer().Tick();
   }

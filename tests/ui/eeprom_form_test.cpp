@@ -16,6 +16,7 @@
 #include "UiTestSupport.h"
 #include "core/image/ImagePacking.h"
 #include "io/ReadBackupFolder.h"
+#include "support/ScriptedGateway.h"
 #include "ui/image/TEEPROMForm.h"
 #include "ui/link/SimulatedPort.h"
 
@@ -24,39 +25,6 @@ using namespace vorel;
 namespace {
 
 // A gateway that lets "tech" into its one online system with the given access.
-struct GatewayStub : GatewaySocket, RemotePrompts {
-  bool connected = false;
-  void Open(const std::string&, uint16_t) override {}
-  void Close() override { connected = false; }
-  bool IsConnected() const override { return connected; }
-  bool Write(std::span<const uint8_t>) override { return true; }
-  std::optional<GatewayLogin> AskLogin() override { return GatewayLogin{"tech", "secret"}; }
-  std::optional<GatewaySystem> AskSystem(const std::vector<GatewaySystem>&) override {
-    return std::nullopt;
-  }
-  bool AskRetryLogin() override { return false; }
-
-  void LogIn(Session& session, char access) {
-    session.SetGatewaySocket(this);
-    session.SetRemotePrompts(this);
-    session.SelectMode(false);
-    session.Remote().ConnectClick("gateway");
-    connected = true;
-    session.Remote().Connected();
-    using namespace std::string_literals;
-    for (const std::string& text : {"BD4200\0Laundry\0-\0"
-                                    "10.0.0.7\0"s,
-                                    "BD\0"s,
-                                    "BE\0"
-                                    "4200\0"s +
-                                        access + '\0',
-                                    "BF10.0.0.7\0"s}) {
-      std::vector<uint8_t> frame;
-      AppendGatewayFrame(frame, std::vector<uint8_t>(text.begin(), text.end()));
-      session.Remote().Receive(frame);
-    }
-  }
-};
 
 // A main window on the demonstration's controller, its link ready, and the
 // read/write window shown through the menu.
@@ -104,7 +72,7 @@ class EEPROMFormTest : public QObject {
         {"gateway, full access", 'A', true, true},
     };
     for (const auto& c : cases) {
-      GatewayStub gateway;
+      test::ScriptedGateway gateway;
       auto main = test::StartedMain();
       TEEPROMForm* form = main->ReadWriteWindow();
       form->show();

@@ -159,9 +159,12 @@ std::vector<MonthTotals> TotalsByMonth(const ControllerImage& image, int fromInd
   return months;
 }
 
+uint64_t LitreHundredths(uint32_t units) {
+  return (uint64_t{units} * kMillilitresPerUnit + 5) / 10;
+}
+
 std::string LitresText(uint32_t units) {
-  // Hundredths of a litre; half a hundredth (one 5 ml unit) rounds up.
-  const uint64_t hundredths = (uint64_t{units} * kMillilitresPerUnit + 5) / 10;
+  const uint64_t hundredths = LitreHundredths(units);
   const uint64_t fraction = hundredths % 100;
   return std::to_string(hundredths / 100) + (fraction < 10 ? ".0" : ".") + std::to_string(fraction);
 }

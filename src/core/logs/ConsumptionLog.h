@@ -78,8 +78,10 @@ inline double Litres(uint32_t units) {
   return units * consumption::kMillilitresPerUnit / 1000.0;
 }
 
-// Litres of 5 ml units with a point and two decimals ("1.00"), whatever the locale;
-// an odd count of units ends on half a hundredth, which rounds up.
+// Hundredths of a litre of 5 ml units: an odd count of units ends on half a
+// hundredth, which rounds up. The CSV, vorelctl and the window all show this figure.
+uint64_t LitreHundredths(uint32_t units);
+// The same with a point and two decimals ("1.00"), whatever the locale.
 std::string LitresText(uint32_t units);
 
 // The CSV of a period: "Month,Pump,Litres" then one row per month and pump 1..7

@@ -37,7 +37,7 @@ const QColor kWashColour(0x4E, 0xA7, 0x5A);
 // The litres rounded to hundredths as the CSV and vorelctl give them, in the PC's
 // separators.
 QString Volume(uint32_t units) {
-  const double litres = QString::fromStdString(LitresText(units)).toDouble();
+  const double litres = static_cast<double>(LitreHundredths(units)) / 100.0;
   return QLocale().toString(litres, 'f', 2) + QStringLiteral(" L");
 }
 

@@ -1,0 +1,58 @@
+// A gateway for the tests: the session's socket and remote login window in one,
+// logging the session in to one online system and keeping every message it sends.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/link/Gateway.h"
+#include "core/link/RemoteLink.h"
+#include "core/session/Session.h"
+
+namespace vorel::test {
+
+struct ScriptedGateway : GatewaySocket, RemotePrompts {
+  std::vector<std::vector<uint8_t>> sent;
+  GatewayReceiver receiver;
+  Session* session = nullptr;
+
+  // Logged in to system 7, online, with that access code ('A' full, 'B' read only).
+  void LogIn(Session& into, char access) {
+    session = &into;
+    into.SetGatewaySocket(this);
+    into.SetRemotePrompts(this);
+    into.SelectMode(false);
+    into.Remote().ConnectClick("gateway");
+    into.Remote().Connected();
+    Feed({'B', 'D', '7', 0, 'L', 0, '-', 0, 'x', 0});
+    Feed({'B', 'D', 0});
+    Feed({'B', 'E', 0, '7', 0, static_cast<uint8_t>(access), 0});
+    Feed({'B', 'F', '1', 0});
+    sent.clear();
+  }
+  // A message from the gateway, framed as it arrives.
+  void Feed(const std::vector<uint8_t>& message) {
+    std::vector<uint8_t> frame;
+    AppendGatewayFrame(frame, message);
+    session->Remote().Receive(frame);
+  }
+
+  void Open(const std::string&, uint16_t) override {}
+  void Close() override {}
+  bool IsConnected() const override { return true; }
+  bool Write(std::span<const uint8_t> bytes) override {
+    receiver.Receive(bytes,
+                     [&](std::span<const uint8_t> m) { sent.emplace_back(m.begin(), m.end()); });
+    return true;
+  }
+  std::optional<GatewayLogin> AskLogin() override { return GatewayLogin{"tech", "secret"}; }
+  std::optional<GatewaySystem> AskSystem(const std::vector<GatewaySystem>&) override {
+    return std::nullopt;
+  }
+  bool AskRetryLogin() override { return false; }
+};
+
+}  // namespace vorel::test
