@@ -115,6 +115,7 @@ TEST(ImageTransfer, LostAndDamagedFramesNeverGiveWrongBytes) {
     bench.Run(400);
     const TransferEnd read = bench.session.Transfer().LastEnd();
     EXPECT_TRUE(read == TransferEnd::kReadCompleted || read == TransferEnd::kTimeout);
+    EXPECT_GT(bench.session.Transfer().SerialRepeats(), 0) << "lost answers are asked again";
     if (read == TransferEnd::kReadCompleted) {
       EXPECT_EQ(bench.session.LastReadImage()->bytes, bench.controller.Memory().bytes);
     }

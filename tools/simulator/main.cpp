@@ -21,6 +21,7 @@
 #include "core/base/Numbers.h"
 #include "core/session/Session.h"
 #include "core/simulation/ControllerSimulator.h"
+#include "core/simulation/LineFaults.h"
 #include "io/FileAccess.h"
 
 namespace {
@@ -44,6 +45,7 @@ struct Options {
   int cadenceMs = 20;
   bool paced = false;
   vorel::sim::Faults faults;
+  vorel::sim::LineNoise lineNoise;
   vorel::sim::BootFaults bootFaults;
   bool gateway = false;
   vorelsim::GatewayOptions gatewayOptions;
@@ -53,12 +55,14 @@ constexpr const char* kUsage =
     "Usage: vorel-sim [--system FILE] [--serial N] [--hardware N] [--firmware M.N]\n"
     "                 [--clock \"YYYY-MM-DD HH:MM:SS\"] [--cadence-ms N] [--faults PERCENT]\n"
     "                 [--seed N] [--paced] [--device PATH] [--save FILE] [--verbose]\n"
-    "                 [--boot-fault corrupt|silent]\n"
+    "                 [--line-faults PPM] [--boot-fault corrupt|silent]\n"
     "       vorel-sim --gateway [--port N] [--listen ADDRESS] [--users FILE] [--systems FILE]\n"
     "                 [--verbose] [--system FILE] [--serial N] [--hardware N]\n"
     "                 [--firmware M.N] [--clock \"YYYY-MM-DD HH:MM:SS\"] [--save FILE]\n"
     "Prints \"vorel-sim: serving DEVICE\" and polls there until stopped. --faults loses or\n"
-    "damages that share of its frames (from --seed); --paced keeps to 115200 baud;\n"
+    "damages that share of its frames (from --seed); --line-faults loses, damages and\n"
+    "doubles bytes in both directions, each with that chance in a million per byte, at\n"
+    "most one fault per frame; --paced keeps to 115200 baud;\n"
     "--save writes the memory to FILE when stopped; --verbose prints each control\n"
     "command the controller gets (\"control command 0x00\") and each change of the manual\n"
     "control (\"manual control at MS ms: pumps ON/CONTROL outputs ON/CONTROL\") on stderr.\n"
@@ -127,6 +131,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       serialOnly = true;
     } else if (name == "--faults" && number() && *number() >= 0 && *number() <= 100) {
       options.faults.percent = *number();
+      serialOnly = true;
+    } else if (name == "--line-faults" && number() && *number() >= 0 && *number() <= 100000) {
+      const auto ppm = static_cast<uint32_t>(*number());
+      options.lineNoise = {ppm, ppm, ppm, true};
       serialOnly = true;
     } else if (name == "--seed" && number()) {
       options.faults.seed = static_cast<uint32_t>(*number());
@@ -261,6 +269,8 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   vorel::sim::ControllerSimulator controller(*memory, options->faults, options->bootFaults);
+  vorel::sim::LineFaults fromTool(options->lineNoise, options->faults.seed * 2 + 1);
+  vorel::sim::LineFaults toTool(options->lineNoise, options->faults.seed * 2 + 2);
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
   auto nextTurn = Clock::now();
@@ -277,7 +287,7 @@ int main(int argc, char** argv) {
       if (got > 0) {
         const uint32_t commands = controller.ControlCommands();
         const vorel::ManualControlState manual = controller.ManualControl();
-        controller.Receive(std::span(buffer.data(), static_cast<size_t>(got)));
+        controller.Receive(fromTool.Pass(std::span(buffer.data(), static_cast<size_t>(got))));
         // A boot loader answers at once, with single bytes.
         const std::vector<uint8_t> boot = controller.BootAnswer();
         if (!boot.empty() && ::write(line, boot.data(), boot.size()) < 0 && errno != EAGAIN) break;
@@ -301,7 +311,7 @@ int main(int argc, char** argv) {
     const bool answered = !controller.AwaitingAnswer() || Clock::now() >= answerDeadline;
     if (Clock::now() >= nextTurn && answered) {
       answerDeadline = Clock::now() + kAnswerTime;
-      const std::vector<uint8_t> out = controller.NextTurn();
+      const std::vector<uint8_t> out = toTool.Pass(controller.NextTurn());
       // With nobody on the other end the line fills up; the turn is then lost.
       if (::write(line, out.data(), out.size()) < 0 && errno != EAGAIN) break;
       nextTurn += std::chrono::milliseconds(options->cadenceMs);

@@ -25,7 +25,7 @@ void RequestHelper::TrySend() {
   // The pending slot may hold another part's request; try again next tick.
   queued_ = link_.QueueRequest(active_->command, active_->destination, active_->payload);
   if (!queued_) return;
-  ++sends_;
+  if (++sends_ > 1) ++repeats_;
   ticksLeft_ = kReplyTicks;
 }
 

@@ -45,6 +45,8 @@ class RequestHelper : private LinkListener {
   void Cancel() { active_.reset(); }
   // How often the last request went out.
   int Sends() const { return sends_; }
+  // Requests sent again for a lost answer, since this helper was made.
+  uint64_t Repeats() const { return repeats_; }
 
  private:
   void MessageReceived(std::span<const uint8_t> message) override;
@@ -57,6 +59,7 @@ class RequestHelper : private LinkListener {
   bool queued_ = false;
   int ticksLeft_ = 0;
   int sends_ = 0;
+  uint64_t repeats_ = 0;
 };
 
 }  // namespace vorel

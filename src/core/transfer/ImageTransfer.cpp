@@ -78,6 +78,7 @@ bool ImageTransfer::Begin(Next next) {
   view_.bar = 0;
   end_ = TransferEnd::kRunning;
   serialRequests_ = 0;
+  repeatsBefore_ = helper_.Repeats();
   gatewayBlocks_ = 0;
   next_ = next;
   // The controller's code is asked for over the serial link only, never in master

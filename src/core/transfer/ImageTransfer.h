@@ -141,6 +141,8 @@ class ImageTransfer {
   // Serial memory requests sent (repeats included) and gateway blocks sent since the
   // operation began.
   int SerialRequests() const { return serialRequests_; }
+  // Serial requests sent again for a lost answer since the operation began.
+  int SerialRepeats() const { return int(helper_.Repeats() - repeatsBefore_); }
   int GatewayBlocks() const { return gatewayBlocks_; }
 
  private:
@@ -189,6 +191,7 @@ class ImageTransfer {
   std::vector<uint8_t> staging_;
   size_t verifyFailedAt_ = 0;
   int serialRequests_ = 0;
+  uint64_t repeatsBefore_ = 0;
   int gatewayBlocks_ = 0;
   TransferEnd end_ = TransferEnd::kNone;
   TransferView view_;
