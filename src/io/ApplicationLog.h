@@ -1,5 +1,6 @@
 // The tool's one diagnostic log, made by the composition root: started beside the
-// program (or in the per-user data folder), "Bye..." written when it ends.
+// program in its build folder, in the per-user data folder once installed; "Bye..."
+// written when it ends.
 #pragma once
 
 #include "core/app/DiagnosticLog.h"

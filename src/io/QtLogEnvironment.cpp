@@ -81,12 +81,19 @@ LogTime QtLogEnvironment::Now() {
           time.minute(), time.second(), time.msec()};
 }
 
-QString DiagnosticLogFolder() {
-  const QString programFolder = QCoreApplication::applicationDirPath();
-  if (QFileInfo(programFolder).isWritable()) return programFolder;
-  const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-  QDir().mkpath(userFolder);
+QString ChooseDiagnosticLogFolder(const QString& programFolder, const QString& userFolder) {
+  // Writable alone says nothing: an administrator may write /usr/bin.
+  const bool buildFolder = QFileInfo::exists(QDir(programFolder).filePath(kBuildFolderMarker));
+  if (buildFolder && QFileInfo(programFolder).isWritable()) return programFolder;
   return userFolder;
+}
+
+QString DiagnosticLogFolder() {
+  const QString folder = ChooseDiagnosticLogFolder(
+      QCoreApplication::applicationDirPath(),
+      QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+  QDir().mkpath(folder);
+  return folder;
 }
 
 }  // namespace vorel

@@ -30,8 +30,17 @@ class QtLogEnvironment final : public LogEnvironment {
   QElapsedTimer sinceStart_;
 };
 
-// The folder of the log: beside the program file, or the per-user application
-// data folder where the program's folder cannot be written (an installed program).
+// The file the build leaves beside the programs it makes. Only a program run from
+// its build folder keeps its log beside itself; an installed one never writes
+// into the folder of the installed programs (/usr/bin, Program Files).
+inline constexpr const char* kBuildFolderMarker = "vorel-build-folder";
+
+// The folder of the log: `programFolder` when it holds the build folder marker and
+// can be written, otherwise `userFolder`.
+QString ChooseDiagnosticLogFolder(const QString& programFolder, const QString& userFolder);
+
+// That choice for this program: its own folder, or the per-user application data
+// folder (~/.local/share/Vantrell/Vorel, %LOCALAPPDATA%\Vantrell\Vorel), made when missing.
 QString DiagnosticLogFolder();
 
 }  // namespace vorel

@@ -238,6 +238,10 @@ int OpenLine(const Options& options, std::string& name, int& keepOpen) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::cout << kUsage;
+    return 0;
+  }
   const std::optional<Options> options = ParseOptions(argc, argv);
   if (!options) {
     std::cerr << kUsage;
