@@ -32,3 +32,10 @@ package: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Every fuzz target for FUZZ_SECONDS on a scratch copy of its seeds, built with clang
+# into build-fuzz (fuzz/run.sh).
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run.sh

@@ -6,7 +6,7 @@ set -eu
 PACKAGES="g++ cmake make pkg-config \
 qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev \
 libpugixml-dev googletest libgtest-dev \
-libgl-dev qt6-qpa-plugins fonts-dejavu-core fonts-liberation xvfb xauth x11-utils python3 binutils srecord dpkg-dev file desktop-file-utils"
+libgl-dev qt6-qpa-plugins fonts-dejavu-core fonts-liberation xvfb xauth x11-utils python3 binutils srecord dpkg-dev file desktop-file-utils clang libclang-rt-14-dev"
 
 missing=""
 for p in $PACKAGES; do
