@@ -2,8 +2,10 @@
 # what is missing first.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
 
-.PHONY: all deps configure build run demo test package clean
+.PHONY: all deps configure build run demo test check fuzz-smoke check-sanitized package clean
 
 all: build
 
@@ -23,19 +25,35 @@ run: build
 demo: build
 	./$(BUILD)/vorel --demo
 
-test: build
+# Every test: the suite, each fuzz target for a few seconds, then the suite once more
+# built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test: check fuzz-smoke check-sanitized
+
+check: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+fuzz-smoke: deps
+	FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) FUZZ_JOBS=$(JOBS) ./fuzz/run.sh
+
+# Optimised a little (-O1) so the windows' timed tests keep their pace under the
+# sanitizers; no timing programs; the kill test saves fewer times; no package.
+SANITIZED ?= build-asan
+check-sanitized: deps
+	cmake -S . -B $(SANITIZED) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
+	  -DVOREL_SANITIZE=ON -DVOREL_BENCH=OFF
+	cmake --build $(SANITIZED) -j$(JOBS)
+	cd $(SANITIZED) && QT_QPA_PLATFORM=offscreen VOREL_SAVE_KILLS=100 \
+	  ctest --output-on-failure -j$(JOBS) -LE package
 
 # The Debian package, build/vorel_VERSION_ARCH.deb: sudo apt install ./build/vorel_*.deb
 package: build
 	cmake --build $(BUILD) --target package
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZED) build-fuzz
 
 # Every fuzz target for FUZZ_SECONDS on a scratch copy of its seeds, built with clang
 # into build-fuzz (fuzz/run.sh).
-FUZZ_SECONDS ?= 60
 .PHONY: fuzz
 fuzz: deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run.sh

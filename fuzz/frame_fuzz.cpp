@@ -28,6 +28,7 @@
 #include <span>
 #include <vector>
 
+#include "Require.h"
 #include "core/config/TriggerData.h"
 #include "core/link/Frame.h"
 #include "core/link/LinkEngine.h"
@@ -40,12 +41,6 @@
 namespace {
 
 using namespace vorel;
-
-void Require(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "frame_fuzz: %s\n", what);
-  std::abort();
-}
 
 constexpr std::array<uint8_t, 8> kTriggerTypes = {
     trigger::kTypeNone,       trigger::kTypeParallel,     trigger::kTypeWeight3,

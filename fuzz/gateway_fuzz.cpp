@@ -27,6 +27,7 @@
 #include <utility>
 #include <vector>
 
+#include "Require.h"
 #include "core/link/Frame.h"
 #include "core/link/Gateway.h"
 #include "core/link/RemoteLink.h"
@@ -36,12 +37,6 @@
 namespace {
 
 using namespace vorel;
-
-void Require(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "gateway_fuzz: %s\n", what);
-  std::abort();
-}
 
 bool Within(std::span<const uint8_t> part, std::span<const uint8_t> whole) {
   return part.empty() ||

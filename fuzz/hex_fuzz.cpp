@@ -9,17 +9,12 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "Require.h"
 #include "core/firmware/IntelHex.h"
 
 namespace {
 
 using namespace vorel;
-
-void Require(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "hex_fuzz: %s\n", what);
-  std::abort();
-}
 
 void LoadFor(std::string_view text, const FirmwareTarget& target) {
   const HexLoad load = LoadIntelHex(text, target);

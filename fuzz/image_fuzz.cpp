@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "Require.h"
 #include "TextDifference.h"
 #include "core/image/ControllerImage.h"
 #include "core/image/ImagePacking.h"
@@ -34,11 +35,6 @@ using namespace vorel;
 
 constexpr LocalDateTime kPacked{2025, 11, 3, 7, 45, 12, 0};
 constexpr uint32_t kSystemFileOneIn = 64;
-
-void Fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "image_fuzz: %s\n%s\n", what, detail.c_str());
-  std::abort();
-}
 
 // FNV-1a: spreads the inputs evenly whatever bytes a mutation changed.
 uint32_t Hash(const uint8_t* data, size_t size) {

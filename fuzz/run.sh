@@ -77,7 +77,7 @@ for target in $TARGETS; do
   if [ "$status" -ne 0 ]; then
     failed="$failed $target"
     echo "$target FAILED (exit $status); its output: $log"
-    grep -E '^(==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written|[a-z_]+_fuzz: )' "$log" || true
+    grep -E '^(==[0-9]+==ERROR|SUMMARY|artifact_prefix|Test unit written|fuzz check failed: )' "$log" || true
   fi
 done
 

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Require.h"
 #include "TextDifference.h"
 #include "core/image/ImagePacking.h"
 #include "core/systemfile/SystemFile.h"
@@ -29,11 +30,6 @@ uint32_t Hash(std::string_view bytes) {
   uint32_t hash = 2166136261u;
   for (const char c : bytes) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
   return hash;
-}
-
-void Fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "system_file_fuzz: %s\n%s\n", what, detail.c_str());
-  std::abort();
 }
 
 // A load as the session does it: a new system, the whole image cleared, the file's
