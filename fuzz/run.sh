@@ -13,6 +13,8 @@
 #   FUZZ_JOBS        parallel compile jobs (default 2)
 #   FUZZ_BUILD_LOCK  a file to flock(1) while building, on a shared machine
 #   FUZZ_ARGS        more libFuzzer options for every target (e.g. -runs=10000000)
+#   FUZZ_WORK        keep each target's grown corpus in FUZZ_WORK/<target> (outside
+#                    the repository), so a long campaign goes on where it stopped
 #   CXX_FUZZ         the clang++ to build with (default clang++)
 set -eu
 
@@ -50,11 +52,11 @@ failed=""
 summary=""
 for target in $TARGETS; do
   len=$(max_len "$target")
-  corpus="$SCRATCH/$target"
+  corpus="${FUZZ_WORK:-$SCRATCH}/$target"
   crashes="$BUILD/crashes/$target"
   log="$BUILD/$target.log"
   mkdir -p "$corpus" "$crashes"
-  cp "$HERE/corpus/$target/"* "$corpus/"
+  cp -n "$HERE/corpus/$target/"* "$corpus/"
   dict=""
   [ -f "$HERE/$target.dict" ] && dict="-dict=$HERE/$target.dict"
   regressions=""
