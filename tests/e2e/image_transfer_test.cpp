@@ -87,17 +87,27 @@ TEST_F(TransferTest, WrongLoginCodeWritesNothing) {
 }
 
 TEST_F(TransferTest, NoisyLineNeverSucceedsWithWrongBytes) {
+  // Each of these may end an operation on a line that loses a tenth of its frames:
+  // the login code check gets no answer within its 2 s (the request and the one
+  // sent again after 1 s both lost), or a read runs past its 20 s.
+  const auto reasoned = [](const std::string& err) {
+    return err == "vorelctl: Timeout!\n" || err == "vorelctl: Unable to check Login code.\n";
+  };
   SimulatorProcess sim({"--cadence-ms", "5", "--system", folder_ / "site.xml", "--faults", "10",
                         "--seed", "5", "--save", folder_ / "memory.bin"});
   const RunResult write =
       Run({"write", "--port", sim.Device(), folder_ / "site.xml", "--clock", kClock, "--verify"});
-  EXPECT_EQ(write.exitCode, 0) << write.err;
+  if (write.exitCode != 0) {
+    EXPECT_EQ(write.exitCode, 1);
+    EXPECT_TRUE(reasoned(write.err)) << write.err;
+  }
   const RunResult read = Run({"read", "--port", sim.Device(), folder_ / "read.bin"});
   ASSERT_EQ(sim.Stop(), 0);
   if (read.exitCode == 0) {
     EXPECT_EQ(ReadFile(folder_ / "read.bin"), ReadFile(folder_ / "memory.bin"));
   } else {
-    EXPECT_EQ(read.err, "vorelctl: Timeout!\n");  // a lost answer costs a second of the 20
+    EXPECT_EQ(read.exitCode, 1);
+    EXPECT_TRUE(reasoned(read.err)) << read.err;
     EXPECT_FALSE(fs::exists(folder_ / "read.bin"));
   }
 }
