@@ -79,8 +79,10 @@ struct FrameCensus {
 };
 
 // The tool and the controller with a noisy line between them.
-struct NoisyBench : ByteSink {
+struct NoisyBench : SerialPort {
   Session session;
+  Attachment line;
+  Attachment answering;
   sim::ControllerSimulator controller;
   sim::LineFaults toController;
   sim::LineFaults toTool;
@@ -93,10 +95,16 @@ struct NoisyBench : ByteSink {
         toController({}, seed * 2 + 1),
         toTool({}, seed * 2 + 2),
         turns(turnsPerTick) {
-    session.SetLinkPort(this);
-    session.SetTransferPrompts(&prompts);
+    line = session.AttachSerialPort(*this);
+    answering = session.AttachTransferPrompts(prompts);
+    session.Local().SkipStartupDelay();
     session.SelectMode(true);
   }
+  void SetEngine(LinkEngine*) override {}
+  bool Open(const std::string&) override { return true; }
+  void Close() override {}
+  bool IsOpen() const override { return true; }
+  std::string LastError() const override { return {}; }
   void SetNoise(sim::LineNoise noise) {
     toController.SetNoise(noise);
     toTool.SetNoise(noise);
@@ -114,8 +122,7 @@ struct NoisyBench : ByteSink {
       censusToTool.Watch(sent, arrived);
       session.Link().Receive(arrived);
     }
-    session.Link().Tick(true);
-    session.Transfer().Tick();
+    session.Tick();
   }
   // Ticks until the transfer is idle; false when it never was within the limit.
   bool RunOperation() {

@@ -104,7 +104,7 @@ void StartWrite(Session& session) {
     if (transfer.State() == TransferState::kGatewayWrite &&
         transfer.View().progress == "Waiting for confirm...")
       break;
-    session.TransferTick();
+    session.Tick();
   }
 }
 
@@ -150,12 +150,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   gateway.pickFirst = (options & 0x02) != 0;
   gateway.retry = (options & 0x04) != 0;
   Session session;
-  session.SetGatewaySocket(&gateway);
-  session.SetRemotePrompts(&gateway);
-  session.SetTransferPrompts(&gateway);
+  const Attachment socket = session.AttachGatewaySocket(gateway);
+  const Attachment prompts = session.AttachRemotePrompts(gateway);
+  const Attachment transferPrompts = session.AttachTransferPrompts(gateway);
   session.SelectMode(false);
   session.Remote().ConnectClick("gateway");
   session.Remote().Connected();
+  struct Watching : TickHooks {
+    bool supervising = false;
+    bool Supervising() override { return supervising; }
+  } hooks;
+  hooks.supervising = supervising;
+  session.Tick(&hooks);  // the login goes out from the tick after the connection
 
   std::span<const uint8_t> rest = wire;
   while (!rest.empty()) {
@@ -173,8 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         session.Read("");
       }
     }
-    session.Remote().Tick(supervising);
-    session.TransferTick();
+    session.Tick(&hooks);
   }
   return 0;
 }

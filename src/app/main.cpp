@@ -1,9 +1,11 @@
 // Start-up of Vorel, the composition root: the application, the diagnostic log,
-// the dialogs, the settings store and the clock, handed to the main window; then
+// the dialogs, the settings store and the clock; the session with the serial port,
+// the gateway socket and the read backups attached; the main window on them; then
 // the message loop.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -11,12 +13,14 @@
 #include "core/app/AccessLevels.h"
 #include "io/ApplicationLog.h"
 #include "io/FileAccess.h"
+#include "io/GatewaySocketAdapter.h"
 #include "io/QtSettingsStore.h"
 #include "io/ReadBackupFolder.h"
 #include "io/SerialPortAdapter.h"
 #include "ui/common/Dialogs.h"
-#include "ui/link/SimulatedPort.h"
+#include "io/SimulatedPort.h"
 #include "ui/main/Application.h"
+#include "ui/link/TCommunicationForm.h"
 #include "ui/main/TMainForm.h"
 
 int main(int argc, char* argv[]) {
@@ -29,9 +33,6 @@ int main(int argc, char* argv[]) {
       dialogs, &log.Log(), [] { return std::make_unique<vorel::QtSettingsStore>(); },
       vorel::LocalNow);
 
-  vorel::ReadBackupFolder backups;
-  environment.SetReadBackup(&backups);
-
   QStringList arguments = QApplication::arguments();
   if (!arguments.isEmpty()) arguments.removeFirst();
   // --demo: a simulated controller inside the tool instead of a serial port.
@@ -43,7 +44,22 @@ int main(int argc, char* argv[]) {
   } else {
     environment.SetSerialPorts([] { return std::make_unique<vorel::SerialPortAdapter>(); }, false);
   }
-  vorel::TMainForm mainForm(arguments, environment);
+
+  std::vector<std::string> words;
+  for (const QString& argument : arguments) words.push_back(argument.toStdString());
+  vorel::Session session(vorel::ParseAccessWords(words));
+  const std::unique_ptr<vorel::SerialPort> port = environment.NewSerialPort();
+  vorel::GatewaySocketAdapter socket;
+  socket.SetRemote(&session.Remote());
+  vorel::ReadBackupFolder backups;
+  const vorel::Attachment portAttached = session.AttachSerialPort(*port);
+  const vorel::Attachment socketAttached = session.AttachGatewaySocket(socket);
+  const vorel::Attachment backupsAttached = session.AttachReadBackup(backups);
+
+  vorel::TMainForm mainForm(session, arguments, environment);
+  socket.SetErrorReporter([form = QPointer<vorel::TMainForm>(&mainForm)](const QString& text) {
+    if (form) form->CommunicationWindow()->ShowSocketError(text);
+  });
 
   // For the start-up measurement (bench/startup.py): report the monotonic clock
   // once the first activation is done, and end without storing settings.

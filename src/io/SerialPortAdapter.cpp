@@ -24,8 +24,12 @@ QString SerialPortAdapter::DeviceName(const QString& listText) {
 
 bool SerialPortAdapter::Open(const std::string& listText) {
   const QString device = DeviceName(QString::fromStdString(listText));
-  if (port_.isOpen() && port_.portName() != device) port_.close();
+  // Qt shortens a device path to its port name ("/dev/pts/3" is "pts/3"), so the
+  // device opened is remembered as given: the open port is never reopened for it,
+  // which would drop DTR and RTS and lose the bytes under way.
+  if (port_.isOpen() && device_ != device) port_.close();
   if (port_.isOpen()) return true;
+  device_ = device;
   port_.setPortName(device);
   port_.setBaudRate(kBaudRate);
   port_.setDataBits(QSerialPort::Data8);
@@ -64,8 +68,12 @@ void SerialPortAdapter::ReadyRead() {
 void SerialPortAdapter::ErrorOccurred(QSerialPort::SerialPortError error) {
   if (error == QSerialPort::NoError) return;
   lastError_ = port_.errorString();
-  // An adapter pulled out while open: the port closes, the next tick shows it.
-  if (error == QSerialPort::ResourceError || error == QSerialPort::PermissionError) {
+  // An adapter pulled out while open (or the line's other end gone): the port
+  // closes, the next tick shows it and ends the work on it. Left open, a port whose
+  // device vanished reports readiness for ever and keeps a core busy.
+  if (error == QSerialPort::ResourceError || error == QSerialPort::PermissionError ||
+      error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+      error == QSerialPort::DeviceNotFoundError) {
     if (port_.isOpen()) port_.close();
   }
   port_.clearError();

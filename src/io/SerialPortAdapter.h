@@ -39,6 +39,7 @@ class SerialPortAdapter : public QObject, public SerialPort {
   void ErrorOccurred(QSerialPort::SerialPortError error);
 
   QSerialPort port_;
+  QString device_;
   LinkEngine* engine_ = nullptr;
   QString lastError_;
 };

@@ -9,9 +9,26 @@
 #else
 #include <termios.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace vorel {
+
+#ifndef _WIN32
+namespace {
+// What the terminal was before the echo went off, for the signal handler: a program
+// stopped at the password prompt leaves the terminal as it found it.
+termios echoingTerminal{};
+
+void RestoreTerminalAndLeave(int) {
+  tcsetattr(STDIN_FILENO, TCSANOW, &echoingTerminal);
+  const char newline = '\n';
+  [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, &newline, 1);
+  _exit(128 + SIGINT);
+}
+}  // namespace
+#endif
 
 bool IsTerminal(std::FILE* stream) {
 #ifdef _WIN32
@@ -32,6 +49,14 @@ std::optional<std::string> ReadSecretLine(const std::string& prompt) {
 #else
   termios saved{};
   tcgetattr(STDIN_FILENO, &saved);
+  echoingTerminal = saved;
+  struct sigaction restore {};
+  restore.sa_handler = RestoreTerminalAndLeave;
+  sigemptyset(&restore.sa_mask);
+  struct sigaction savedInt {};
+  struct sigaction savedTerm {};
+  sigaction(SIGINT, &restore, &savedInt);
+  sigaction(SIGTERM, &restore, &savedTerm);
   termios quiet = saved;
   quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
@@ -42,6 +67,8 @@ std::optional<std::string> ReadSecretLine(const std::string& prompt) {
   SetConsoleMode(input, mode);
 #else
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+  sigaction(SIGINT, &savedInt, nullptr);
+  sigaction(SIGTERM, &savedTerm, nullptr);
 #endif
   std::cerr << '\n';
   if (!got) return std::nullopt;

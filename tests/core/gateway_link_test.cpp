@@ -3,6 +3,8 @@
 // rejected login.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -108,17 +110,23 @@ struct FakeSocket : GatewaySocket {
 struct FakePrompts : RemotePrompts {
   int logins = 0;
   int lists = 0;
+  int closed = 0;
   std::optional<GatewaySystem> pick;
   bool retry = true;
+  bool loneFreeChosen = true;
+  std::function<void()> whileAsking;  // what happens while the list is open
   std::optional<GatewayLogin> AskLogin() override {
     ++logins;
     return GatewayLogin{"tech", "secret"};
   }
   std::optional<GatewaySystem> AskSystem(const std::vector<GatewaySystem>&) override {
     ++lists;
+    if (whileAsking) whileAsking();
     return pick;
   }
   bool AskRetryLogin() override { return retry; }
+  bool ChoosesLoneFreeSystem() const override { return loneFreeChosen; }
+  void CloseQuestion() override { ++closed; }
 };
 
 struct Events : RemoteEvents {
@@ -141,17 +149,24 @@ struct Remote {
     link.ConnectClick("gateway");
     socket.connected = true;
     link.Connected();
+    Answer();
   }
-  void Receive(const Bytes& message) {
+  // The questions a message left are asked from the next ticks.
+  void Answer() {
+    for (int tick = 0; tick < 5 && link.Asking(); ++tick) link.Tick(false);
+  }
+  void Receive(const Bytes& message, bool answer = true) {
     Bytes frame;
     AppendGatewayFrame(frame, message);
     link.Receive(frame);
+    if (answer) Answer();
   }
-  void List(std::initializer_list<std::pair<const char*, const char*>> systems) {
+  void List(std::initializer_list<std::pair<const char*, const char*>> systems,
+            bool answer = true) {
     for (const auto& [serial, inUse] : systems)
       Receive(Message(std::string("BD") + serial + '\0' + "Laundry" + '\0' + inUse + '\0' +
                       "10.0.0.7" + '\0'));
-    Receive(Message(std::string("BD\0", 3)));
+    Receive(Message(std::string("BD\0", 3)), answer);
   }
 };
 
@@ -166,11 +181,15 @@ TEST(RemoteLink, SystemListRules) {
       {"one system in use is neither chosen nor asked", {{"4200", "Anna"}}, 0, false},
       {"two systems are asked for", {{"4200", "-"}, {"4201", "-"}}, 1, true},
       {"an empty list asks nothing", {}, 0, false},
+      {"one free system is asked for where the asker chooses itself", {{"4200", "-"}}, 1, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Remote remote;
+    remote.prompts.loneFreeChosen = std::string(c.name).find("asker") == std::string::npos;
     remote.prompts.pick = GatewaySystem{"4201", "Laundry", "-", "10.0.0.7"};
+    if (c.name == std::string("one free system is asked for where the asker chooses itself"))
+      remote.prompts.pick.reset();
     remote.List(c.systems);
     EXPECT_EQ(remote.prompts.lists, c.lists);
     const bool selectSent = remote.socket.sent.size() == 2;
@@ -252,6 +271,41 @@ TEST(RemoteLink, StatusPollsOnlyWhileOnlineAndWatched) {
   EXPECT_EQ(polls(), 3u);
   remote.Receive(Message(std::string("BFOffline\0", 10)));
   EXPECT_FALSE(remote.link.SystemOnline());
+}
+
+TEST(RemoteLink, QuestionsWaitForTheTickAndGoWithTheConnection) {
+  // The socket's event only records the question; the tick asks it.
+  Remote asked;
+  asked.prompts.pick = GatewaySystem{"4201", "Laundry", "-", "10.0.0.7"};
+  asked.List({{"4200", "-"}, {"4201", "-"}}, /*answer=*/false);
+  EXPECT_EQ(asked.prompts.lists, 0);
+  EXPECT_TRUE(asked.link.Asking());
+  asked.link.Tick(false);
+  EXPECT_EQ(asked.prompts.lists, 1);
+  EXPECT_EQ(asked.socket.sent.back(), Message(std::string("AB4201\0", 7)));
+
+  // The connection goes while the list is open: the list closes and its answer is
+  // dropped; what arrives afterwards is not read.
+  Remote dropped;
+  dropped.prompts.pick = GatewaySystem{"4201", "Laundry", "-", "10.0.0.7"};
+  dropped.prompts.whileAsking = [&] {
+    dropped.socket.connected = false;
+    dropped.link.Disconnected();
+  };
+  dropped.List({{"4200", "-"}, {"4201", "-"}});
+  EXPECT_EQ(dropped.prompts.closed, 1);
+  EXPECT_EQ(dropped.socket.sent.size(), 1u) << "only the login went out";
+  EXPECT_EQ(dropped.link.View().state, RemoteState::kDisconnected);
+  dropped.Receive(Message(std::string("BF10.0.0.7\0", 11)));
+  EXPECT_FALSE(dropped.link.View().addressVisible);
+  EXPECT_EQ(dropped.link.RxBytes(), 0u);
+
+  // A login waiting for the tick is dropped with the connection.
+  Remote waiting;
+  waiting.link.Connected();
+  waiting.link.Disconnected();
+  waiting.Answer();
+  EXPECT_EQ(waiting.prompts.logins, 1);
 }
 
 TEST(RemoteLink, RejectedLoginRetriesOrDisconnects) {

@@ -38,7 +38,7 @@ StatusReport ReportWithPumps(uint8_t pumps, uint16_t outputs) {
 TEST(ManualControl, Pump3ByHandGoesOutWithTheNextPoll) {
   Session session;
   Capture wire;
-  session.SetLinkPort(&wire);
+  const Attachment port = session.AttachSerialPort(wire);
   session.Link().Receive(Poll(5));  // into step
   session.Manual().PressPump(3, true, /*serialLink=*/true);
   EXPECT_TRUE(session.Manual().PumpControlled(3));
@@ -95,7 +95,7 @@ TEST(ManualControl, ReportsMoveOnlyUncontrolledButtons) {
 TEST(MachineReset, TakenByTheNextPoll) {
   Session session;
   Capture wire;
-  session.SetLinkPort(&wire);
+  const Attachment port = session.AttachSerialPort(wire);
   session.Link().Receive(Poll(5));
   session.PendingReset().Press(MachineReset::kAll);
   session.Link().Receive(Poll(1));

@@ -18,15 +18,18 @@ struct ScriptedGateway : GatewaySocket, RemotePrompts {
   std::vector<std::vector<uint8_t>> sent;
   GatewayReceiver receiver;
   Session* session = nullptr;
+  Attachment socket;
+  Attachment prompts;
 
   // Logged in to system 7, online, with that access code ('A' full, 'B' read only).
   void LogIn(Session& into, char access) {
     session = &into;
-    into.SetGatewaySocket(this);
-    into.SetRemotePrompts(this);
+    socket = into.AttachGatewaySocket(*this);
+    prompts = into.AttachRemotePrompts(*this);
     into.SelectMode(false);
     into.Remote().ConnectClick("gateway");
     into.Remote().Connected();
+    into.Tick();  // the login is asked for from the tick after the connection
     Feed({'B', 'D', '7', 0, 'L', 0, '-', 0, 'x', 0});
     Feed({'B', 'D', 0});
     Feed({'B', 'E', 0, '7', 0, static_cast<uint8_t>(access), 0});

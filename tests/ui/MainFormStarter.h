@@ -1,21 +1,70 @@
-// A main window with its settings in memory, shown and past its first activation.
+// A main window as the program composes it (the session with its serial port,
+// gateway socket and read backups attached), with its settings in memory, shown
+// and past its first activation.
 #pragma once
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QStringList>
 #include <memory>
 
 #include "UiTestSupport.h"
+#include "core/app/AccessLevels.h"
+#include "io/GatewaySocketAdapter.h"
+#include "io/SerialPortAdapter.h"
+#include "ui/link/TCommunicationForm.h"
 #include "ui/main/TMainForm.h"
 
 namespace vorel::test {
 
-inline std::unique_ptr<TMainForm> StartedMain(const QStringList& arguments = {}) {
-  auto form = std::make_unique<TMainForm>(arguments, TestUi());
-  QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
-  form->show();
+class MainUnderTest {
+ public:
+  MainUnderTest() = default;
+  explicit MainUnderTest(const QStringList& arguments) : parts_(std::make_unique<Parts>()) {
+    std::vector<std::string> words;
+    for (const QString& argument : arguments) words.push_back(argument.toStdString());
+    parts_->session = std::make_unique<Session>(ParseAccessWords(words));
+    Session& session = *parts_->session;
+    parts_->port = TestUi().NewSerialPort();
+    if (!parts_->port) parts_->port = std::make_unique<SerialPortAdapter>();
+    parts_->portAttached = session.AttachSerialPort(*parts_->port);
+    parts_->socket.SetRemote(&session.Remote());
+    parts_->socketAttached = session.AttachGatewaySocket(parts_->socket);
+    if (ReadBackup* backup = TestUi().Backup()) parts_->backupAttached = session.AttachReadBackup(*backup);
+    parts_->form = std::make_unique<TMainForm>(session, arguments, TestUi());
+    parts_->socket.SetErrorReporter([form = QPointer<TMainForm>(parts_->form.get())](
+                                        const QString& text) {
+      if (form) form->CommunicationWindow()->ShowSocketError(text);
+    });
+  }
+
+  TMainForm* get() const { return parts_ ? parts_->form.get() : nullptr; }
+  TMainForm* operator->() const { return get(); }
+  TMainForm& operator*() const { return *get(); }
+  explicit operator bool() const { return get() != nullptr; }
+  void reset() { parts_.reset(); }
+  Session& CurrentSession() const { return *parts_->session; }
+  SerialPort& Port() const { return *parts_->port; }
+
+ private:
+  struct Parts {
+    std::unique_ptr<Session> session;
+    std::unique_ptr<SerialPort> port;
+    GatewaySocketAdapter socket;
+    Attachment portAttached;
+    Attachment socketAttached;
+    Attachment backupAttached;
+    std::unique_ptr<TMainForm> form;  // goes first, before what it stands on
+  };
+  std::unique_ptr<Parts> parts_;
+};
+
+inline MainUnderTest StartedMain(const QStringList& arguments = {}) {
+  MainUnderTest main(arguments);
+  QSignalSpy activated(main.get(), &TMainForm::FirstActivationCompleted);
+  main->show();
   if (activated.isEmpty()) activated.wait(2000);
-  return form;
+  return main;
 }
 
 }  // namespace vorel::test

@@ -12,7 +12,7 @@
 
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
-#include "ui/link/SimulatedPort.h"
+#include "io/SimulatedPort.h"
 #include "ui/link/TCommunicationErrorForm.h"
 #include "ui/link/TCommunicationForm.h"
 

@@ -18,7 +18,7 @@
 #include "io/ReadBackupFolder.h"
 #include "support/ScriptedGateway.h"
 #include "ui/image/TEEPROMForm.h"
-#include "ui/link/SimulatedPort.h"
+#include "io/SimulatedPort.h"
 
 using namespace vorel;
 
@@ -28,7 +28,7 @@ namespace {
 
 // A main window on the demonstration's controller, its link ready, and the
 // read/write window shown through the menu.
-std::unique_ptr<TMainForm> DemoMain(const QStringList& arguments = {}) {
+test::MainUnderTest DemoMain(const QStringList& arguments = {}) {
   test::TestUi().SetSerialPorts(
       [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
   auto main = test::StartedMain(arguments);

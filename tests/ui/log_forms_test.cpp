@@ -18,7 +18,7 @@
 #include "UiTestSupport.h"
 #include "core/logs/AlarmLog.h"
 #include "core/logs/ConsumptionLog.h"
-#include "ui/link/SimulatedPort.h"
+#include "io/SimulatedPort.h"
 #include "ui/logs/TAlarmLogForm.h"
 #include "ui/logs/TLogDataForm.h"
 
@@ -206,7 +206,7 @@ class LogFormsTest : public QObject {
       test::ScriptedDialogs dialogs;
       dialogs.answers = {kMsgYes, kMsgOk};
       c.click();
-      for (int tick = 0; tick < 3; ++tick) session.TransferTick();
+      for (int tick = 0; tick < 3; ++tick) session.Tick();
       QCOMPARE(dialogs.asked.size(), 2);
       QCOMPARE(dialogs.asked[0].text, QString(c.question));
       QCOMPARE(dialogs.asked[0].type, MsgType::Warning);

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "MainFormStarter.h"
 #include "UiTestSupport.h"
 #include "io/QtSettingsStore.h"
 #include "support/MemorySettingsStore.h"
@@ -22,14 +23,10 @@ class MainFormTest : public QObject {
   Q_OBJECT
 
   // A main window with its settings in memory, shown and past its first activation.
-  std::unique_ptr<TMainForm> Started(const QStringList& arguments,
-                                     std::shared_ptr<test::MemorySettingsStore> store) {
+  test::MainUnderTest Started(const QStringList& arguments,
+                              std::shared_ptr<test::MemorySettingsStore> store) {
     test::TestUi().SetSettingsStore([store] { return std::make_unique<ForwardingStore>(store); });
-    auto form = std::make_unique<TMainForm>(arguments, test::TestUi());
-    QSignalSpy activated(form.get(), &TMainForm::FirstActivationCompleted);
-    form->show();
-    if (activated.isEmpty()) activated.wait(2000);
-    return form;
+    return test::StartedMain(arguments);
   }
 
   // Lets each factory call hand out the same shared memory store.

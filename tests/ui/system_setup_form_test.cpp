@@ -15,7 +15,7 @@
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
 #include "core/image/ImagePacking.h"
-#include "ui/link/SimulatedPort.h"
+#include "io/SimulatedPort.h"
 #include "ui/link/TCommunicationForm.h"
 #include "ui/supervision/TSystemSetupForm.h"
 

@@ -1,25 +1,24 @@
 // vorelctl flash: the firmware update window's Start without the window, over a
 // serial port: the file loaded as the window loads it, the target's boot loader
 // started, the blocks sent, the loader's verdict as the exit code.
-#include <QCoreApplication>
 #include <QString>
-#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
-#include "Headless.h"
 #include "Options.h"
 #include "Verbs.h"
 #include "core/firmware/IntelHex.h"
 #include "core/session/Session.h"
 #include "io/FileAccess.h"
-#include "io/SerialPortAdapter.h"
+#include "io/HeadlessRunner.h"
 #include "io/Terminal.h"
 
 namespace vorelctl {
 
 namespace {
-constexpr int kTickMs = 100;
 constexpr int kLinkTicks = 50;  // 5 s for the controller's first frames
+// Only a backstop: the programmer times out every step by itself.
+constexpr int kFlashTicks = 36000;
 constexpr int64_t kHexFileLimit = 4 * 1024 * 1024;
 constexpr const char* kCompleted = "Completed, OK.";
 
@@ -54,55 +53,50 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
     return kExitFailure;
   }
 
-  HeadlessApplication headless;
-  QCoreApplication& application = headless.App();
-  vorel::SerialPortAdapter serial;
-  if (!OpenPort(serial, *port, err)) return kExitFailure;
-  vorel::Session session;
-  serial.SetEngine(&session.Link());
-  session.SetLinkPort(&serial);
-  session.SelectMode(true);
+  vorel::HeadlessRunner runner;
+  vorel::Session& session = runner.CurrentSession();
+  std::string why;
+  if (!runner.OpenSerial(std::string(*port), why)) {
+    err << "vorelctl: " << why << '\n';
+    return kExitFailure;
+  }
   session.SetFirmwareWindowVisible(true);
   // The controller hears its request with a poll; the trigger units hear the call at once.
   const bool waitForLink = target->pageSize == vorel::kControllerTarget.pageSize;
-  bool started = false;
-  bool noAnswer = false;
-  int ticks = 0;
-  const bool terminal = vorel::IsTerminal(stderr);
-  QTimer timer;
-  QObject::connect(&timer, &QTimer::timeout, [&] {
-    session.Link().Tick(serial.IsOpen());
-    ++ticks;
-    if (!started) {
-      if (waitForLink && !session.Link().LinkReady()) {
-        if (ticks > kLinkTicks) {
-          noAnswer = true;
-          application.quit();
-        }
-        return;
-      }
-      started = session.StartFirmware(*load.image, *target);
-      return;
+  if (waitForLink) {
+    const auto up = runner.Run([&] { return session.LinkReady(); }, kLinkTicks);
+    if (up == vorel::HeadlessRunner::Outcome::kInterrupted) {
+      err << "vorelctl: Stopped before programming began\n";
+      return vorel::HeadlessRunner::kInterruptedExit;
     }
-    session.FirmwareTick();
-    const vorel::BootProgrammer& programmer = session.Programmer();
-    if (terminal) {
-      std::fprintf(stderr, "\r%-20s %3u %%", programmer.StateText().c_str(),
-                   static_cast<unsigned>(programmer.Progress() * 100 /
-                                         std::max<uint32_t>(1, load.image->roundedEnd)));
-      std::fflush(stderr);
+    if (!session.LinkReady()) {
+      err << "vorelctl: No answer from the controller\n";
+      return kExitFailure;
     }
-    if (programmer.Step() == 0) application.quit();
-  });
-  timer.start(kTickMs);
-  application.exec();
-  if (terminal && started) std::fputc('\n', stderr);
-  session.SetFirmwareWindowVisible(false);
-  session.SetLinkPort(nullptr);
-  serial.Close();
-  if (noAnswer) {
-    err << "vorelctl: No answer from the controller\n";
+  }
+  if (!session.StartFirmware(*load.image, *target)) {
+    err << "vorelctl: the boot loader could not be started\n";
     return kExitFailure;
+  }
+  const bool terminal = vorel::IsTerminal(stderr);
+  const vorel::BootProgrammer& programmer = session.Programmer();
+  // The programmer's own limits (the loader's answers, every block) end the run.
+  const auto outcome = runner.Run(
+      [&] {
+        if (terminal) {
+          std::fprintf(stderr, "\r%-20s %3u %%", programmer.StateText().c_str(),
+                       static_cast<unsigned>(programmer.Progress() * 100 /
+                                             std::max<uint32_t>(1, load.image->roundedEnd)));
+          std::fflush(stderr);
+        }
+        return programmer.Step() == 0;
+      },
+      kFlashTicks, [&] { session.AbandonFirmware(); });
+  if (terminal) std::fputc('\n', stderr);
+  if (outcome == vorel::HeadlessRunner::Outcome::kInterrupted) {
+    err << "vorelctl: Stopped after " << programmer.Progress() << " of "
+        << load.image->roundedEnd << " bytes\n";
+    return vorel::HeadlessRunner::kInterruptedExit;
   }
   const std::string& state = session.Programmer().StateText();
   if (state != kCompleted) {

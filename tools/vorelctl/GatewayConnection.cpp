@@ -1,17 +1,16 @@
 // The gateway connection of vorelctl.
 #include "GatewayConnection.h"
 
-#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/base/Ansi.h"
 #include "core/base/Numbers.h"
 #include "io/Terminal.h"
 
 namespace vorelctl {
 
 namespace {
-constexpr int kTickMs = 100;
 constexpr const char* kPasswordVariable = "VOREL_GATEWAY_PASSWORD";
 }  // namespace
 
@@ -45,21 +44,13 @@ std::optional<std::string> ReadGatewayTarget(const ParsedArguments& parsed, bool
   return std::nullopt;
 }
 
-GatewayClient::GatewayClient(vorel::Session& session, GatewayTarget target)
-    : session_(session), target_(std::move(target)) {
-  socket_.SetRemote(&session_.Remote());
-  socket_.SetErrorReporter([this](const QString& text) { failure_ = text.toStdString(); });
-  session_.SetGatewaySocket(&socket_);
-  session_.SetRemotePrompts(this);
-  session_.AddObserver(this);
-  session_.SelectMode(false);
+GatewayClient::GatewayClient(vorel::Session& session, GatewayTarget target, bool forWrite)
+    : session_(session), target_(std::move(target)), forWrite_(forWrite) {
+  promptsAttachment_ = session_.AttachRemotePrompts(*this);
+  observing_ = session_.Observe(*this);
 }
 
 GatewayClient::~GatewayClient() {
-  session_.RemoveObserver(this);
-  session_.SelectMode(false);  // closes the socket
-  session_.SetRemotePrompts(nullptr);
-  session_.SetGatewaySocket(nullptr);
   // What was typed or taken from the environment goes no further.
   target_.password.assign(target_.password.size(), '\0');
 }
@@ -72,9 +63,18 @@ std::optional<vorel::GatewayLogin> GatewayClient::AskLogin() {
 
 std::optional<vorel::GatewaySystem> GatewayClient::AskSystem(
     const std::vector<vorel::GatewaySystem>& systems) {
+  // Listing chooses nothing; a serial chooses exactly that system.
+  if (target_.system.empty() || failure_) return std::nullopt;
   for (const vorel::GatewaySystem& system : systems) {
-    if (!target_.system.empty() && system.serial == target_.system) return system;
+    if (system.serial != target_.system) continue;
+    if (system.inUse != vorel::gateway::kFree) {
+      failure_ = "System " + target_.system + " is in use (" +
+                 vorel::Ansi::ToUtf8(system.inUse) + ")";
+      return std::nullopt;
+    }
+    return system;
   }
+  failure_ = "the gateway does not list system " + target_.system;
   return std::nullopt;
 }
 
@@ -86,16 +86,16 @@ bool GatewayClient::AskRetryLogin() {
 void GatewayClient::GatewaySystemsListed(const std::vector<vorel::GatewaySystem>& systems) {
   listed_ = systems;
   listComplete_ = true;
-  if (target_.system.empty()) return;
-  const bool known = std::any_of(systems.begin(), systems.end(), [this](const auto& system) {
-    return system.serial == target_.system;
-  });
-  if (!known) failure_ = "the gateway does not list system " + target_.system;
 }
 
 void GatewayClient::LinkStateChanged() {
   const vorel::RemoteLink& remote = session_.Remote();
-  if (failure_ || !remote.View().stateVisible) return;
+  if (failure_) return;
+  if (forWrite_ && remote.LoggedIn() && !remote.FullAccess()) {
+    failure_ = "Read-only access: this login may not write";
+    return;
+  }
+  if (!remote.View().stateVisible) return;
   switch (remote.View().state) {
     case vorel::RemoteState::kNotFound:
       failure_ = "System not found";
@@ -114,28 +114,21 @@ void GatewayClient::LinkStateChanged() {
   }
 }
 
-std::optional<std::string> GatewayClient::Run(QCoreApplication& application, int timeoutTicks,
-                                              const std::function<bool()>& done,
-                                              const std::function<void()>& tick) {
-  session_.Remote().ConnectClick(target_.host, target_.port);
-  int ticksLeft = timeoutTicks;
-  bool finished = false;
-  const auto check = [&] {
-    if (finished) return;
-    if (failure_ || done() || --ticksLeft <= 0) {
-      finished = true;
-      application.quit();
-    }
-  };
-  QTimer timer;
-  QObject::connect(&timer, &QTimer::timeout, [&] {
-    session_.Remote().Tick(false);
-    if (tick) tick();
-    check();
+std::optional<std::string> GatewayClient::Connect(vorel::HeadlessRunner& runner) {
+  // The socket's own reason ("Connection refused") says more than "Disconnected".
+  runner.Socket().SetErrorReporter([this](const QString& text) {
+    if (!failure_ || *failure_ == "Disconnected") failure_ = text.toStdString();
   });
-  timer.start(kTickMs);
-  application.exec();
+  session_.SelectMode(false);
+  session_.Remote().ConnectClick(target_.host, target_.port);
+  const auto done = [this] {
+    if (failure_) return true;
+    return target_.system.empty() ? listComplete_ : session_.Remote().LoggedIn();
+  };
+  const auto outcome = runner.Run(done, kLoginTicks);
+  interrupted_ = outcome == vorel::HeadlessRunner::Outcome::kInterrupted;
   if (failure_) return failure_;
+  if (interrupted_) return std::string("Stopped");
   if (done()) return std::nullopt;
   return std::string("No answer from the gateway");
 }

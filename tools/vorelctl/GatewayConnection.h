@@ -1,18 +1,16 @@
 // A headless connection to the gateway server for the verbs that work remotely:
 // HOST[:PORT] and the user from the command line, the password from
-// VOREL_GATEWAY_PASSWORD or typed without echo, the login, and (with a serial) the
-// choice of that system, all on the session's remote link.
+// VOREL_GATEWAY_PASSWORD or typed without echo, the login, and (with a serial)
+// the choice of exactly that system, all on the session's remote link.
 #pragma once
 
-#include <QCoreApplication>
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 
 #include "Options.h"
 #include "core/session/Session.h"
-#include "io/GatewaySocketAdapter.h"
+#include "io/HeadlessRunner.h"
 
 namespace vorelctl {
 
@@ -29,25 +27,29 @@ struct GatewayTarget {
 std::optional<std::string> ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
                                              GatewayTarget& target);
 
-// Answers the remote link's prompts from the command line: the login once, the
-// chosen system from the list, no retry after a rejection.
+// Answers the remote link's questions from the command line: the login once, the
+// named system or none (a lone free system is never taken unasked), no retry after
+// a rejection. A system in use elsewhere, and for a write a login without full
+// access, are refused before anything is sent to the controller.
 class GatewayClient final : private vorel::RemotePrompts, private vorel::SessionObserver {
  public:
-  GatewayClient(vorel::Session& session, GatewayTarget target);
+  // Connection, login and the choice of the system, together.
+  static constexpr int kLoginTicks = 150;
+
+  GatewayClient(vorel::Session& session, GatewayTarget target, bool forWrite = false);
   ~GatewayClient() override;
 
-  // Connects, and runs the event loop until `done` says so after a step of the
-  // 100 ms tick or an event (true: stop), the gateway refuses, the connection
-  // fails or `timeoutTicks` pass. Returns the failure's text, nothing when `done`
-  // ended it.
-  std::optional<std::string> Run(QCoreApplication& application, int timeoutTicks,
-                                 const std::function<bool()>& done,
-                                 const std::function<void()>& tick = {});
+  // Connects and runs `runner` until the gateway has accepted the login and the
+  // system (or, without a system, listed its systems), within kLoginTicks. The
+  // failure's text, nothing when it is done.
+  std::optional<std::string> Connect(vorel::HeadlessRunner& runner);
 
   const std::vector<vorel::GatewaySystem>& Listed() const { return listed_; }
-  bool ListComplete() const { return listComplete_; }
+  const std::optional<std::string>& Failure() const { return failure_; }
+  bool Interrupted() const { return interrupted_; }
 
  private:
+  bool ChoosesLoneFreeSystem() const override { return false; }
   std::optional<vorel::GatewayLogin> AskLogin() override;
   std::optional<vorel::GatewaySystem> AskSystem(
       const std::vector<vorel::GatewaySystem>& systems) override;
@@ -57,11 +59,14 @@ class GatewayClient final : private vorel::RemotePrompts, private vorel::Session
 
   vorel::Session& session_;
   GatewayTarget target_;
-  vorel::GatewaySocketAdapter socket_;
+  bool forWrite_;
   std::vector<vorel::GatewaySystem> listed_;
   bool listComplete_ = false;
   std::optional<std::string> failure_;
   bool loginAsked_ = false;
+  bool interrupted_ = false;
+  vorel::Attachment promptsAttachment_;
+  vorel::Attachment observing_;
 };
 
 }  // namespace vorelctl

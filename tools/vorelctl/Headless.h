@@ -1,13 +1,8 @@
-// What the verbs that talk to a controller or a gateway share: an event loop of
-// their own and the serial port opened or explained.
+// The event loop of a verb that needs Qt's services but no controller (the port
+// search); the verbs that talk to a controller run on io/HeadlessRunner.
 #pragma once
 
 #include <QCoreApplication>
-#include <ostream>
-#include <string>
-#include <string_view>
-
-#include "io/SerialPortAdapter.h"
 
 namespace vorelctl {
 
@@ -23,12 +18,5 @@ class HeadlessApplication {
   char* argv_[2] = {name_, nullptr};
   QCoreApplication application_;
 };
-
-// Opens the port; false after saying why ("vorelctl: Permission denied: /dev/ttyS0").
-inline bool OpenPort(vorel::SerialPortAdapter& serial, std::string_view port, std::ostream& err) {
-  if (serial.Open(std::string(port))) return true;
-  err << "vorelctl: " << serial.LastError() << ": " << port << '\n';
-  return false;
-}
 
 }  // namespace vorelctl

@@ -1,88 +1,23 @@
 // vorelctl info: who the controller on a serial port is. Waits for the link, reads
-// the header and the system area with memory reads (repeated where an answer is
-// lost) and prints the controller's identity, its data format, name and clock.
-#include <QCoreApplication>
-#include <QTimer>
+// the header and the system area through the session (each block asked again where
+// an answer is lost) and prints the controller's identity, data format, name and clock.
 #include <cstdio>
 #include <string>
 
-#include "Headless.h"
 #include "Options.h"
 #include "Verbs.h"
 #include "core/base/Ansi.h"
 #include "core/base/Numbers.h"
 #include "core/image/ImagePacking.h"
-#include "core/link/RequestHelper.h"
-#include "io/SerialPortAdapter.h"
+#include "io/HeadlessRunner.h"
 
 namespace vorelctl {
 
 namespace {
-
-constexpr int kTickMs = 100;
 constexpr int kDefaultTimeoutSeconds = 5;
-constexpr int kTicksPerSecond = 10;
-constexpr size_t kReadEnd = vorel::image::kMachineBlocks;  // header and system area
+// Room for the header and system area block by block, each asked again when lost.
+constexpr int kBlockTicks = 600;
 constexpr const char* kNoAnswer = "No answer from the controller";
-
-// Reads the first kReadEnd bytes block by block through the request helper.
-class InfoReader {
- public:
-  InfoReader(vorel::LinkEngine& link, int timeoutTicks)
-      : helper_(link), link_(link), ticksLeft_(timeoutTicks) {}
-
-  // One 100 ms step; false once finished (then Failed tells how).
-  bool Step() {
-    helper_.Tick();
-    if (finished_) return false;
-    if (!link_.LinkReady()) {
-      if (--ticksLeft_ <= 0) Finish(true);
-      return !finished_;
-    }
-    if (!helper_.Busy()) NextBlock();
-    return !finished_;
-  }
-  bool Failed() const { return failed_; }
-  const vorel::ControllerImage& Image() const { return image_; }
-
- private:
-  void NextBlock() {
-    if (next_ >= kReadEnd) {
-      Finish(false);
-      return;
-    }
-    const auto address = static_cast<uint16_t>(next_);
-    const auto count = static_cast<uint8_t>(vorel::message::kMemoryBlockMax);
-    vorel::ControllerRequest read{vorel::message::kMemoryReadRequest,
-                                  vorel::frame::kController,
-                                  vorel::EncodeMemoryReadRequest(address, count),
-                                  vorel::message::kMemoryReadReply,
-                                  address,
-                                  count};
-    helper_.Start(read, [this, address](std::optional<std::vector<uint8_t>> reply) {
-      const auto decoded = reply ? vorel::DecodeMemoryReply(*reply) : std::nullopt;
-      if (!decoded) {
-        Finish(true);
-        return;
-      }
-      std::copy(decoded->data.begin(), decoded->data.end(), image_.bytes.begin() + address);
-      next_ += decoded->count;
-    });
-  }
-  void Finish(bool failed) {
-    finished_ = true;
-    failed_ = failed;
-  }
-
-  vorel::RequestHelper helper_;
-  vorel::LinkEngine& link_;
-  vorel::ControllerImage image_;
-  size_t next_ = 0;
-  int ticksLeft_;
-  bool finished_ = false;
-  bool failed_ = false;
-};
-
 }  // namespace
 
 int Info(Arguments args, std::ostream& out, std::ostream& err) {
@@ -99,28 +34,33 @@ int Info(Arguments args, std::ostream& out, std::ostream& err) {
     timeoutSeconds = *value;
   }
 
-  HeadlessApplication headless;
-  QCoreApplication& application = headless.App();
-  vorel::SerialPortAdapter serial;
-  if (!OpenPort(serial, *port, err)) return kExitFailure;
-  vorel::PollAnswers answers;
-  vorel::LinkEngine link(serial, answers);
-  serial.SetEngine(&link);
-  InfoReader reader(link, timeoutSeconds * kTicksPerSecond);
-  QTimer tick;
-  QObject::connect(&tick, &QTimer::timeout, [&] {
-    link.Tick(serial.IsOpen());
-    if (!reader.Step()) application.quit();
-  });
-  tick.start(kTickMs);
-  application.exec();
-  serial.Close();
-  if (reader.Failed()) {
+  vorel::HeadlessRunner runner;
+  vorel::Session& session = runner.CurrentSession();
+  std::string why;
+  if (!runner.OpenSerial(std::string(*port), why)) {
+    err << "vorelctl: " << why << '\n';
+    return kExitFailure;
+  }
+  const auto up = runner.Run([&] { return session.LinkReady(); },
+                             timeoutSeconds * vorel::Session::kTicksPerSecond);
+  if (up == vorel::HeadlessRunner::Outcome::kInterrupted)
+    return vorel::HeadlessRunner::kInterruptedExit;
+  if (!session.StartInfoRead()) {
+    err << "vorelctl: " << kNoAnswer << '\n';
+    return kExitFailure;
+  }
+  // Each block has the request helper's limits; the link-alive time ends the rest.
+  const auto reading = runner.Run(
+      [&] { return session.InfoReadState() != vorel::Session::InfoRead::kReading; },
+      timeoutSeconds * vorel::Session::kTicksPerSecond + kBlockTicks);
+  if (reading == vorel::HeadlessRunner::Outcome::kInterrupted)
+    return vorel::HeadlessRunner::kInterruptedExit;
+  if (session.InfoReadState() != vorel::Session::InfoRead::kDone) {
     err << "vorelctl: " << kNoAnswer << '\n';
     return kExitFailure;
   }
 
-  const vorel::ControllerImage& image = reader.Image();
+  const vorel::ControllerImage& image = session.InfoImage();
   const vorel::ControllerInfo info = vorel::ReadControllerInfo(image);
   vorel::SystemConfiguration read;
   vorel::UnpackSystemSettings(image, read);

@@ -1,14 +1,9 @@
 // vorelctl systems: the dispenser systems a gateway server offers, one a line.
 #include "GatewayConnection.h"
-#include "Headless.h"
 #include "Verbs.h"
 #include "core/base/Ansi.h"
 
 namespace vorelctl {
-
-namespace {
-constexpr int kTimeoutTicks = 100;  // 10 s for the connection, the login and the list
-}  // namespace
 
 int Systems(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
@@ -22,12 +17,10 @@ int Systems(Arguments args, std::ostream& out, std::ostream& err) {
     return kExitFailure;
   }
 
-  HeadlessApplication headless;
-  QCoreApplication& application = headless.App();
-  vorel::Session session;
-  GatewayClient client(session, std::move(target));
-  if (auto failure =
-          client.Run(application, kTimeoutTicks, [&] { return client.ListComplete(); })) {
+  vorel::HeadlessRunner runner;
+  GatewayClient client(runner.CurrentSession(), std::move(target));
+  if (auto failure = client.Connect(runner)) {
+    if (client.Interrupted()) return vorel::HeadlessRunner::kInterruptedExit;
     err << "vorelctl: " << *failure << '\n';
     return kExitFailure;
   }

@@ -1,33 +1,30 @@
 // vorelctl read and write: the read/write window's Read and Write without the
 // window, over a serial port or through a gateway server, on the same session and
 // transfer engine; a progress line on a terminal, the window's own texts as reasons.
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QString>
-#include <QTimer>
 #include <cstdio>
 #include <iostream>
 
 #include "GatewayConnection.h"
-#include "Headless.h"
 #include "Input.h"
 #include "Options.h"
 #include "Verbs.h"
 #include "core/base/Ansi.h"
+#include "core/base/Numbers.h"
 #include "io/FileAccess.h"
 #include "io/ReadBackupFolder.h"
-#include "io/SerialPortAdapter.h"
+#include "io/HeadlessRunner.h"
 #include "io/Terminal.h"
 
 namespace vorelctl {
 
 namespace {
 
-constexpr int kTickMs = 100;
-constexpr int kLinkTicks = 50;    // 5 s for the controller's first frames
-constexpr int kLoginTicks = 150;  // 15 s for the gateway's connection, login and choice
+constexpr int kLinkTicks = 50;  // 5 s for the controller's first frames
 constexpr int kGatewayReadyTicks = 100;
-constexpr int kJobTicks = 36000;  // an hour: a write has no time limit of its own
+// Only a backstop: every step of a job ends by its own limits long before.
+constexpr int kJobTicks = 36000;
 constexpr size_t kTextsListed = 20;
 constexpr const char* kNoAnswer = "No answer from the controller";
 
@@ -115,6 +112,9 @@ class JobRunner {
         return Fail(transfer.View().panels[2]);
       case vorel::TransferEnd::kCancelled:
         return Fail(prompts_.RefusedTexts() ? "" : "cancelled");
+      case vorel::TransferEnd::kConnectionLost:
+      case vorel::TransferEnd::kStopped:
+        return Fail(transfer.EndReason());
       default:
         return Fail(prompts_.Error().empty() ? "the transfer ended unfinished" : prompts_.Error());
     }
@@ -152,65 +152,72 @@ class JobRunner {
   QElapsedTimer elapsed_;
 };
 
+// How a job ended: done, failed with its reason, or stopped by a signal.
+struct JobOutcome {
+  std::optional<std::string> failure;
+  bool interrupted = false;
+};
+
 // The serial port or the gateway, then the job; the reason on failure.
-std::optional<std::string> RunJob(const ParsedArguments& parsed, vorel::Session& session,
-                                  JobRunner& runner, std::ostream& err) {
-  HeadlessApplication headless;
-  QCoreApplication& application = headless.App();
-  bool done = false;
-
+JobOutcome RunJob(const ParsedArguments& parsed, vorel::HeadlessRunner& runner, JobRunner& job,
+                  bool forWrite, int linkTicks, std::ostream& err) {
+  vorel::Session& session = runner.CurrentSession();
+  const auto stopped = [&] { return JobOutcome{std::nullopt, true}; };
+  std::optional<GatewayClient> client;
   if (const auto port = parsed.Option("--port")) {
-    vorel::SerialPortAdapter serial;
-    if (!serial.Open(std::string(*port))) return serial.LastError() + ": " + std::string(*port);
-    serial.SetEngine(&session.Link());
-    session.SetLinkPort(&serial);
-    session.SelectMode(true);
-    int ticks = 0;
-    std::optional<std::string> failure;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-      session.Link().Tick(serial.IsOpen());
-      session.Transfer().Tick();
-      ++ticks;
-      if (!runner.Started() && !session.Link().LinkReady()) {
-        if (ticks > kLinkTicks) {
-          failure = kNoAnswer;
-          application.quit();
-        }
-        return;
-      }
-      if (runner.Step() || ticks > kJobTicks) application.quit();
-    });
-    timer.start(kTickMs);
-    application.exec();
-    session.SetLinkPort(nullptr);
-    serial.Close();
-    if (failure) return failure;
-    return runner.Failure();
+    std::string why;
+    if (!runner.OpenSerial(std::string(*port), why)) return {why};
+    const auto up = runner.Run([&] { return session.LinkReady(); }, linkTicks);
+    if (up == vorel::HeadlessRunner::Outcome::kInterrupted) return stopped();
+    if (!session.LinkReady()) return {std::string(kNoAnswer)};
+  } else {
+    GatewayTarget target;
+    if (auto wrong = ReadGatewayTarget(parsed, true, target)) return {wrong};
+    client.emplace(session, std::move(target), forWrite);
+    if (auto failure = client->Connect(runner)) {
+      if (client->Interrupted()) return stopped();
+      return {failure};
+    }
+    // The gateway tells whether the system is reachable right after the choice.
+    const vorel::RemoteLink& remote = session.Remote();
+    runner.Run([&] { return client->Failure() || remote.View().addressVisible; },
+               kGatewayReadyTicks);
+    if (client->Failure()) return {client->Failure()};
+    if (!remote.SystemOnline()) {
+      err << "vorelctl: the system is offline\n";
+      return {std::string()};
+    }
   }
+  // From here every step has its own limit: the link-alive time, the request
+  // helper's repeats, the transfer's time-outs.
+  const auto outcome = runner.Run(
+      [&] { return (client && client->Failure()) || job.Step(); }, kJobTicks,
+      [&] { session.Transfer().Stop(); });
+  if (outcome == vorel::HeadlessRunner::Outcome::kInterrupted) return stopped();
+  if (client && client->Failure()) return {client->Failure()};
+  if (outcome == vorel::HeadlessRunner::Outcome::kDeadline) return {std::string("Timeout!")};
+  return {job.Failure()};
+}
 
-  GatewayTarget target;
-  if (auto wrong = ReadGatewayTarget(parsed, true, target)) return wrong;
-  GatewayClient client(session, std::move(target));
-  int readyTicks = 0;
-  const auto failure = client.Run(
-      application, kLoginTicks + kJobTicks, [&] { return done; },
-      [&] {
-        session.Transfer().Tick();
-        const vorel::RemoteLink& remote = session.Remote();
-        if (!remote.LoggedIn()) return;
-        // The gateway tells whether the system is reachable right after the choice.
-        if (!remote.SystemOnline() && !session.Transfer().Busy()) {
-          if (++readyTicks > kGatewayReadyTicks) {
-            err << "vorelctl: the system is offline\n";
-            done = true;
-          }
-          return;
-        }
-        done = runner.Step();
-      });
-  if (failure) return failure;
-  return runner.Failure();
+// "Stopped after N of M bytes", and the exit code of a signal.
+int ReportStopped(const vorel::Session& session, std::ostream& err) {
+  const vorel::ImageTransfer& transfer = session.Transfer();
+  err << "vorelctl: "
+      << (transfer.BytesTotal() == 0
+              ? std::string("Stopped before the transfer began")
+              : "Stopped after " + std::to_string(transfer.BytesDone()) + " of " +
+                    std::to_string(transfer.BytesTotal()) + " bytes")
+      << '\n';
+  return vorel::HeadlessRunner::kInterruptedExit;
+}
+
+// --timeout SECONDS for the controller's first frames (default 5).
+std::optional<int> LinkTicks(const ParsedArguments& parsed) {
+  const auto text = parsed.Option("--timeout");
+  if (!text) return kLinkTicks;
+  const auto value = vorel::ParseInt32(*text);
+  if (!value || *value < 1 || *value > 3600) return std::nullopt;
+  return *value * vorel::Session::kTicksPerSecond;
 }
 
 int ReportFailure(const std::optional<std::string>& failure, std::ostream& err) {
@@ -240,7 +247,8 @@ std::optional<std::string> CheckRoute(const ParsedArguments& parsed) {
 int Read(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
   if (auto wrong = ParseArguments(
-          args, {"--port", "--gateway", "--user", "--system", "--login-code"}, parsed))
+          args, {"--port", "--gateway", "--user", "--system", "--login-code", "--timeout"},
+          parsed))
     return UsageError(err, *wrong);
   if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
   if (parsed.arguments.empty()) return UsageError(err, "read needs OUTPUT (.bin or .xml)");
@@ -250,17 +258,23 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
   if (!asImage && !EndsWith(output, ".xml"))
     return UsageError(err, "OUTPUT ends in .bin (the image) or .xml (its system file)");
 
-  vorel::Session session;
+  const auto linkTicks = LinkTicks(parsed);
+  if (!linkTicks) return UsageError(err, "--timeout takes 1..3600");
+
+  vorel::HeadlessRunner headless;
+  vorel::Session& session = headless.CurrentSession();
   vorel::ReadBackupFolder backups;
-  session.SetReadBackup(&backups);
+  const vorel::Attachment keeping = session.AttachReadBackup(backups);
   HeadlessPrompts prompts(false, err);
-  session.SetTransferPrompts(&prompts);
+  const vorel::Attachment answering = session.AttachTransferPrompts(prompts);
   Job job;
   job.kind = Job::Kind::kRead;
   // The controller holds its code in Windows-1252, as the login window hands it over.
   job.loginCode = vorel::Ansi::FromUtf8(parsed.Option("--login-code").value_or(""));
   JobRunner runner(session, job, prompts);
-  if (const auto failure = RunJob(parsed, session, runner, err)) return ReportFailure(failure, err);
+  const JobOutcome outcome = RunJob(parsed, headless, runner, false, *linkTicks, err);
+  if (outcome.interrupted) return ReportStopped(session, err);
+  if (outcome.failure) return ReportFailure(outcome.failure, err);
   if (!session.LastReadImage()) return ReportFailure(std::string("nothing was read"), err);
 
   const auto& bytes = session.LastReadImage()->bytes;
@@ -284,7 +298,8 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
   if (auto wrong = ParseArguments(
           args,
-          {"--port", "--gateway", "--user", "--system", "--login-code", "--master-code", "--clock"},
+          {"--port", "--gateway", "--user", "--system", "--login-code", "--master-code", "--clock",
+           "--timeout"},
           parsed, {"--verify", "--drop-texts"}))
     return UsageError(err, *wrong);
   if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
@@ -300,7 +315,11 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
   if (masterCode && masterCode->size() > vorel::image::kLoginCodeMax)
     return UsageError(err, "--master-code takes at most 8 characters");
 
-  vorel::Session session(vorel::AccessFlags{false, masterCode.has_value()});
+  const auto linkTicks = LinkTicks(parsed);
+  if (!linkTicks) return UsageError(err, "--timeout takes 1..3600");
+
+  vorel::HeadlessRunner headless(vorel::AccessFlags{false, masterCode.has_value()});
+  vorel::Session& session = headless.CurrentSession();
   const std::string input(parsed.arguments[0]);
   const LoadedInput loaded = LoadInput(input, clock, session);
   if (loaded.refused) {
@@ -308,7 +327,7 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
     return kExitFailure;
   }
   HeadlessPrompts prompts(parsed.Option("--drop-texts").has_value(), err);
-  session.SetTransferPrompts(&prompts);
+  const vorel::Attachment answering = session.AttachTransferPrompts(prompts);
   Job job;
   job.kind = Job::Kind::kWrite;
   job.loginCode = vorel::Ansi::FromUtf8(parsed.Option("--login-code").value_or(""));
@@ -318,7 +337,9 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
       0};
   job.verify = parsed.Option("--verify").has_value();
   JobRunner runner(session, job, prompts);
-  if (const auto failure = RunJob(parsed, session, runner, err)) return ReportFailure(failure, err);
+  const JobOutcome outcome = RunJob(parsed, headless, runner, true, *linkTicks, err);
+  if (outcome.interrupted) return ReportStopped(session, err);
+  if (outcome.failure) return ReportFailure(outcome.failure, err);
   const vorel::ImageTransfer& transfer = session.Transfer();
   out << "Wrote " << transfer.RangeEnd() - transfer.RangeStart() << " bytes ("
       << transfer.RangeStart() << ".." << transfer.RangeEnd() - 1 << ")"

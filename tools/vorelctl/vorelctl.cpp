@@ -38,17 +38,24 @@ constexpr std::array<Verb, 13> kVerbs = {{
      Info},
     {"read",
      "read (--port DEVICE | --gateway HOST[:PORT] --user NAME --system SERIAL) OUTPUT "
-     "[--login-code CODE]",
+     "[--login-code CODE] [--timeout SECONDS]",
      "read the controller's whole memory: OUTPUT.bin gets the 32768 bytes as read, OUTPUT.xml "
      "the system file of the configuration they hold; the controller's login code is checked "
-     "against CODE (default none); every read is also kept in the backup folder",
+     "against CODE (default none); every read is also kept in the backup folder. The "
+     "controller must answer within --timeout (default 5 s), the gateway's connection, login "
+     "and the choice of exactly that system within 15 s; a system in use elsewhere is refused. "
+     "Ctrl+C stops it (exit 130, nothing written)",
      Read},
     {"write",
      "write (--port DEVICE | --gateway ...) INPUT [--login-code CODE] [--master-code CODE] "
-     "[--clock \"YYYY-MM-DD HH:MM:SS\"] [--verify] [--drop-texts]",
+     "[--clock \"YYYY-MM-DD HH:MM:SS\"] [--verify] [--drop-texts] [--timeout SECONDS]",
      "pack a system file or image as Write packs it and write it to the controller after the "
-     "login code check; --verify reads the written range back; texts that do not fit the "
-     "controller are refused unless --drop-texts",
+     "login code check; done only when the controller has confirmed the closing command; "
+     "--master-code: master mode, which skips the controller's login code check and packs CODE "
+     "as the controller's new login code; --verify reads the written range back; texts that do "
+     "not fit the controller are refused unless --drop-texts; a read-only gateway login is "
+     "refused before anything is sent. Ctrl+C stops it (exit 130; the controller then holds a "
+     "partly written configuration)",
      Write},
     {"flash", "flash --port DEVICE FILE --target controller|trigger",
      "program an Intel HEX firmware file into the controller's or the trigger units' boot "

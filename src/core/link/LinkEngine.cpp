@@ -85,7 +85,8 @@ void LinkEngine::FromController(std::span<const uint8_t> message) {
       SendWithNextSequence(retransmitCopy_);
     }
   } else {
-    retransmitCopy_.clear();  // the last request is acknowledged
+    if (!retransmitCopy_.empty()) acknowledged_ = copyNumber_;  // the last request arrived
+    retransmitCopy_.clear();
     const std::vector<uint8_t> received(message.begin(), message.end());
     for (LinkListener* listener : listeners_) listener->MessageReceived(received);
     if (!pending_.empty()) {
@@ -94,6 +95,7 @@ void LinkEngine::FromController(std::span<const uint8_t> message) {
       if (!firmwareVisible_) {
         request[kSequence] = sequence_;
         retransmitCopy_ = request;
+        copyNumber_ = pendingNumber_;
       }
       SendWithNextSequence(request);
     } else if (received[kCommand] == message::kPoll) {
@@ -132,6 +134,7 @@ void LinkEngine::AnswerPoll() {
 void LinkEngine::Tick(bool portOpen) {
   if (!portOpen) {
     aliveCountdown_ = 0;
+    SetLinkReady(false);
     return;
   }
   if (aliveCountdown_ > 0 && --aliveCountdown_ == 0) SetLinkReady(false);
@@ -142,10 +145,17 @@ void LinkEngine::Restart() {
   counters_.txBytes = 0;
   counters_.syncs = 0;
   counters_.retransmits = 0;
-  retransmitDue_ = false;
   sequence_ = 0;
   receiver_.Reset();
+  DropRequests();
+  aliveCountdown_ = 0;
   SetLinkReady(false);
+}
+
+void LinkEngine::DropRequests() {
+  pending_.clear();
+  retransmitCopy_.clear();
+  retransmitDue_ = false;
 }
 
 bool LinkEngine::QueueRequest(uint8_t command, uint8_t destination,
@@ -153,6 +163,7 @@ bool LinkEngine::QueueRequest(uint8_t command, uint8_t destination,
   if (!pending_.empty() || kHeaderSize + payload.size() > kMaxMessage) return false;
   pending_ = Header(command, 0, destination);
   pending_.insert(pending_.end(), payload.begin(), payload.end());
+  pendingNumber_ = ++queued_;
   return true;
 }
 

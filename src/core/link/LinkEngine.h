@@ -68,11 +68,16 @@ class LinkEngine : private FrameReceiver::Sink {
 
   // Bytes as they arrived from the line.
   void Receive(std::span<const uint8_t> bytes);
-  // Every 100 ms: the link-alive time runs while the port is open.
+  // Every 100 ms: the link-alive time runs while the port is open; a closed port
+  // is no link at once.
   void Tick(bool portOpen);
   // After the port opened or the mode changed: counters but the checksum errors,
-  // sequence, retransmission and the link state start again.
+  // sequence, retransmission and the link state start again, and nothing queued or
+  // kept for retransmission outlives the connection it was meant for.
   void Restart();
+  // The connection ended: the pending request and the retransmit copy are dropped,
+  // so nothing meant for this controller reaches the next one.
+  void DropRequests();
 
   // Fills the pending slot with a request that goes out as the answer to the next
   // in-sequence frame to the PC. False, changing nothing, while the slot is full.
@@ -80,6 +85,14 @@ class LinkEngine : private FrameReceiver::Sink {
   bool PendingFull() const { return !pending_.empty(); }
   // The controller's boot loader is started from an empty slot.
   void ClearPending() { pending_.clear(); }
+  // Every queued request has a number, counting from 1: the last one queued, and
+  // whether the controller's next in-sequence frame has acknowledged it.
+  uint32_t LastQueued() const { return queued_; }
+  bool Acknowledged(uint32_t request) const { return acknowledged_ >= request; }
+  // Takes that request back while it still waits in the slot (Stop).
+  void Withdraw(uint32_t request) {
+    if (!pending_.empty() && pendingNumber_ == request) pending_.clear();
+  }
   // Seals, frames and writes a message at once (its length and checksum are
   // written into it). EnterBootLoader empties the pending slot.
   bool SendMessage(std::span<uint8_t> message);
@@ -114,6 +127,10 @@ class LinkEngine : private FrameReceiver::Sink {
   std::vector<uint8_t> pending_;
   std::vector<uint8_t> retransmitCopy_;
   bool retransmitDue_ = false;
+  uint32_t queued_ = 0;
+  uint32_t pendingNumber_ = 0;
+  uint32_t copyNumber_ = 0;
+  uint32_t acknowledged_ = 0;
   uint8_t sequence_ = 0;
   int aliveCountdown_ = 0;
   bool linkReady_ = false;

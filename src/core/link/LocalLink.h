@@ -51,6 +51,8 @@ class LocalLink {
   // A mode was chosen: the link starts again and the label hides.
   void ModeChanged();
 
+  // A command line opens its port at once.
+  void SkipStartupDelay() { startupDelay_ = 0; }
   LinkStatus Status() const { return status_; }
   int StartupDelay() const { return startupDelay_; }
 

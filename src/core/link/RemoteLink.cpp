@@ -3,6 +3,8 @@
 
 #include "core/base/Numbers.h"
 
+#include <utility>
+
 namespace vorel {
 
 LinkStatusLook LookOf(RemoteState state) {
@@ -41,6 +43,16 @@ void RemoteLink::CloseSocket() {
   socketActive_ = false;
   loginSocket_ = false;
   receiver_.Reset();
+  ForgetQuestions();
+}
+
+void RemoteLink::ForgetQuestions() {
+  ++socketGeneration_;
+  question_ = Question::kNone;
+  if (asking_ && !questionClosed_) {
+    questionClosed_ = true;
+    prompts_.CloseQuestion();
+  }
 }
 
 void RemoteLink::ConnectClick(const std::string& host, uint16_t port) {
@@ -50,6 +62,7 @@ void RemoteLink::ConnectClick(const std::string& host, uint16_t port) {
     return;
   }
   view_.connectShowsDisconnect = true;
+  ForgetQuestions();
   socketActive_ = true;
   receiver_.Reset();
   socket_.Open(host, port);
@@ -73,21 +86,64 @@ void RemoteLink::Disconnect() {
 
 void RemoteLink::Connected() {
   Show(RemoteState::kConnecting);
+  question_ = Question::kLogin;  // asked from the next tick
   Changed();
-  const std::optional<GatewayLogin> login = prompts_.AskLogin();
-  if (!login) {
-    Disconnect();
-    view_.stateVisible = false;
-    Changed();
-    return;
+}
+
+void RemoteLink::AskPendingQuestion() {
+  if (asking_ || question_ == Question::kNone) return;
+  const Question question = std::exchange(question_, Question::kNone);
+  const uint32_t generation = socketGeneration_;
+  asking_ = true;
+  questionClosed_ = false;
+  switch (question) {
+    case Question::kLogin: {
+      const std::optional<GatewayLogin> login = prompts_.AskLogin();
+      asking_ = false;
+      if (generation != socketGeneration_) return;  // the socket went meanwhile
+      if (!login) {
+        Disconnect();
+        view_.stateVisible = false;
+        Changed();
+        return;
+      }
+      loginSocket_ = true;
+      Send(GatewayLoginMessage(login->user, login->password));
+      return;
+    }
+    case Question::kSystem: {
+      const std::optional<GatewaySystem> chosen = prompts_.AskSystem(systems_);
+      asking_ = false;
+      if (generation != socketGeneration_) return;
+      if (chosen) {
+        Choose(*chosen);
+      } else {
+        view_.stateVisible = true;
+      }
+      Changed();
+      return;
+    }
+    case Question::kRetry: {
+      const bool retry = prompts_.AskRetryLogin();
+      asking_ = false;
+      if (generation != socketGeneration_) return;
+      if (retry) {
+        Connected();
+      } else {
+        Disconnect();
+      }
+      return;
+    }
+    case Question::kNone:
+      break;
   }
-  loginSocket_ = true;
-  Send(GatewayLoginMessage(login->user, login->password));
+  asking_ = false;
 }
 
 void RemoteLink::Disconnected() {
   socketActive_ = false;
   loginSocket_ = false;
+  ForgetQuestions();
   events_.ConnectionLost();  // runs Reset
   Show(RemoteState::kDisconnected);
   loggedIn_ = false;
@@ -98,6 +154,7 @@ void RemoteLink::Disconnected() {
 void RemoteLink::SocketError() {
   socketActive_ = false;
   loginSocket_ = false;
+  ForgetQuestions();
   events_.ConnectionLost();
   Show(RemoteState::kDisconnected);
   Changed();
@@ -126,6 +183,8 @@ bool RemoteLink::Send(std::span<const uint8_t> message) {
 }
 
 void RemoteLink::Receive(std::span<const uint8_t> bytes) {
+  // What arrives after the connection went is not the chosen system's any more.
+  if (!socketActive_) return;
   rxBytes_ += static_cast<uint32_t>(bytes.size());
   receiver_.Receive(bytes, [this](std::span<const uint8_t> message) {
     // A message may end the connection (Cancel after a rejected login); it is
@@ -161,14 +220,11 @@ void RemoteLink::SystemEntry(std::span<const uint8_t> message) {
     return;
   }
   events_.SystemListComplete(systems_);
-  std::optional<GatewaySystem> chosen;
-  if (systems_.size() == 1 && firstPreselected_) {
-    chosen = systems_.front();
-  } else if (systems_.size() > 1) {
-    chosen = prompts_.AskSystem(systems_);
-  }
-  if (chosen) {
-    Choose(*chosen);
+  const bool loneFree = systems_.size() == 1 && firstPreselected_;
+  if (loneFree && prompts_.ChoosesLoneFreeSystem()) {
+    Choose(systems_.front());
+  } else if (systems_.size() > 1 || (!systems_.empty() && !prompts_.ChoosesLoneFreeSystem())) {
+    question_ = Question::kSystem;  // asked from the next tick
   } else {
     view_.stateVisible = true;
   }
@@ -222,14 +278,11 @@ void RemoteLink::SelectResult(std::span<const uint8_t> message) {
 }
 
 void RemoteLink::LoginRejected() {
-  if (prompts_.AskRetryLogin()) {
-    Connected();
-  } else {
-    Disconnect();
-  }
+  question_ = Question::kRetry;  // asked from the next tick
 }
 
 void RemoteLink::Tick(bool supervising) {
+  AskPendingQuestion();
   if (pollCountdown_ > 0) {
     --pollCountdown_;
     return;

@@ -32,10 +32,16 @@ struct GatewayLogin {
   std::string password;
 };
 
-// The remote login window, shown modally.
+// The remote login window, shown modally. The remote link asks from its tick,
+// never inside the socket's events.
 class RemotePrompts {
  public:
   virtual ~RemotePrompts() = default;
+  // A list of one free system is chosen without asking (the window); false: every
+  // list is offered to AskSystem (vorelctl chooses exactly what it was told).
+  virtual bool ChoosesLoneFreeSystem() const { return true; }
+  // The connection went while a question was open: the question closes unanswered.
+  virtual void CloseQuestion() {}
   // Login mode: nothing when the technician cancelled.
   virtual std::optional<GatewayLogin> AskLogin() = 0;
   // List mode: the confirmed system, nothing when cancelled.
@@ -88,9 +94,12 @@ class RemoteLink {
   void Disconnected();
   void SocketError();
   void Receive(std::span<const uint8_t> bytes);
-  // Every 100 ms in remote mode: the status poll, while the system setup window or a
-  // machine window is visible.
+  // Every 100 ms in remote mode: a question the socket's events left for it (login,
+  // system, retry), and the status poll while the system setup window or a machine
+  // window is visible.
   void Tick(bool supervising);
+  // A question waits for the next tick or is open.
+  bool Asking() const { return question_ != Question::kNone || asking_; }
   // The mode selection: every remote flag and label back, the socket closed.
   void Reset();
 
@@ -122,6 +131,11 @@ class RemoteLink {
   void ClearSystemList();
   void Show(RemoteState state);
   void Changed() { events_.RemoteChanged(); }
+  void AskPendingQuestion();
+  // The socket went or was closed: an open question closes, a waiting one is dropped.
+  void ForgetQuestions();
+
+  enum class Question { kNone, kLogin, kSystem, kRetry };
 
   GatewaySocket& socket_;
   RemotePrompts& prompts_;
@@ -139,6 +153,10 @@ class RemoteLink {
   std::vector<GatewaySystem> systems_;
   bool firstPreselected_ = false;
   int pollCountdown_ = 0;
+  Question question_ = Question::kNone;
+  bool asking_ = false;
+  bool questionClosed_ = false;
+  uint32_t socketGeneration_ = 0;  // counts sockets: an answer for a gone one is dropped
   uint32_t rxBytes_ = 0;
   uint32_t txBytes_ = 0;
   RemoteView view_;

@@ -17,14 +17,27 @@ bool RequestHelper::Start(ControllerRequest request, Done done) {
   done_ = std::move(done);
   sends_ = 0;
   queued_ = false;
+  slotTicks_ = 0;
   TrySend();
   return true;
+}
+
+void RequestHelper::Cancel() {
+  if (active_) link_.Withdraw(number_);
+  active_.reset();
+}
+
+void RequestHelper::GiveUp() {
+  active_.reset();
+  Done done = std::move(done_);
+  done(std::nullopt);
 }
 
 void RequestHelper::TrySend() {
   // The pending slot may hold another part's request; try again next tick.
   queued_ = link_.QueueRequest(active_->command, active_->destination, active_->payload);
   if (!queued_) return;
+  number_ = link_.LastQueued();
   if (++sends_ > 1) ++repeats_;
   ticksLeft_ = kReplyTicks;
 }
@@ -32,14 +45,17 @@ void RequestHelper::TrySend() {
 void RequestHelper::Tick() {
   if (!active_) return;
   if (!queued_) {
+    // A slot that never empties is a controller that never polls.
+    if (++slotTicks_ > kSlotTicks) {
+      GiveUp();
+      return;
+    }
     TrySend();
     return;
   }
   if (--ticksLeft_ > 0) return;
   if (sends_ > kRepeats) {
-    active_.reset();
-    Done done = std::move(done_);
-    done(std::nullopt);
+    GiveUp();
     return;
   }
   TrySend();

@@ -27,6 +27,8 @@ class RequestHelper : private LinkListener {
  public:
   static constexpr int kReplyTicks = 10;  // 1 s
   static constexpr int kRepeats = 3;
+  // How long a request may wait for the pending slot before it counts as unanswered.
+  static constexpr int kSlotTicks = kReplyTicks * (kRepeats + 1);
 
   // The reply message, or nothing when the controller never answered.
   using Done = std::function<void(std::optional<std::vector<uint8_t>> reply)>;
@@ -41,8 +43,9 @@ class RequestHelper : private LinkListener {
   // Every 100 ms.
   void Tick();
   bool Busy() const { return active_.has_value(); }
-  // Ends the wait without an answer (Stop, closing the window).
-  void Cancel() { active_.reset(); }
+  // Ends the wait without an answer (Stop, closing the window, the connection gone):
+  // a request still waiting in the pending slot is taken back.
+  void Cancel();
   // How often the last request went out.
   int Sends() const { return sends_; }
   // Requests sent again for a lost answer, since this helper was made.
@@ -52,12 +55,15 @@ class RequestHelper : private LinkListener {
   void MessageReceived(std::span<const uint8_t> message) override;
   bool Matches(std::span<const uint8_t> message) const;
   void TrySend();
+  void GiveUp();
 
   LinkEngine& link_;
   std::optional<ControllerRequest> active_;
   Done done_;
   bool queued_ = false;
+  uint32_t number_ = 0;  // the link's number of the request last queued
   int ticksLeft_ = 0;
+  int slotTicks_ = 0;
   int sends_ = 0;
   uint64_t repeats_ = 0;
 };

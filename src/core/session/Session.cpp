@@ -17,8 +17,175 @@ Session::~Session() {
   link_.RemoveListener(this);
 }
 
+namespace {
+constexpr const char* kCalibrationStopped =
+    "Test stopped: the connection to the controller ended, its outputs are off.";
+}  // namespace
+
 bool Session::Write(std::span<const uint8_t> bytes) {
-  return port_ && port_->Write(bytes);
+  return serial_ && serial_->IsOpen() && serial_->Write(bytes);
+}
+
+Attachment Session::Observe(SessionObserver& observer) {
+  AddObserver(&observer);
+  return Attachment([this, &observer] { RemoveObserver(&observer); });
+}
+
+Attachment Session::AttachSerialPort(SerialPort& port) {
+  serial_ = &port;
+  port.SetEngine(&link_);
+  portWasOpen_ = port.IsOpen();
+  return Attachment([this, &port] {
+    port.SetEngine(nullptr);
+    if (serial_ == &port) serial_ = nullptr;
+  });
+}
+
+Attachment Session::AttachGatewaySocket(GatewaySocket& socket) {
+  gateway_.socket = &socket;
+  return Attachment([this, &socket] {
+    if (gateway_.socket == &socket) gateway_.socket = nullptr;
+  });
+}
+
+Attachment Session::AttachRemotePrompts(RemotePrompts& prompts) {
+  gateway_.prompts = &prompts;
+  return Attachment([this, &prompts] {
+    if (gateway_.prompts == &prompts) gateway_.prompts = nullptr;
+  });
+}
+
+Attachment Session::AttachTransferPrompts(TransferPrompts& prompts) {
+  transferPrompts_ = &prompts;
+  return Attachment([this, &prompts] {
+    if (transferPrompts_ == &prompts) transferPrompts_ = nullptr;
+  });
+}
+
+Attachment Session::AttachReadBackup(ReadBackup& backup) {
+  backup_ = &backup;
+  return Attachment([this, &backup] {
+    if (backup_ == &backup) backup_ = nullptr;
+  });
+}
+
+void Session::Tick(TickHooks* hooks) {
+  TickHooks none;
+  TickHooks& windows = hooks ? *hooks : none;
+  if (++counterTick_ >= kTicksPerSecond) {
+    counterTick_ = 0;
+    windows.UpdateCounters();
+  }
+  // The local link: a port that closed by itself (an adapter pulled) ends the
+  // connection like Close; the start-up delay opens the stored port.
+  const bool portOpen = PortOpen();
+  if (localMode_ && portWasOpen_ && !portOpen) EndConnection(Ending::kClosed);
+  portWasOpen_ = portOpen;
+  const LinkStatus shown = local_.Status();
+  if (local_.Tick(localMode_, portOpen)) OpenPort(portName_);
+  if (local_.Status() != shown) Notify(&SessionObserver::LinkStateChanged);
+  if (!localMode_) remote_.Tick(windows.Supervising());
+  TransferTick();
+  if (firmwareVisible_) FirmwareTick();
+  if (calibration_.Running()) {
+    const bool pumpStopped = calibration_.Tick();
+    Notify(&SessionObserver::CalibrationTicked, pumpStopped);
+  }
+  ManualControlTick();
+  windows.VisibleMachineTicks();
+}
+
+bool Session::OpenPort(const std::string& listText) {
+  portName_ = listText;
+  EndConnection(Ending::kClosed);
+  const bool may = local_.PrepareOpen(listText);
+  if (serial_) {
+    if (!may) {
+      if (listText == LocalLink::kNoPort) serial_->Close();
+    } else {
+      serial_->Open(listText);
+    }
+  }
+  portWasOpen_ = PortOpen();
+  Notify(&SessionObserver::LinkStateChanged);
+  return may && portWasOpen_;
+}
+
+void Session::ClosePort() {
+  if (serial_) serial_->Close();
+  portWasOpen_ = false;
+  local_.Closed();
+  EndConnection(Ending::kClosed);
+  link_.Tick(false);  // no port, no link: at once, not at the next tick
+  Notify(&SessionObserver::LinkStateChanged);
+}
+
+void Session::EndConnection(Ending how) {
+  ++connection_;
+  link_.DropRequests();
+  transfer_.ConnectionLost();
+  logRequests_.Cancel();
+  if (infoState_ == InfoRead::kReading) {
+    infoRequests_.Cancel();
+    infoState_ = InfoRead::kFailed;
+  }
+  reset_.Forget();
+  EndManualControl(kCalibrationStopped);
+  if (how == Ending::kClosed && programmer_.Programming()) {
+    programmer_.Abandon();
+    FirmwareStateToLink();
+    Notify(&SessionObserver::FirmwareChanged);
+  }
+}
+
+void Session::EndManualControl(const char* why) {
+  // Whatever was switched by hand goes back to the controller's own program; the
+  // next connection starts from there, never from what the last one left on.
+  if (calibration_.Running()) {
+    calibration_.Abort();
+    Notify(&SessionObserver::CalibrationStopped, std::string(why));
+  }
+  if (manual_.State() == ManualControlState{} && manual_.Buttons() == ManualButtons{}) return;
+  manual_.Reset();
+  Notify(&SessionObserver::LinkStateChanged);
+}
+
+void Session::ManualControlTick() {
+  if (!LinkReady()) EndManualControl(kCalibrationStopped);
+}
+
+bool Session::StartInfoRead() {
+  if (!localMode_ || !link_.LinkReady() || transfer_.Busy() || infoState_ == InfoRead::kReading)
+    return false;
+  infoImage_ = ControllerImage{};
+  infoNext_ = 0;
+  infoState_ = InfoRead::kReading;
+  NextInfoBlock();
+  return true;
+}
+
+void Session::NextInfoBlock() {
+  if (infoNext_ >= image::kMachineBlocks) {
+    infoState_ = InfoRead::kDone;
+    return;
+  }
+  const auto address = static_cast<uint16_t>(infoNext_);
+  const auto count = static_cast<uint8_t>(
+      std::min<size_t>(message::kMemoryBlockMax, image::kMachineBlocks - infoNext_));
+  infoRequests_.Start({message::kMemoryReadRequest, frame::kController,
+                       EncodeMemoryReadRequest(address, count), message::kMemoryReadReply,
+                       address, count},
+                      [this, address](std::optional<std::vector<uint8_t>> reply) {
+                        const auto read = reply ? DecodeMemoryReply(*reply) : std::nullopt;
+                        if (!read || address + read->data.size() > infoImage_.bytes.size()) {
+                          infoState_ = InfoRead::kFailed;
+                          return;
+                        }
+                        std::copy(read->data.begin(), read->data.end(),
+                                  infoImage_.bytes.begin() + address);
+                        infoNext_ += read->count;
+                        NextInfoBlock();
+                      });
 }
 
 void Session::MessageReceived(std::span<const uint8_t> message) {
@@ -49,21 +216,32 @@ bool Session::TakeMachineReset(std::optional<uint8_t>& command) {
   return reset_.Take(command);
 }
 
-void Session::LinkReadyChanged(bool) {
-  // A change of the link forgets a reset that waited for it.
+void Session::LinkReadyChanged(bool ready) {
+  // A controller gone quiet ends every piece of work on its connection; a change of
+  // the link forgets a reset that waited for it.
+  if (!ready) EndConnection(Ending::kQuiet);
   reset_.Forget();
   Notify(&SessionObserver::LinkStateChanged);
 }
 
 void Session::SelectMode(bool local) {
+  EndConnection(Ending::kClosed);
   localMode_ = local;
   local_.ModeChanged();
   remote_.Reset();
   reset_.Forget();
+  if (local) {
+    OpenPort(portName_);
+  } else if (serial_) {
+    serial_->Close();
+    portWasOpen_ = false;
+  }
   Notify(&SessionObserver::LinkStateChanged);
 }
 
 void Session::RemoteChanged() {
+  // The gateway no longer carrying the chosen system ends the work on it.
+  if (!localMode_ && !remote_.LoggedIn()) EndConnection(Ending::kClosed);
   reset_.Forget();
   Notify(&SessionObserver::LinkStateChanged);
 }
@@ -189,6 +367,7 @@ Session::LogReset Session::SendAlarmLogClear() {
 void Session::TransferTick() {
   transfer_.Tick();
   logRequests_.Tick();
+  infoRequests_.Tick();
 }
 
 bool Session::Read(const std::string& loginCode) {

@@ -1,7 +1,8 @@
 // One run of the tool: the one configuration, the one controller image, the
-// 100 ms tick and the workflows that act on the whole system (New, Load, Save,
-// taking an image). The windows and vorelctl call these same operations; the
-// windows hear about their effects through SessionObserver.
+// 100 ms tick in its one order, the connection to the controller and every piece
+// of work on it, and the workflows that act on the whole system (New, Load, Save,
+// Read, Write, log resets, firmware). The windows and vorelctl call these same
+// operations; they hear about their effects through SessionObserver.
 #pragma once
 
 #include <functional>
@@ -9,10 +10,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/app/AccessLevels.h"
-#include "core/app/MainTick.h"
 #include "core/config/SystemConfiguration.h"
 #include "core/firmware/BootProgrammer.h"
 #include "core/image/ImagePacking.h"
@@ -21,6 +22,7 @@
 #include "core/link/LocalLink.h"
 #include "core/link/RemoteLink.h"
 #include "core/link/RequestHelper.h"
+#include "core/link/SerialPort.h"
 #include "core/supervision/CalibrationTest.h"
 #include "core/supervision/SystemSetup.h"
 #include "core/systemfile/SystemFile.h"
@@ -60,6 +62,48 @@ class SessionObserver {
   virtual void MachineWindowsClosing() {}
   // The firmware programming run moved on.
   virtual void FirmwareChanged() {}
+  // A frame with a bad checksum arrived (a bus conflict).
+  virtual void ChecksumErrorCounted() {}
+  // The pump calibration test's tick ran; `pumpStopped` on the tick its pump went off.
+  virtual void CalibrationTicked(bool pumpStopped) {}
+  // The connection ended under a running calibration test: its outputs are off.
+  virtual void CalibrationStopped(const std::string& why) {}
+};
+
+// What the windows add to the session's tick: the counters once a second, whether
+// somebody watches the controller (the gateway's status poll), the machine windows
+// that are shown. Every hook has an empty default.
+class TickHooks {
+ public:
+  virtual ~TickHooks() = default;
+  virtual void UpdateCounters() {}
+  virtual bool Supervising() { return false; }
+  virtual void VisibleMachineTicks() {}
+};
+
+// A registration with the session that ends when this handle goes: a window or an
+// adapter keeps it as a member and never has to be taken off by hand.
+class Attachment {
+ public:
+  Attachment() = default;
+  explicit Attachment(std::function<void()> detach) : detach_(std::move(detach)) {}
+  Attachment(Attachment&& other) noexcept : detach_(std::exchange(other.detach_, nullptr)) {}
+  Attachment& operator=(Attachment&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      detach_ = std::exchange(other.detach_, nullptr);
+    }
+    return *this;
+  }
+  Attachment(const Attachment&) = delete;
+  Attachment& operator=(const Attachment&) = delete;
+  ~Attachment() { Reset(); }
+  void Reset() {
+    if (auto detach = std::exchange(detach_, nullptr)) detach();
+  }
+
+ private:
+  std::function<void()> detach_;
 };
 
 // The questions and error boxes of a read or a write, answered by the read/write
@@ -109,6 +153,8 @@ class Session : private LinkListener,
                 private RemoteEvents,
                 private TransferHost {
  public:
+  static constexpr int kTicksPerSecond = 10;
+
   explicit Session(AccessFlags access = {});
   ~Session() override;
   Session(const Session&) = delete;
@@ -122,6 +168,8 @@ class Session : private LinkListener,
 
   void AddObserver(SessionObserver* observer);
   void RemoveObserver(SessionObserver* observer);
+  // The same, for as long as the handle lives.
+  [[nodiscard]] Attachment Observe(SessionObserver& observer);
 
   // The configuration changed since the last New, Load or Save.
   bool Changed() const { return changed_; }
@@ -174,27 +222,45 @@ class Session : private LinkListener,
   // version: %d.%d"). Bytes other than 32768 are refused before anything changes.
   UnpackResult TakeImage(std::span<const uint8_t> imageBytes);
 
-  // One 100 ms tick through the parts in their fixed order.
-  void Tick(TickSteps& steps) { tick_.Tick(steps); }
+  // One 100 ms tick, the one place that orders them: the windows' counters every
+  // tenth tick, the local link (start-up delay, link-alive time), the gateway's
+  // status poll, the transfer's and the requests' time-outs, the firmware run, the
+  // pump calibration test, manual control, then the windows' machine displays.
+  // The GUI's timer, vorelctl's runner and the tests all call it; the tests step it.
+  void Tick(TickHooks* hooks = nullptr);
 
-  // The controller link: the engine, the local side's rules, the port it writes to
-  // (none: frames are dropped), and the mode.
+  // The controller link: the engine, the local side's rules, the serial port and
+  // the mode. The port is the program's (a real one, or the demonstration's).
   LinkEngine& Link() { return link_; }
+  const LinkEngine& Link() const { return link_; }
   LocalLink& Local() { return local_; }
-  void SetLinkPort(ByteSink* port) { port_ = port; }
+  [[nodiscard]] Attachment AttachSerialPort(SerialPort& port);
+  bool PortOpen() const { return serial_ && serial_->IsOpen(); }
+  std::string PortError() const { return serial_ ? serial_->LastError() : std::string(); }
+  // The port list's text, used when the start-up delay ends and a mode is chosen.
+  void SetPortName(std::string listText) { portName_ = std::move(listText); }
+  const std::string& PortName() const { return portName_; }
+  // "Open", a port picked from the list: the link starts again on that port (work
+  // on the last connection ends). True when the port is open afterwards.
+  bool OpenPort(const std::string& listText);
+  // "Close": the port closes and every piece of work on it ends.
+  void ClosePort();
   bool LocalMode() const { return localMode_; }
-  // Choosing local or remote: the link starts again in that mode, every remote flag
-  // goes back and the gateway socket closes.
+  // Choosing local or remote: work on the last connection ends, the link starts
+  // again in that mode, every remote flag goes back and the gateway socket closes;
+  // local opens the port named last, remote closes it.
   void SelectMode(bool local);
   // The controller answers (local) or the gateway accepted the login and system.
   bool LinkReady() const { return localMode_ ? link_.LinkReady() : remote_.LinkReady(); }
+  // Counts every connection: work started on one never goes on on another.
+  uint32_t Connection() const { return connection_; }
 
   // The gateway side: its socket and the remote login window (none: the socket
   // never opens, every prompt is cancelled).
   RemoteLink& Remote() { return remote_; }
   const RemoteLink& Remote() const { return remote_; }
-  void SetGatewaySocket(GatewaySocket* socket) { gateway_.socket = socket; }
-  void SetRemotePrompts(RemotePrompts* prompts) { gateway_.prompts = prompts; }
+  [[nodiscard]] Attachment AttachGatewaySocket(GatewaySocket& socket);
+  [[nodiscard]] Attachment AttachRemotePrompts(RemotePrompts& prompts);
   // The caption's remote system, while logged in.
   std::optional<RemoteSystemName> ConnectedSystem() const;
 
@@ -224,8 +290,17 @@ class Session : private LinkListener,
   bool Verify() { return transfer_.StartVerify(); }
   ImageTransfer& Transfer() { return transfer_; }
   const ImageTransfer& Transfer() const { return transfer_; }
-  void SetTransferPrompts(TransferPrompts* prompts) { transferPrompts_ = prompts; }
-  void SetReadBackup(ReadBackup* backup) { backup_ = backup; }
+  [[nodiscard]] Attachment AttachTransferPrompts(TransferPrompts& prompts);
+  [[nodiscard]] Attachment AttachReadBackup(ReadBackup& backup);
+
+  // Who the controller on the serial link is: its header and system area read with
+  // memory reads (each asked again when its answer is lost). False without a ready
+  // serial link or while other work runs; the connection ending fails it.
+  bool StartInfoRead();
+  enum class InfoRead { kIdle, kReading, kDone, kFailed };
+  InfoRead InfoReadState() const { return infoState_; }
+  // What was read: the header and the system area, zero beyond.
+  const ControllerImage& InfoImage() const { return infoImage_; }
   // Where the last read was kept ("" when it was not), and the reason when keeping failed.
   const ReadBackup::Kept& LastBackup() const { return lastBackup_; }
   // The image of the last completed read, while one was read this run.
@@ -243,8 +318,6 @@ class Session : private LinkListener,
   // "Reset log" and "Clear alarm log" are enabled: the serial link in use, or the
   // gateway reporting the system online with full access.
   bool LogResetAllowed() const;
-  // The transfer's and the log resets' time-outs, every 100 ms.
-  void TransferTick();
 
   // Firmware update through a boot loader, over the serial link only. The window
   // being shown changes how the link treats bytes outside frames and retransmission;
@@ -254,8 +327,6 @@ class Session : private LinkListener,
   bool StartFirmware(const FirmwareImage& image, const FirmwareTarget& target);
   void AbandonFirmware();
   const BootProgrammer& Programmer() const { return programmer_; }
-  // Every 100 ms while the firmware window is visible.
-  void FirmwareTick();
 
   // A machine reset may be sent: over the serial link while it is ready, over the
   // gateway while the system is online with full access.
@@ -276,6 +347,16 @@ class Session : private LinkListener,
   void MessageReceived(std::span<const uint8_t> message) override;
   void TriggerUnitFrame(int machineIndex, std::span<const uint8_t> message) override;
   void LinkReadyChanged(bool ready) override;
+  void ChecksumError() override { Notify(&SessionObserver::ChecksumErrorCounted); }
+  // How a connection ended: the controller went quiet (a firmware run goes on, as
+  // the boot loader speaks outside frames), or it was closed, switched or lost.
+  enum class Ending { kQuiet, kClosed };
+  void EndConnection(Ending how);
+  void EndManualControl(const char* why);
+  void TransferTick();
+  void FirmwareTick();
+  void ManualControlTick();
+  void NextInfoBlock();
   void BootLoaderByte(uint8_t byte) override;
   void FirmwareStateToLink() {
     link_.SetFirmwareWindow(firmwareVisible_, programmer_.Programming());
@@ -320,6 +401,12 @@ class Session : private LinkListener,
       return prompts ? prompts->AskSystem(systems) : std::nullopt;
     }
     bool AskRetryLogin() override { return prompts && prompts->AskRetryLogin(); }
+    bool ChoosesLoneFreeSystem() const override {
+      return !prompts || prompts->ChoosesLoneFreeSystem();
+    }
+    void CloseQuestion() override {
+      if (prompts) prompts->CloseQuestion();
+    }
   };
 
   // Every observer hears the event; a handler may remove its own observer, so a
@@ -338,9 +425,12 @@ class Session : private LinkListener,
   ImageState image_;
   bool changed_ = false;
   std::string partlyLoadedFrom_;
-  MainTick tick_;
+  int counterTick_ = 0;
   std::vector<SessionObserver*> observers_;
-  ByteSink* port_ = nullptr;
+  SerialPort* serial_ = nullptr;
+  std::string portName_;
+  bool portWasOpen_ = false;
+  uint32_t connection_ = 0;
   LinkEngine link_{*this, *this};
   LocalLink local_{link_};
   bool localMode_ = false;
@@ -348,6 +438,10 @@ class Session : private LinkListener,
   RemoteLink remote_{gateway_, gateway_, *this};
   ImageTransfer transfer_{link_, *this};
   RequestHelper logRequests_{link_};
+  RequestHelper infoRequests_{link_};
+  InfoRead infoState_ = InfoRead::kIdle;
+  ControllerImage infoImage_;
+  size_t infoNext_ = 0;
   BootProgrammer programmer_{[this](std::span<const uint8_t> data) { link_.SendBootFrame(data); }};
   bool firmwareVisible_ = false;
   TransferPrompts* transferPrompts_ = nullptr;

@@ -70,6 +70,9 @@ class ControllerSimulator : private FrameReceiver::Sink {
   // How many ControlCommands arrived.
   uint32_t ControlCommands() const { return controlCommands_; }
   uint32_t RequestsServed() const { return requestsServed_; }
+  // Memory writes taken, and ManualControls that switched an output on by hand.
+  uint32_t MemoryWrites() const { return memoryWrites_; }
+  uint32_t OutputsSwitchedOn() const { return outputsSwitchedOn_; }
 
  private:
   void FrameReceived(std::span<const uint8_t> frame) override;
@@ -88,6 +91,8 @@ class ControllerSimulator : private FrameReceiver::Sink {
   std::optional<uint8_t> lastControlCommand_;
   uint32_t controlCommands_ = 0;
   uint32_t requestsServed_ = 0;
+  uint32_t memoryWrites_ = 0;
+  uint32_t outputsSwitchedOn_ = 0;
   uint32_t turn_ = 0;
   bool awaitingAnswer_ = false;
   Faults faults_;

@@ -56,6 +56,14 @@ void CalibrationTest::Close() {
   testCountdown_ = 1;
 }
 
+void CalibrationTest::Abort() {
+  manual_.SetPumps(0, 0);
+  manual_.SetMachines(0, 0);
+  testCountdown_ = 0;
+  afterRunCountdown_ = 0;
+  running_ = false;
+}
+
 std::string CalibrationTest::RemainingText() const {
   char text[16];
   std::snprintf(text, sizeof text, "%.1f", testCountdown_ / static_cast<double>(kTicksPerSecond));

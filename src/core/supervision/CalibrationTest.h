@@ -44,6 +44,8 @@ class CalibrationTest {
   // The dialog closes: a test still running stops its outputs at once, and the next
   // tick ends it.
   void Close();
+  // The connection ended: the outputs go off at once and the test is over.
+  void Abort();
 
   bool Running() const { return running_; }
   bool Testing() const { return testCountdown_ > 0; }

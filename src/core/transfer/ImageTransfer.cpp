@@ -14,12 +14,27 @@ namespace {
 
 constexpr const char* kNoLoginAnswer = "Unable to check Login code.\n\nNo response from System";
 constexpr const char* kWrongLoginCode = "Wrong System login code";
+constexpr const char* kLostBeforeWrite = "Connection lost before the write began: nothing was sent.";
+constexpr const char* kLostInLoginCheck =
+    "Connection lost while checking the login code: nothing was sent.";
+constexpr const char* kLostBeforeClosing =
+    "Connection lost before the controller confirmed the end of the write: write again when it "
+    "is connected.";
+constexpr const char* kPartlyWritten =
+    "The controller holds a partly written configuration: write again when it is connected.";
 constexpr const char* kSerialOnly =
     "Write serial works over the serial link only; choose Local in the communication window.";
 
 std::string Format(const char* format, long value) {
   char text[64];
   std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+// "Connection lost after 5024 of 15648 bytes."
+std::string HowFar(const char* what, size_t done, size_t total) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%s after %zu of %zu bytes", what, done, total);
   return text;
 }
 
@@ -66,6 +81,7 @@ bool ImageTransfer::StartVerify() {
   view_.progress.clear();
   view_.look = ProgressLook::kNormal;
   end_ = TransferEnd::kRunning;
+  endReason_.clear();
   BeginRead(true);
   return true;
 }
@@ -77,6 +93,8 @@ bool ImageTransfer::Begin(Next next) {
   view_.look = ProgressLook::kNormal;
   view_.bar = 0;
   end_ = TransferEnd::kRunning;
+  endReason_.clear();
+  cursor_ = moveStart_ = moveEnd_ = 0;
   serialRequests_ = 0;
   repeatsBefore_ = helper_.Repeats();
   gatewayBlocks_ = 0;
@@ -141,8 +159,13 @@ void ImageTransfer::Continue() {
     case Next::kWriteSerial: {
       // The questions keep the transfer busy: nothing else starts meanwhile.
       asking_ = true;
+      lostWhileAsking_ = false;
       const bool prepared = host_.PrepareWrite(next == Next::kWriteSerial);
       asking_ = false;
+      if (lostWhileAsking_) {
+        StopEarly(TransferEnd::kConnectionLost, kLostBeforeWrite);
+        return;
+      }
       if (!prepared) {
         Finish(TransferEnd::kCancelled);
         return;
@@ -263,9 +286,18 @@ void ImageTransfer::SerialWriteBlock() {
           SerialWriteBlock();
           return;
         }
-        controlCommandDue_ = true;
-        Finish(TransferEnd::kWriteCompleted, "Write completed");
+        // The write is complete only when the controller has heard so.
+        state_ = TransferState::kSerialClosing;
+        closingRequest_ = 0;
+        closingCountdown_ = kClosingTicks;
+        QueueClosingCommand();
       });
+}
+
+void ImageTransfer::QueueClosingCommand() {
+  const uint8_t command[] = {kWriteCompleteCommand};
+  if (link_.QueueRequest(message::kControlCommand, frame::kController, command))
+    closingRequest_ = link_.LastQueued();
 }
 
 void ImageTransfer::GatewayWriteBlock() {
@@ -377,11 +409,59 @@ void ImageTransfer::Stop() {
     Changed();
     return;
   }
+  // A write stopped half way leaves the controller with part of the new
+  // configuration: the window says so rather than "Writing ... bytes.".
+  std::string reason = HowFar("Stopped", BytesDone(), BytesTotal());
+  if (Writing()) reason += std::string(". ") + kPartlyWritten;
+  if (state_ == TransferState::kSerialClosing) reason = kLostBeforeClosing;
+  StopEarly(TransferEnd::kStopped, Writing() ? reason : std::string());
+  endReason_ = reason;
+}
+
+void ImageTransfer::ConnectionLost() {
+  if (!Busy()) return;
+  if (asking_) {
+    // The questions before a write run their own event loop; the write does not
+    // begin once they are answered. A whole read is already in.
+    if (state_ == TransferState::kIdle && next_ == Next::kNone && !readDone_)
+      lostWhileAsking_ = true;
+    return;
+  }
+  std::string reason;
+  switch (state_) {
+    case TransferState::kSerialWrite:
+    case TransferState::kGatewayWrite:
+      reason = HowFar("Connection lost", BytesDone(), BytesTotal()) + ". " + kPartlyWritten;
+      break;
+    case TransferState::kSerialClosing:
+      reason = kLostBeforeClosing;
+      break;
+    case TransferState::kSerialRead:
+    case TransferState::kGatewayRead:
+      reason = HowFar("Connection lost", BytesDone(), BytesTotal()) +
+               (verifying_ ? " read back: verify again when it is connected."
+                           : ": nothing was taken; read again when it is connected.");
+      break;
+    default:
+      reason = kLostInLoginCheck;
+      break;
+  }
+  view_.stateInfo = "Connection lost";
+  view_.stateInfoVisible = true;
+  StopEarly(TransferEnd::kConnectionLost, reason);
+  // The box opens from the next tick, never inside the port's or socket's event.
+  pendingError_ = reason;
+}
+
+void ImageTransfer::StopEarly(TransferEnd end, std::string reason) {
   helper_.Cancel();
+  if (closingRequest_ != 0) link_.Withdraw(closingRequest_);
+  closingRequest_ = 0;
   readDone_ = false;
   const bool logReset = next_ == Next::kLoginOnly;
+  endReason_ = reason;
   // Stop during the login check ends the operation; it never lets it go on unchecked.
-  Finish(TransferEnd::kStopped);
+  Finish(end, reason);
   if (logReset && loginThen_) std::exchange(loginThen_, nullptr)(false);
 }
 
@@ -396,11 +476,7 @@ void ImageTransfer::Tick() {
 
 void ImageTransfer::TickOnce() {
   helper_.Tick();
-  if (controlCommandDue_) {
-    const uint8_t command[] = {kWriteCompleteCommand};
-    if (link_.QueueRequest(message::kControlCommand, frame::kController, command))
-      controlCommandDue_ = false;
-  }
+  if (!pendingError_.empty()) host_.TransferError(std::exchange(pendingError_, {}));
   if (readDone_) {
     ReadFinished();
     return;
@@ -414,6 +490,20 @@ void ImageTransfer::TickOnce() {
       break;
     case TransferState::kLoginAccepted:
       Continue();
+      break;
+    case TransferState::kSerialClosing:
+      if (closingRequest_ == 0) {
+        QueueClosingCommand();
+      } else if (link_.Acknowledged(closingRequest_)) {
+        closingRequest_ = 0;
+        Finish(TransferEnd::kWriteCompleted, "Write completed");
+        break;
+      }
+      if (--closingCountdown_ <= 0) {
+        view_.stateInfo = "Timeout!";
+        view_.stateInfoVisible = true;
+        StopEarly(TransferEnd::kTimeout, kLostBeforeClosing);
+      }
       break;
     case TransferState::kGatewayWrite:
       if (confirmCount_ < 0) {
@@ -430,9 +520,8 @@ void ImageTransfer::TickOnce() {
       break;
     case TransferState::kSerialRead:
     case TransferState::kGatewayRead:
-      // The limit covers the whole read; arriving blocks do not renew it. A verify
-      // has none: each of its blocks ends it when asked for in vain.
-      if (verifying_ && state_ == TransferState::kSerialRead) break;
+      // The limit covers the whole read (a verify's too); arriving blocks do not
+      // renew it.
       if (readCountdown_ > 0) --readCountdown_;
       if (readCountdown_ == 0) {
         helper_.Cancel();

@@ -32,6 +32,8 @@ inline constexpr int kConfirmLimit = 600;                         // ticks for t
 inline constexpr int kLoginCheckTicks = 20;                       // 2 s
 inline constexpr int kGatewayWriteGapTicks = 5;                   // 500 ms between blocks
 inline constexpr uint8_t kWriteCompleteCommand = 0x00;
+// The closing command: queued, sent with a poll and acknowledged by the next frame.
+inline constexpr int kClosingTicks = RequestHelper::kSlotTicks;
 }  // namespace transfer
 
 enum class TransferState : uint8_t {
@@ -43,6 +45,7 @@ enum class TransferState : uint8_t {
   kLoginCheck = 5,
   kLoginAccepted = 6,
   kLoginRejected = 7,
+  kSerialClosing = 8,  // every block written; the closing command on its way
 };
 
 enum class ProgressLook { kNormal, kGreen, kRed };
@@ -75,6 +78,7 @@ enum class TransferEnd {
   kBadFormat,
   kCancelled,
   kRefused,
+  kConnectionLost,
 };
 
 // What the transfer needs from the session around it.
@@ -119,6 +123,9 @@ class ImageTransfer {
   // The login check alone, before a log reset: `then` runs with true when it passed.
   bool CheckLoginCode(std::function<void(bool passed)> then);
   void Stop();
+  // The connection the operation runs on ended (closed, another mode or port, the
+  // controller or gateway gone quiet): it stops at once and says how far it came.
+  void ConnectionLost();
 
   void Tick();
   // 'B' 'H' and 'C' 'S' from the gateway.
@@ -133,6 +140,11 @@ class ImageTransfer {
   bool HasWrittenRange() const { return !written_.empty(); }
   const TransferView& View() const { return view_; }
   TransferEnd LastEnd() const { return end_; }
+  // Why the last operation stopped early, with how far it came ("" otherwise).
+  const std::string& EndReason() const { return endReason_; }
+  // Bytes moved of the operation's range, and the range's size.
+  size_t BytesDone() const { return cursor_ - moveStart_; }
+  size_t BytesTotal() const { return moveEnd_ - moveStart_; }
   // Where a verify found the first difference.
   size_t VerifyFailedAt() const { return verifyFailedAt_; }
   size_t RangeStart() const { return rangeStart_; }
@@ -161,6 +173,12 @@ class ImageTransfer {
   void ReadFinished();
   void Finish(TransferEnd end, const std::string& action = {});
   void ShowProgress();
+  void QueueClosingCommand();
+  bool Writing() const {
+    return state_ == TransferState::kSerialWrite || state_ == TransferState::kGatewayWrite ||
+           state_ == TransferState::kSerialClosing;
+  }
+  void StopEarly(TransferEnd end, std::string reason);
   void Changed() { host_.TransferChanged(); }
 
   LinkEngine& link_;
@@ -180,6 +198,7 @@ class ImageTransfer {
   size_t cursor_ = 0;
   bool readDone_ = false;
   bool asking_ = false;
+  bool lostWhileAsking_ = false;
   bool ticking_ = false;
   std::string pendingError_;
   std::vector<uint8_t> written_;
@@ -187,7 +206,9 @@ class ImageTransfer {
   int loginCountdown_ = 0;
   int confirmCount_ = -1;
   int gapCountdown_ = 0;
-  bool controlCommandDue_ = false;
+  uint32_t closingRequest_ = 0;  // the link's number of the closing command, 0: not queued
+  int closingCountdown_ = 0;
+  std::string endReason_;
   std::vector<uint8_t> staging_;
   size_t verifyFailedAt_ = 0;
   int serialRequests_ = 0;

@@ -100,6 +100,11 @@ class UiEnvironment {
   void SetReadBackup(ReadBackup* backup) { backup_ = backup; }
   ReadBackup* Backup() const { return backup_; }
 
+  // The main window's timer stays off and whoever built the windows calls its tick:
+  // the window tests step the 100 ms ticks instead of waiting for them.
+  void SetSteppedTicks(bool stepped) { steppedTicks_ = stepped; }
+  bool SteppedTicks() const { return steppedTicks_; }
+
   std::unique_ptr<SettingsStore> OpenSettingsStore() const {
     return settingsStore_ ? settingsStore_() : nullptr;
   }
@@ -112,6 +117,7 @@ class UiEnvironment {
   Clock clock_;
   SerialPortFactory serialPorts_;
   bool demonstration_ = false;
+  bool steppedTicks_ = false;
   ReadBackup* backup_ = nullptr;
   std::shared_ptr<PortSource> portSource_;
 };

@@ -96,11 +96,10 @@ TFirmwareUpdateForm::TFirmwareUpdateForm(Session& session, UiEnvironment& env, L
   buttons->addWidget(close);
   root->addLayout(buttons);
 
-  session_.AddObserver(this);
+  observing_ = session_.Observe(*this);
 }
 
 TFirmwareUpdateForm::~TFirmwareUpdateForm() {
-  session_.RemoveObserver(this);
 }
 
 void TFirmwareUpdateForm::SetTarget(const FirmwareTarget& target, const QString& caption) {

@@ -51,6 +51,7 @@ class TFirmwareUpdateForm : public QWidget, private SessionObserver {
   void ShowFileInformation(bool visible);
 
   Session& session_;
+  Attachment observing_;
   UiEnvironment& env_;
   LastFile lastFile_;
   std::optional<FirmwareTarget> target_;

@@ -175,15 +175,13 @@ TEEPROMForm::TEEPROMForm(Session& session, UiEnvironment& env, MainWindowLinks l
   root->addLayout(body, 1);
   root->addWidget(statusBar_);
 
-  session_.AddObserver(this);
-  session_.SetTransferPrompts(this);
+  observing_ = session_.Observe(*this);
+  promptsAttachment_ = session_.AttachTransferPrompts(*this);
   ShowTransfer();
   UpdateButtons();
 }
 
 TEEPROMForm::~TEEPROMForm() {
-  session_.SetTransferPrompts(nullptr);
-  session_.RemoveObserver(this);
 }
 
 void TEEPROMForm::UpdateButtons() {

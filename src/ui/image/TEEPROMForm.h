@@ -68,6 +68,8 @@ class TEEPROMForm : public QWidget, private SessionObserver, private TransferPro
   void ShowBackup();
 
   Session& session_;
+  Attachment observing_;
+  Attachment promptsAttachment_;
   UiEnvironment& env_;
   MainWindowLinks links_;
   // How the last operation ended, as last shown: a read or a write is taken in once.

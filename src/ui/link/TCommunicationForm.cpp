@@ -10,9 +10,7 @@
 #include <QVBoxLayout>
 
 #include "io/AnsiQt.h"
-#include "io/GatewaySocketAdapter.h"
 #include "io/QtPortSource.h"
-#include "io/SerialPortAdapter.h"
 #include "ui/common/StatusPanels.h"
 #include "ui/link/TCommunicationErrorForm.h"
 #include "ui/link/TRemoteLoginForm.h"
@@ -47,23 +45,8 @@ void Paint(QLabel* label, uint32_t rgb, const QWidget* window) {
 
 }  // namespace
 
-// The remote labels follow every change of the link; the caption is the main
-// window's own business.
-class TCommunicationForm::RemoteObserver final : public SessionObserver {
- public:
-  explicit RemoteObserver(TCommunicationForm& form) : form_(form) {}
-  void LinkStateChanged() override { form_.RenderRemote(); }
-
- private:
-  TCommunicationForm& form_;
-};
-
-TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env,
-                                       std::unique_ptr<SerialPort> port, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      session_(session),
-      env_(env),
-      port_(port ? std::move(port) : std::make_unique<SerialPortAdapter>()) {
+TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), env_(env) {
   setObjectName("CommunicationForm");
   setWindowTitle(QStringLiteral("Communication"));
   auto* root = new QVBoxLayout(this);
@@ -89,6 +72,9 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env,
   comPortCombo_->addItem(QStringLiteral("None"));
   comPortCombo_->setMinimumWidth(160);
   connect(comPortCombo_, &QComboBox::activated, this, [this] { OpenPort(); });
+  // The session opens the named port when the start-up delay ends.
+  connect(comPortCombo_, &QComboBox::currentTextChanged, this,
+          [this](const QString& text) { session_.SetPortName(text.toStdString()); });
   openBtn_ = Button("Open", "OpenBtn", local);
   connect(openBtn_, &QPushButton::clicked, this, &TCommunicationForm::OpenBtnClick);
   closeBtn_ = Button("Close", "CloseBtn", local);
@@ -178,18 +164,10 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env,
   root->addWidget(statusBar_);
 
   errorForm_ = new TCommunicationErrorForm([this] { session_.Link().ClearChecksumErrors(); }, this);
-  port_->SetEngine(&session_.Link());
-  session_.SetLinkPort(port_.get());
-  session_.Link().AddListener(this);
 
   remoteLoginForm_ = new TRemoteLoginForm(this);
   prompts_ = std::make_unique<RemoteLoginPrompts>(*remoteLoginForm_, env_);
-  socket_ = new GatewaySocketAdapter(this);
-  socket_->SetRemote(&session_.Remote());
-  socket_->SetErrorReporter(
-      [this](const QString& text) { env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk); });
-  session_.SetGatewaySocket(socket_);
-  session_.SetRemotePrompts(prompts_.get());
+  promptsAttachment_ = session_.AttachRemotePrompts(*prompts_);
   // The adapters are looked for off the GUI thread, at once and then every few
   // seconds while the window is shown, so a plugged adapter appears by itself.
   std::shared_ptr<PortSource> ports = env_.Ports();
@@ -202,18 +180,21 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env,
   });
   rescan_->start();
   SearchPorts();
-  remoteObserver_ = std::make_unique<RemoteObserver>(*this);
-  session_.AddObserver(remoteObserver_.get());
+  observing_ = session_.Observe(*this);
   RenderRemote();
 }
 
-TCommunicationForm::~TCommunicationForm() {
-  session_.RemoveObserver(remoteObserver_.get());
-  session_.SetRemotePrompts(nullptr);
-  session_.SetGatewaySocket(nullptr);
-  socket_->SetRemote(nullptr);
-  session_.Link().RemoveListener(this);
-  session_.SetLinkPort(nullptr);
+TCommunicationForm::~TCommunicationForm() = default;
+
+void TCommunicationForm::ShowSocketError(const QString& text) {
+  QTimer::singleShot(0, this, [this, text] {
+    env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk);
+  });
+}
+
+void TCommunicationForm::LinkStateChanged() {
+  RenderStatus();
+  RenderRemote();
 }
 
 void TCommunicationForm::ApplyStoredSettings(bool commLocal, const QString& comPort,
@@ -228,6 +209,7 @@ void TCommunicationForm::ApplyStoredSettings(bool commLocal, const QString& comP
 }
 
 void TCommunicationForm::SelectMode(bool local) {
+  session_.SetPortName(comPortCombo_->currentText().toStdString());
   session_.SelectMode(local);
   localBtn_->setChecked(local);
   remoteBtn_->setChecked(!local);
@@ -237,24 +219,16 @@ void TCommunicationForm::SelectMode(bool local) {
   }
   for (QWidget* control : std::initializer_list<QWidget*>{gatewayServerCombo_, remoteConnectBtn_})
     control->setEnabled(!local);
-  if (local) {
-    OpenPort();
-  } else {
-    port_->Close();
-  }
   RenderStatus();
 }
 
 bool TCommunicationForm::OpenPort() {
   const QString text = comPortCombo_->currentText();
-  if (!session_.Local().PrepareOpen(text.toStdString())) {
-    if (text == QLatin1String(LocalLink::kNoPort)) port_->Close();
-    RenderStatus();
-    return false;
-  }
-  port_->Open(text.toStdString());
+  const bool open = session_.OpenPort(text.toStdString());
   RenderStatus();
-  if (!port_->IsOpen() && text != advisedDevice_) {
+  if (session_.Local().StartupDelay() > 0 || text == QLatin1String(LocalLink::kNoPort))
+    return false;
+  if (!open && text != advisedDevice_) {
     // A port the technician may not use: say how to get the right, once per port.
     const QString advice = PermissionAdvice(text);
     if (!advice.isEmpty()) {
@@ -262,7 +236,7 @@ bool TCommunicationForm::OpenPort() {
       env_.ShowLoggedMessage(this, advice, MsgType::Error, kMsgOk);
     }
   }
-  return port_->IsOpen();
+  return open;
 }
 
 void TCommunicationForm::SearchPorts() {
@@ -283,8 +257,7 @@ void TCommunicationForm::SetPortList(const std::vector<PortCandidate>& ports) {
 }
 
 void TCommunicationForm::CloseBtnClick() {
-  port_->Close();
-  session_.Local().Closed();
+  session_.ClosePort();
   RenderStatus();
 }
 
@@ -301,12 +274,6 @@ void TCommunicationForm::RemoteConnectBtnClick() {
   }
   session_.Remote().ConnectClick(host.toStdString(), port);
   RenderRemote();
-}
-
-void TCommunicationForm::LinkTick(bool supervising) {
-  if (session_.Local().Tick(session_.LocalMode(), port_->IsOpen())) OpenPort();
-  if (!session_.LocalMode()) session_.Remote().Tick(supervising);
-  RenderStatus();
 }
 
 void TCommunicationForm::RenderStatus() {
@@ -343,7 +310,7 @@ void TCommunicationForm::UpdateCounters() {
   for (size_t i = 0; i < panels_.size(); ++i) panels_[i]->setText(QString::fromStdString(texts[i]));
 }
 
-void TCommunicationForm::ChecksumError() {
+void TCommunicationForm::ChecksumErrorCounted() {
   errorForm_->ShowCounts(0, session_.Link().Count().checksumErrors);
   if (showChecksumErrorBtn_->isChecked()) errorForm_->show();
 }

@@ -1,6 +1,7 @@
-// The communication window, local side: the serial port of the controller's bus,
-// its status and the traffic counters. The link itself lives in the session; this
-// window opens and closes the port and shows what the link tells.
+// The communication window: the serial port of the controller's bus, its status
+// and the traffic counters, and the gateway's connection. The link, the port and
+// the socket belong to the session; this window asks it to open, close and choose,
+// and shows what it tells.
 #pragma once
 
 #include <QCheckBox>
@@ -23,17 +24,13 @@ namespace vorel {
 class TCommunicationErrorForm;
 class TRemoteLoginForm;
 class RemoteLoginPrompts;
-class GatewaySocketAdapter;
 class PortSearch;
 
-class TCommunicationForm : public QWidget, private LinkListener {
+class TCommunicationForm : public QWidget, private SessionObserver {
   Q_OBJECT
 
  public:
-  // `port`: the serial port to open (a real one when none is given). The gateway
-  // socket is always a real one.
-  TCommunicationForm(Session& session, UiEnvironment& env, std::unique_ptr<SerialPort> port,
-                     QWidget* parent = nullptr);
+  TCommunicationForm(Session& session, UiEnvironment& env, QWidget* parent = nullptr);
   ~TCommunicationForm() override;
 
   // The stored CommLocal, ComPort and GatewayServer, at the first activation of the
@@ -44,10 +41,10 @@ class TCommunicationForm : public QWidget, private LinkListener {
   QString ComPortText() const { return comPortCombo_->currentText(); }
   QString GatewayServerText() const { return gatewayServerCombo_->currentText(); }
 
-  // The tick's link step (the remote status poll while `supervising`: the system
-  // setup window or a machine window is visible) and the once-a-second counters.
-  void LinkTick(bool supervising = false);
+  // The once-a-second counters.
   void UpdateCounters();
+  // The gateway socket's error, shown once the socket's event is over.
+  void ShowSocketError(const QString& text);
 
   // Handlers.
   bool OpenPort();
@@ -58,7 +55,6 @@ class TCommunicationForm : public QWidget, private LinkListener {
   void SelectMode(bool local);
   void RemoteConnectBtnClick();
 
-  SerialPort& Port() { return *port_; }
   TCommunicationErrorForm* ErrorForm() const { return errorForm_; }
   TRemoteLoginForm* RemoteLoginWindow() const { return remoteLoginForm_; }
   // The port search's result: "None", then the adapters found; the edit text stays.
@@ -70,14 +66,13 @@ class TCommunicationForm : public QWidget, private LinkListener {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void ChecksumError() override;
+  void ChecksumErrorCounted() override;
+  void LinkStateChanged() override;
   void RenderStatus();
   void RenderRemote();
-  class RemoteObserver;
 
   Session& session_;
   UiEnvironment& env_;
-  std::unique_ptr<SerialPort> port_;
   QRadioButton* localBtn_ = nullptr;
   QRadioButton* remoteBtn_ = nullptr;
   QComboBox* comPortCombo_ = nullptr;
@@ -97,8 +92,8 @@ class TCommunicationForm : public QWidget, private LinkListener {
   QLabel* remoteAccessLabel_ = nullptr;
   TRemoteLoginForm* remoteLoginForm_ = nullptr;
   std::unique_ptr<RemoteLoginPrompts> prompts_;
-  GatewaySocketAdapter* socket_ = nullptr;
-  std::unique_ptr<RemoteObserver> remoteObserver_;
+  Attachment promptsAttachment_;
+  Attachment observing_;
   PortSearch* portSearch_ = nullptr;
   QTimer* rescan_ = nullptr;
   QString advisedDevice_;

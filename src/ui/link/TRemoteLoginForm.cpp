@@ -220,6 +220,10 @@ std::optional<GatewaySystem> RemoteLoginPrompts::AskSystem(
   return GatewaySystem{form_.SelectedSerial(), form_.SelectedName(), {}, {}};
 }
 
+void RemoteLoginPrompts::CloseQuestion() {
+  if (form_.isVisible()) form_.reject();
+}
+
 bool RemoteLoginPrompts::AskRetryLogin() {
   return env_.ShowLoggedMessage(nullptr, QStringLiteral("Invalid user name or password"),
                                 MsgType::Error, kMsgRetry | kMsgCancel) == kMsgRetry;

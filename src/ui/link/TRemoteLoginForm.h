@@ -73,6 +73,8 @@ class RemoteLoginPrompts final : public RemotePrompts {
   std::optional<GatewayLogin> AskLogin() override;
   std::optional<GatewaySystem> AskSystem(const std::vector<GatewaySystem>& systems) override;
   bool AskRetryLogin() override;
+  // The connection went: an open login or list closes as if cancelled.
+  void CloseQuestion() override;
 
  private:
   TRemoteLoginForm& form_;

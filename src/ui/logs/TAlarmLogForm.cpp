@@ -80,12 +80,11 @@ TAlarmLogForm::TAlarmLogForm(Session& session, UiEnvironment& env, MainWindowLin
   connect(clearBtn_, &QPushButton::clicked, this, &TAlarmLogForm::ClearAlarmLogBtnClick);
   connect(closeBtn_, &QPushButton::clicked, this, &TAlarmLogForm::CloseBtnClick);
 
-  session_.AddObserver(this);
+  observing_ = session_.Observe(*this);
   UpdateResetButton();
 }
 
 TAlarmLogForm::~TAlarmLogForm() {
-  session_.RemoveObserver(this);
 }
 
 void TAlarmLogForm::showEvent(QShowEvent* event) {

@@ -50,6 +50,7 @@ class TAlarmLogForm : public QWidget, private SessionObserver {
   // After the login code check passed: the question, then the request.
 
   Session& session_;
+  Attachment observing_;
   UiEnvironment& env_;
   MainWindowLinks links_;
 

@@ -274,12 +274,11 @@ TLogDataForm::TLogDataForm(Session& session, UiEnvironment& env, MainWindowLinks
   connect(exportBtn_, &QPushButton::clicked, this, &TLogDataForm::ExportCsvBtnClick);
   connect(closeBtn_, &QPushButton::clicked, this, &TLogDataForm::CloseBtnClick);
 
-  session_.AddObserver(this);
+  observing_ = session_.Observe(*this);
   UpdateResetButton();
 }
 
 TLogDataForm::~TLogDataForm() {
-  session_.RemoveObserver(this);
 }
 
 void TLogDataForm::showEvent(QShowEvent* event) {

@@ -63,6 +63,7 @@ class TLogDataForm : public QWidget, private SessionObserver {
   // After the login code check passed: the question, then the request.
 
   Session& session_;
+  Attachment observing_;
   UiEnvironment& env_;
   MainWindowLinks links_;
   // The month lists are rebuilt at the next showing.

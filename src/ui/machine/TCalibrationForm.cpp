@@ -19,6 +19,7 @@ TCalibrationForm::TCalibrationForm(Session& session, QWidget* parent)
   setObjectName("CalibrationForm");
   setWindowTitle(QStringLiteral("Pump calibration"));
   setModal(true);
+  observing_ = session_.Observe(*this);
   auto* root = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
   const auto edit = [this](const char* name) {
@@ -62,6 +63,11 @@ TCalibrationForm::TCalibrationForm(Session& session, QWidget* parent)
   status->addWidget(timerLabel_);
   status->addStretch(1);
   root->addLayout(status);
+  stoppedLabel_ = new QLabel(this);
+  stoppedLabel_->setObjectName("TestStoppedLabel");
+  stoppedLabel_->setWordWrap(true);
+  stoppedLabel_->hide();
+  root->addWidget(stoppedLabel_);
 
   auto* buttons = new QHBoxLayout;
   auto* start = new QPushButton(QStringLiteral("F2: Start test"), this);
@@ -119,14 +125,21 @@ void TCalibrationForm::StartTestBtnClick() {
       StrToIntDef(testTimeEdit_->text().toStdString(), calibration::kDefaultTestSeconds);
   testTimeEdit_->setText(QString::number(seconds));
   if (session_.Calibration().Start(seconds)) {
+    stoppedLabel_->hide();
     runningLabel_->show();
     hintLabel_->hide();
   }
 }
 
-void TCalibrationForm::Tick() {
-  CalibrationTest& test = session_.Calibration();
-  const bool pumpStopped = test.Tick();
+void TCalibrationForm::CalibrationStopped(const std::string& why) {
+  runningLabel_->hide();
+  timerLabel_->hide();
+  stoppedLabel_->setText(QString::fromStdString(why));
+  stoppedLabel_->show();
+}
+
+void TCalibrationForm::CalibrationTicked(bool pumpStopped) {
+  const CalibrationTest& test = session_.Calibration();
   if (test.Testing()) {
     timerLabel_->setText(QString::fromStdString(test.RemainingText()));
     timerLabel_->show();

@@ -12,7 +12,7 @@
 
 namespace vorel {
 
-class TCalibrationForm : public QDialog {
+class TCalibrationForm : public QDialog, private SessionObserver {
   Q_OBJECT
 
  public:
@@ -25,9 +25,6 @@ class TCalibrationForm : public QDialog {
   std::optional<std::string> Calibrate(int pump, int machineIndex, int currentMlPerMinute,
                                        const QWidget* machineWindow);
 
-  // Every 100 ms from the main window while the test runs.
-  void Tick();
-
   void StartTestBtnClick();
   void OKBtnClick();
 
@@ -37,7 +34,12 @@ class TCalibrationForm : public QDialog {
   void done(int result) override;
 
  private:
+  // The session's tick while the test runs, and the connection ending under it.
+  void CalibrationTicked(bool pumpStopped) override;
+  void CalibrationStopped(const std::string& why) override;
+
   Session& session_;
+  Attachment observing_;
   bool accepted_ = false;
   int testSeconds_ = 0;
   int measuredMl_ = 0;
@@ -47,6 +49,7 @@ class TCalibrationForm : public QDialog {
   QLabel* runningLabel_ = nullptr;
   QLabel* timerLabel_ = nullptr;
   QLabel* hintLabel_ = nullptr;
+  QLabel* stoppedLabel_ = nullptr;
 };
 
 }  // namespace vorel

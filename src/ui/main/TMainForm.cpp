@@ -47,12 +47,6 @@ QString StartupFile(const QStringList& arguments) {
   return {};
 }
 
-std::vector<std::string> ToStdArguments(const QStringList& arguments) {
-  std::vector<std::string> result;
-  result.reserve(static_cast<size_t>(arguments.size()));
-  for (const QString& argument : arguments) result.push_back(argument.toStdString());
-  return result;
-}
 
 // The same file under any of its names (relative, through links).
 QString FileIdentity(const QString& fileName) {
@@ -63,10 +57,11 @@ QString FileIdentity(const QString& fileName) {
 
 }  // namespace
 
-TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, QWidget* parent)
+TMainForm::TMainForm(Session& session, const QStringList& arguments, UiEnvironment& environment,
+                     QWidget* parent)
     : QMainWindow(parent),
       env_(environment),
-      session_(ParseAccessWords(ToStdArguments(arguments))),
+      session_(session),
       startupFile_(StartupFile(arguments)) {
   setObjectName("MainForm");
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -90,7 +85,7 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
       new TCopyMachineForm([this] { return AskUnsavedEdits(); },
                            [this](int from, int to) { return CopyMachines(from, to); }, this);
   aboutForm_ = new TAboutForm(this);
-  communicationForm_ = new TCommunicationForm(session_, env_, env_.NewSerialPort(), this);
+  communicationForm_ = new TCommunicationForm(session_, env_, this);
   systemSetupForm_ = new TSystemSetupForm(session_, this);
   calibrationForm_ = new TCalibrationForm(session_, this);
   firmwareForm_ = new TFirmwareUpdateForm(
@@ -121,29 +116,13 @@ TMainForm::TMainForm(const QStringList& arguments, UiEnvironment& environment, Q
   settings_.width = width();
   settings_.height = height();
 
-  session_.AddObserver(this);
-  session_.SetReadBackup(env_.Backup());
+  observing_ = session_.Observe(*this);
   connect(&timer_, &QTimer::timeout, this, &TMainForm::MainTimer100ms);
-  timer_.start(kTimerIntervalMs);
+  if (!env_.SteppedTicks()) timer_.start(kTimerIntervalMs);
 }
 
-TMainForm::~TMainForm() {
-  session_.RemoveObserver(this);
-  // The child windows would otherwise go after the session they use: the
-  // communication window leaves the link while the session still exists.
-  delete systemSetupForm_;
-  systemSetupForm_ = nullptr;
-  delete readWriteForm_;
-  readWriteForm_ = nullptr;
-  delete logDataForm_;
-  logDataForm_ = nullptr;
-  delete alarmLogForm_;
-  alarmLogForm_ = nullptr;
-  delete firmwareForm_;
-  firmwareForm_ = nullptr;
-  delete communicationForm_;
-  communicationForm_ = nullptr;
-}
+// The windows and the session's adapters take themselves off the session as they go.
+TMainForm::~TMainForm() = default;
 
 void TMainForm::BuildMenus() {
   auto addAction = [this](QMenu* menu, const char* caption, const char* name, bool enabled,
@@ -336,14 +315,6 @@ void TMainForm::FirmwareUpdateTriggerBtnClick() {
   OpenFirmwareUpdate(kTriggerTarget, QStringLiteral("Firmware update, Trigger..."));
 }
 
-bool TMainForm::FirmwareWindowVisible() {
-  return firmwareForm_->isVisible();
-}
-
-void TMainForm::CalibrationTick() {
-  calibrationForm_->Tick();
-}
-
 void TMainForm::MachineWindowsClosing() {
   for (TMachineForm* machine : machineForms_) machine->close();
 }
@@ -352,11 +323,11 @@ void TMainForm::GatewayStatusReceived(const GatewayStatus& status) {
   for (int i = 0; i < kMachineCount; ++i) machineForms_[i]->ApplyGatewayRecord(status.records[i]);
 }
 
-void TMainForm::LinkTick() {
+bool TMainForm::Supervising() {
   // The gateway is asked for the controller's state only while somebody watches it.
   bool supervising = systemSetupForm_->isVisible();
   for (const TMachineForm* machine : machineForms_) supervising |= machine->isVisible();
-  communicationForm_->LinkTick(supervising);
+  return supervising;
 }
 
 void TMainForm::UpdateCounters() {
@@ -608,7 +579,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::MainTimer100ms() {
-  session_.Tick(*this);
+  session_.Tick(this);
 }
 
 }  // namespace vorel

@@ -9,7 +9,6 @@
 #include <array>
 
 #include "core/app/AccessLevels.h"
-#include "core/app/MainTick.h"
 #include "core/app/StoredSettings.h"
 #include "core/session/Session.h"
 #include "ui/common/Dialogs.h"
@@ -35,7 +34,7 @@ class TMachineForm;
 
 class TMainForm : public QMainWindow,
                   public MachineHost,
-                  private TickSteps,
+                  private TickHooks,
                   private SessionObserver {
   Q_OBJECT
 
@@ -44,8 +43,10 @@ class TMainForm : public QMainWindow,
   static constexpr int kDesignHeight = 84;
   static constexpr int kTimerIntervalMs = 100;
 
+  // `session`: the program's, with its serial port and gateway socket attached;
   // `arguments`: the command-line arguments after the program name.
-  TMainForm(const QStringList& arguments, UiEnvironment& environment, QWidget* parent = nullptr);
+  TMainForm(Session& session, const QStringList& arguments, UiEnvironment& environment,
+            QWidget* parent = nullptr);
   ~TMainForm() override;
 
   Session& CurrentSession() { return session_; }
@@ -119,7 +120,8 @@ class TMainForm : public QMainWindow,
   void HelpBtnClick();
   void ExitBtnClick();
 
-  // One tick of the 100 ms timer.
+  // One tick of the 100 ms timer. The timer does not run when the environment
+  // steps the ticks itself (the window tests).
   void MainTimer100ms();
 
  signals:
@@ -145,12 +147,7 @@ class TMainForm : public QMainWindow,
   void TriggerUnitFrameReceived(int machineIndex, std::span<const uint8_t> frame) override;
   void GatewayStatusReceived(const GatewayStatus& status) override;
   void LinkStateChanged() override { UpdateCaption(); }
-  void LinkTick() override;
-  void TransferTick() override { session_.TransferTick(); }
-  bool FirmwareWindowVisible() override;
-  void FirmwareTick() override { session_.FirmwareTick(); }
-  bool CalibrationRunning() override { return session_.Calibration().Running(); }
-  void CalibrationTick() override;
+  bool Supervising() override;
   void MachineWindowsClosing() override;
   void OpenFirmwareUpdate(const FirmwareTarget& target, const QString& caption);
   void UpdateCounters() override;
@@ -161,7 +158,8 @@ class TMainForm : public QMainWindow,
   void VisibleMachineTicks() override;
 
   UiEnvironment& env_;
-  Session session_;
+  Session& session_;
+  Attachment observing_;
   QString startupFile_;
   const ProgramRecord* copiedProgram_ = nullptr;
   OperatorSettings settings_;

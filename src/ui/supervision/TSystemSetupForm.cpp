@@ -79,13 +79,12 @@ TSystemSetupForm::TSystemSetupForm(Session& session, QWidget* parent)
 
   monitor_ = std::make_unique<MonitorListener>(*this);
   session_.Link().AddListener(monitor_.get());
-  session_.AddObserver(this);
+  observing_ = session_.Observe(*this);
   RefreshFromImage();
   UpdateResetControls();
 }
 
 TSystemSetupForm::~TSystemSetupForm() {
-  session_.RemoveObserver(this);
   session_.Link().RemoveListener(monitor_.get());
 }
 

@@ -72,6 +72,7 @@ class TSystemSetupForm : public QWidget, private SessionObserver {
   bool SerialLink() const { return session_.LocalMode() && session_.Link().LinkReady(); }
 
   Session& session_;
+  Attachment observing_;
   std::function<void()> machinesChanged_;
   class MonitorListener;
   std::unique_ptr<MonitorListener> monitor_;

@@ -5,12 +5,20 @@
 #include <QObject>
 #include <QTimer>
 
-#include "core/link/SerialPort.h"
-#include "core/simulation/ControllerSimulator.h"
+#include "core/simulation/SimulatedLine.h"
 
 namespace vorel {
 
-class SimulatedPort : public QObject, public SerialPort {
+namespace detail {
+// The controller lives before the line that reaches it.
+struct DemonstrationController {
+  sim::ControllerSimulator controller;
+};
+}  // namespace detail
+
+class SimulatedPort : public QObject,
+                      private detail::DemonstrationController,
+                      public sim::SimulatedLine {
   Q_OBJECT
 
  public:
@@ -18,23 +26,14 @@ class SimulatedPort : public QObject, public SerialPort {
 
   explicit SimulatedPort(const ControllerImage& memory, QObject* parent = nullptr);
 
-  void SetEngine(LinkEngine* engine) override { engine_ = engine; }
   bool Open(const std::string& listText) override;
   void Close() override;
-  bool IsOpen() const override { return open_; }
-  std::string LastError() const override { return {}; }
-  bool Write(std::span<const uint8_t> bytes) override;
 
   // A demonstration controller: a small laundry with three machines.
   static ControllerImage DemoMemory();
 
  private:
-  void Turn();
-
-  sim::ControllerSimulator controller_;
-  LinkEngine* engine_ = nullptr;
   QTimer timer_;
-  bool open_ = false;
 };
 
 }  // namespace vorel

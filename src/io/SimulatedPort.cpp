@@ -1,5 +1,5 @@
 // The demonstration's simulated controller on the link.
-#include "ui/link/SimulatedPort.h"
+#include "io/SimulatedPort.h"
 
 #include "core/session/Session.h"
 #include "io/FileAccess.h"
@@ -7,31 +7,20 @@
 namespace vorel {
 
 SimulatedPort::SimulatedPort(const ControllerImage& memory, QObject* parent)
-    : QObject(parent), controller_(memory, {}) {
-  connect(&timer_, &QTimer::timeout, this, &SimulatedPort::Turn);
+    : QObject(parent), DemonstrationController{sim::ControllerSimulator(memory, {})},
+      SimulatedLine(controller) {
+  connect(&timer_, &QTimer::timeout, this, [this] { Turn(); });
 }
 
-bool SimulatedPort::Open(const std::string&) {
-  open_ = true;
+bool SimulatedPort::Open(const std::string& listText) {
+  SimulatedLine::Open(listText);
   timer_.start(kTurnMs);
   return true;
 }
 
 void SimulatedPort::Close() {
-  open_ = false;
+  SimulatedLine::Close();
   timer_.stop();
-}
-
-bool SimulatedPort::Write(std::span<const uint8_t> bytes) {
-  if (!open_) return false;
-  controller_.Receive(bytes);
-  return true;
-}
-
-void SimulatedPort::Turn() {
-  if (!open_ || !engine_) return;
-  const std::vector<uint8_t> bytes = controller_.NextTurn();
-  engine_->Receive(bytes);
 }
 
 ControllerImage SimulatedPort::DemoMemory() {
