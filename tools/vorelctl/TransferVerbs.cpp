@@ -203,10 +203,8 @@ JobOutcome RunJob(const ParsedArguments& parsed, vorel::HeadlessRunner& runner, 
 int ReportStopped(const vorel::Session& session, std::ostream& err) {
   const vorel::ImageTransfer& transfer = session.Transfer();
   err << "vorelctl: "
-      << (transfer.BytesTotal() == 0
-              ? std::string("Stopped before the transfer began")
-              : "Stopped after " + std::to_string(transfer.BytesDone()) + " of " +
-                    std::to_string(transfer.BytesTotal()) + " bytes")
+      << (transfer.BytesTotal() == 0 ? std::string("Stopped before the transfer began")
+                                     : transfer.EndReason())
       << '\n';
   return vorel::HeadlessRunner::kInterruptedExit;
 }

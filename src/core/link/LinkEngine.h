@@ -89,9 +89,14 @@ class LinkEngine : private FrameReceiver::Sink {
   // whether the controller's next in-sequence frame has acknowledged it.
   uint32_t LastQueued() const { return queued_; }
   bool Acknowledged(uint32_t request) const { return acknowledged_ >= request; }
-  // Takes that request back while it still waits in the slot (Stop).
+  // Takes that request back (Stop): out of the slot while it waits there, and no
+  // longer kept for retransmission once sent, so a resync never sends it again.
   void Withdraw(uint32_t request) {
     if (!pending_.empty() && pendingNumber_ == request) pending_.clear();
+    if (!retransmitCopy_.empty() && copyNumber_ == request) {
+      retransmitCopy_.clear();
+      retransmitDue_ = false;
+    }
   }
   // Seals, frames and writes a message at once (its length and checksum are
   // written into it). EnterBootLoader empties the pending slot.

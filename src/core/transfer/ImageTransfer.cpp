@@ -412,7 +412,7 @@ void ImageTransfer::Stop() {
   // A write stopped half way leaves the controller with part of the new
   // configuration: the window says so rather than "Writing ... bytes.".
   std::string reason = HowFar("Stopped", BytesDone(), BytesTotal());
-  if (Writing()) reason += std::string(". ") + kPartlyWritten;
+  if (Writing()) reason += ". The controller holds a partly written configuration: write again.";
   if (state_ == TransferState::kSerialClosing) reason = kLostBeforeClosing;
   StopEarly(TransferEnd::kStopped, Writing() ? reason : std::string());
   endReason_ = reason;

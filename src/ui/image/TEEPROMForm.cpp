@@ -219,6 +219,8 @@ void TEEPROMForm::ShowTransfer() {
                       state == TransferState::kGatewayRead || state == TransferState::kGatewayWrite;
   if (actionHidden_ && (moving || view.panels[2] != hiddenAction_)) actionHidden_ = false;
   panels_[2]->setText(actionHidden_ ? QString() : Ansi::toQString(view.panels[2]));
+  // A reason longer than the panel (how far a lost write came) reads in full on hover.
+  panels_[2]->setToolTip(panels_[2]->text());
 
   const TransferEnd end = transfer.LastEnd();
   if (end == shownEnd_) return;
