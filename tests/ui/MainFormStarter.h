@@ -6,10 +6,12 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "UiTestSupport.h"
 #include "core/app/AccessLevels.h"
+#include "core/simulation/SimulatedLine.h"
 #include "io/GatewaySocketAdapter.h"
 #include "io/SerialPortAdapter.h"
 #include "ui/link/TCommunicationForm.h"
@@ -66,5 +68,49 @@ inline MainUnderTest StartedMain(const QStringList& arguments = {}) {
   if (activated.isEmpty()) activated.wait(2000);
   return main;
 }
+
+// A main window whose clock the test moves: its timer off, a simulated controller
+// at the end of the serial line (a second one waiting to be plugged in), four of
+// the controller's turns before each 100 ms tick. Local mode on port "ttyUSB0",
+// the start-up delay over and the link up.
+struct SteppedMain {
+  sim::ControllerSimulator first;
+  sim::ControllerSimulator second;
+  MainUnderTest main;
+
+  explicit SteppedMain(const ControllerImage& memory, const QStringList& arguments = {})
+      : first(memory, {}), second(memory, {}) {
+    TestUi().SetSteppedTicks(true);
+    TestUi().SetSerialPorts([this] { return std::make_unique<sim::SimulatedLine>(first); },
+                            false);
+    main = StartedMain(arguments);
+    TestUi().SetSerialPorts(nullptr, false);
+    TestUi().SetSteppedTicks(false);
+    main->CommunicationWindow()->findChild<QComboBox*>("ComPortCombo")->setCurrentText("ttyUSB0");
+    main->CommunicationWindow()->LocalBtnClick();
+    Ticks(15);
+  }
+  TMainForm* operator->() const { return main.get(); }
+  sim::SimulatedLine& Line() { return static_cast<sim::SimulatedLine&>(main.Port()); }
+  void Ticks(int n) {
+    for (int t = 0; t < n; ++t) {
+      for (int turn = 0; turn < 4; ++turn) Line().Turn();
+      main->MainTimer100ms();
+    }
+  }
+  // Steps until `done`, at most `limit` ticks; whether it came.
+  bool Until(const std::function<bool()>& done, int limit) {
+    for (int t = 0; t < limit; ++t) {
+      if (done()) return true;
+      Ticks(1);
+    }
+    return done();
+  }
+  void PlugInSecond() {
+    Line().SetQuiet(false);
+    Line().Connect(second);
+    Ticks(40);
+  }
+};
 
 }  // namespace vorel::test

@@ -12,7 +12,6 @@
 
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
-#include "core/simulation/SimulatedLine.h"
 #include "ui/image/TEEPROMForm.h"
 #include "ui/link/TCommunicationForm.h"
 #include "ui/supervision/TSystemSetupForm.h"
@@ -27,37 +26,6 @@ ControllerImage Memory() {
   packer.PackImage(test::TestUi().Now());
   return packer.Image().image;
 }
-
-// The main window on a line to a simulated controller; the test moves the clock.
-struct SteppedMain {
-  sim::ControllerSimulator first{Memory(), {}};
-  sim::ControllerSimulator second{Memory(), {}};
-  test::MainUnderTest main;
-
-  SteppedMain() {
-    test::TestUi().SetSteppedTicks(true);
-    test::TestUi().SetSerialPorts([this] { return std::make_unique<sim::SimulatedLine>(first); },
-                                  false);
-    main = test::StartedMain();
-    test::TestUi().SetSerialPorts(nullptr, false);
-    test::TestUi().SetSteppedTicks(false);
-    test::Find<QComboBox>(main->CommunicationWindow(), "ComPortCombo")->setCurrentText("ttyUSB0");
-    main->CommunicationWindow()->LocalBtnClick();
-    Ticks(15);  // the start-up delay, then the first frames
-  }
-  sim::SimulatedLine& Line() { return static_cast<sim::SimulatedLine&>(main.Port()); }
-  void Ticks(int n) {
-    for (int t = 0; t < n; ++t) {
-      for (int turn = 0; turn < 4; ++turn) Line().Turn();
-      main->MainTimer100ms();
-    }
-  }
-  void PlugInSecond() {
-    Line().SetQuiet(false);
-    Line().Connect(second);
-    Ticks(40);
-  }
-};
 
 QString Panel(TEEPROMForm* form) { return test::Find<QLabel>(form, "StatusPanel2")->text(); }
 
@@ -81,7 +49,7 @@ class ConnectionLossTest : public QObject {
          }},
     };
     for (const auto& c : cases) {
-      SteppedMain stepped;
+      test::SteppedMain stepped(Memory());
       TEEPROMForm* form = stepped.main->ReadWriteWindow();
       form->show();
       QVERIFY2(stepped.main->CurrentSession().LinkReady(), c.name);
@@ -114,7 +82,7 @@ class ConnectionLossTest : public QObject {
   }
 
   void handSwitchedOutputsGoWithTheLink() {
-    SteppedMain stepped;
+    test::SteppedMain stepped(Memory());
     TSystemSetupForm* setup = stepped.main->SystemSetupWindow();
     setup->show();
     test::Find<QTabWidget>(setup, "PageControl")->setCurrentIndex(3);  // " Test"

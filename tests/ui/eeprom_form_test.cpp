@@ -26,15 +26,12 @@ namespace {
 
 // A gateway that lets "tech" into its one online system with the given access.
 
-// A main window on the demonstration's controller, its link ready, and the
-// read/write window shown through the menu.
-test::MainUnderTest DemoMain(const QStringList& arguments = {}) {
-  test::TestUi().SetSerialPorts(
-      [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
-  auto main = test::StartedMain(arguments);
-  test::TestUi().SetSerialPorts(nullptr, false);
-  main->findChild<QAction*>("ReadWriteSystemDataBtn")->trigger();
-  return main;
+// A main window on the demonstration's controller with stepped ticks, its link
+// ready, and the read/write window shown through the menu.
+std::unique_ptr<test::SteppedMain> DemoMain() {
+  auto stepped = std::make_unique<test::SteppedMain>(SimulatedPort::DemoMemory());
+  (*stepped)->findChild<QAction*>("ReadWriteSystemDataBtn")->trigger();
+  return stepped;
 }
 
 bool Enabled(TEEPROMForm* form, const char* name) {
@@ -108,16 +105,17 @@ class EEPROMFormTest : public QObject {
   }
 
   void readAndWriteAgainstTheDemonstration() {
-    auto main = DemoMain();
+    auto stepped = DemoMain();
+    test::SteppedMain& main = *stepped;
     Session& session = main->CurrentSession();
     TEEPROMForm* form = main->ReadWriteWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(Enabled(form, "ReadBtn"), 4000);
+    QVERIFY(Enabled(form, "ReadBtn"));
     QVERIFY(Enabled(form, "WriteBtn"));
     QVERIFY(!Enabled(form, "VerifyBtn"));
 
     test::Find<QPushButton>(form, "ReadBtn")->click();
     QVERIFY(!Enabled(form, "ReadBtn") && !Enabled(form, "WriteBtn") && Enabled(form, "StopBtn"));
-    QTRY_COMPARE_WITH_TIMEOUT(Action(form), QString("Read completed"), 25000);
+    QVERIFY(main.Until([&] { return Action(form) == "Read completed"; }, 400));
     QCOMPARE(session.Configuration().MainSetup.SystemName, std::string("Demonstration laundry"));
     QCOMPARE(test::Find<QLineEdit>(form, "SerialNumberEdit")->text(), QString("4200"));
     QVERIFY(test::Find<QLabel>(form, "StatusPanel0")->text().startsWith("Date: "));
@@ -146,13 +144,13 @@ class EEPROMFormTest : public QObject {
     test::Find<QPushButton>(form, "CompareBtn")->click();
 
     test::Find<QPushButton>(form, "WriteBtn")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(Action(form), QString("Write completed"), 25000);
+    QVERIFY(main.Until([&] { return Action(form) == "Write completed"; }, 400));
     QVERIFY(!backup->isVisible());
     test::SaveScreenshot(form, "eeprom_write");
     QVERIFY(Enabled(form, "VerifyBtn"));
     test::Find<QPushButton>(form, "VerifyBtn")->click();
     auto* progress = test::Find<QLabel>(form, "ProgessLabel");
-    QTRY_COMPARE_WITH_TIMEOUT(progress->text(), QString("Verify OK"), 25000);
+    QVERIFY(main.Until([&] { return progress->text() == "Verify OK"; }, 400));
     QCOMPARE(progress->palette().color(QPalette::Window), QColor(0x00, 0xFF, 0x00));
   }
 
@@ -186,13 +184,15 @@ class EEPROMFormTest : public QObject {
   }
 
   void escapeWaitsAndCloseStops() {
-    auto main = DemoMain();
+    auto stepped = DemoMain();
+    test::SteppedMain& main = *stepped;
     Session& session = main->CurrentSession();
     TEEPROMForm* form = main->ReadWriteWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(Enabled(form, "ReadBtn"), 4000);
+    QVERIFY(Enabled(form, "ReadBtn"));
     for (const bool byButton : {false, true}) {
       test::Find<QPushButton>(form, "ReadBtn")->click();
-      QTRY_COMPARE_WITH_TIMEOUT(session.Transfer().State(), TransferState::kSerialRead, 2000);
+      QVERIFY(main.Until(
+          [&] { return session.Transfer().State() == TransferState::kSerialRead; }, 20));
       // Also after showing the window again, where the same text was emptied.
       QCOMPARE(Action(form), QString("Reading 32768 bytes."));
       QTest::keyClick(form, Qt::Key_Escape);
