@@ -44,6 +44,7 @@ bool SerialPortAdapter::Open(const std::string& listText) {
   }
   port_.setDataTerminalReady(true);
   port_.setRequestToSend(true);
+  ++openings_;
   return true;
 }
 

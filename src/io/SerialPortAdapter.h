@@ -27,6 +27,8 @@ class SerialPortAdapter : public QObject, public SerialPort {
   void Close() override;
   bool IsOpen() const override { return port_.isOpen(); }
   std::string LastError() const override { return lastError_.toStdString(); }
+  // How often a device was actually opened: picking the open port again opens nothing.
+  int Openings() const { return openings_; }
 
   bool Write(std::span<const uint8_t> bytes) override;
 
@@ -40,6 +42,7 @@ class SerialPortAdapter : public QObject, public SerialPort {
 
   QSerialPort port_;
   QString device_;
+  int openings_ = 0;
   LinkEngine* engine_ = nullptr;
   QString lastError_;
 };
