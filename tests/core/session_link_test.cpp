@@ -258,6 +258,25 @@ TEST(SessionLink, AClosedPortIsNoLinkAndTakesNoRequest) {
   EXPECT_EQ(bench.second.RequestsServed(), 0u);
 }
 
+TEST(SessionLink, AFirmwareRunOutlivesAQuietControllerButNotAClosedPort) {
+  // The controller's boot loader speaks outside frames: the link going quiet is
+  // expected while it programs; the port closing is not.
+  FirmwareImage image;
+  image.bytes.assign(firmware::kImageSize, firmware::kErased);
+  image.codeEnd = 0x100;
+  image.roundedEnd = 0x100;
+  Bench bench;
+  bench.session.SetFirmwareWindowVisible(true);
+  ASSERT_TRUE(bench.session.StartFirmware(image, kControllerTarget));
+  bench.line.SetQuiet(true);
+  bench.Run(LinkEngine::kLinkAliveTicks + 1);
+  EXPECT_FALSE(bench.session.LinkReady());
+  EXPECT_NE(bench.session.Programmer().Step(), 0) << "still waiting for the boot loader";
+  bench.session.ClosePort();
+  EXPECT_EQ(bench.session.Programmer().Step(), 0);
+  EXPECT_EQ(bench.session.Programmer().StateText().rfind("Connection lost", 0), 0u);
+}
+
 TEST(SessionLink, InfoReadsTheHeaderAndTheSystemArea) {
   Bench bench;
   ASSERT_TRUE(bench.session.StartInfoRead());

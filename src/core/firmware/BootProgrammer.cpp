@@ -1,6 +1,8 @@
 // The boot loader's programming run, step by step.
 #include "core/firmware/BootProgrammer.h"
 
+#include <utility>
+
 #include <algorithm>
 
 #include "core/base/Bytes.h"
@@ -108,9 +110,10 @@ void BootProgrammer::Tick() {
   state_ = "Timeout error!";
 }
 
-void BootProgrammer::Abandon() {
+void BootProgrammer::Abandon(std::string why) {
   programming_ = false;
   step_ = 0;
+  if (!why.empty()) state_ = std::move(why);
 }
 
 }  // namespace vorel

@@ -37,7 +37,8 @@ class BootProgrammer {
   // Every 100 ms while the window is visible.
   void Tick();
   // The window closed: the run is abandoned.
-  void Abandon();
+  // The run ends where it is; `why`, when given, becomes the state shown.
+  void Abandon(std::string why = {});
 
   int Step() const { return step_; }
   bool Programming() const { return programming_; }

@@ -18,6 +18,8 @@ Session::~Session() {
 }
 
 namespace {
+constexpr const char* kFirmwareStopped =
+    "Connection lost: programming stopped before the end, program the firmware again.";
 constexpr const char* kCalibrationStopped =
     "Test stopped: the connection to the controller ended, its outputs are off.";
 }  // namespace
@@ -131,8 +133,8 @@ void Session::EndConnection(Ending how) {
   }
   reset_.Forget();
   EndManualControl(kCalibrationStopped);
-  if (how == Ending::kClosed && programmer_.Programming()) {
-    programmer_.Abandon();
+  if (how == Ending::kClosed && programmer_.Step() != 0) {
+    programmer_.Abandon(kFirmwareStopped);
     FirmwareStateToLink();
     Notify(&SessionObserver::FirmwareChanged);
   }
