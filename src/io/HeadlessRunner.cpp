@@ -90,6 +90,15 @@ bool HeadlessRunner::OpenSerial(const std::string& device, std::string& why) {
   return false;
 }
 
+HeadlessRunner::Outcome HeadlessRunner::ReachController(const std::string& device, int ticks,
+                                                        std::string& why) {
+  if (!OpenSerial(device, why)) return Outcome::kDeadline;
+  if (ticks == 0) return Outcome::kDone;
+  const Outcome up = Run([this] { return session_.LinkReady(); }, ticks);
+  if (up == Outcome::kDeadline) why = "No answer from the controller";
+  return up;
+}
+
 HeadlessRunner::Outcome HeadlessRunner::Run(const std::function<bool()>& step, int deadlineTicks,
                                             const std::function<void()>& interrupted) {
   Outcome outcome = Outcome::kDone;

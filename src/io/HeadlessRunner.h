@@ -38,6 +38,10 @@ class HeadlessRunner {
   // the work can stop cleanly).
   Outcome Run(const std::function<bool()>& step, int deadlineTicks,
               const std::function<void()>& interrupted = {});
+  // Opens the serial port and waits at most `ticks` (0: not at all) for the
+  // controller's first frames. kDone when it answers; otherwise `why` says what
+  // failed: the port's reason, or "No answer from the controller".
+  Outcome ReachController(const std::string& device, int ticks, std::string& why);
 
  private:
   class Signals;

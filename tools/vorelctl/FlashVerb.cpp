@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Headless.h"
 #include "Options.h"
 #include "Verbs.h"
 #include "core/firmware/IntelHex.h"
@@ -55,25 +56,12 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
 
   vorel::HeadlessRunner runner;
   vorel::Session& session = runner.CurrentSession();
-  std::string why;
-  if (!runner.OpenSerial(std::string(*port), why)) {
-    err << "vorelctl: " << why << '\n';
-    return kExitFailure;
-  }
-  session.SetFirmwareWindowVisible(true);
   // The controller hears its request with a poll; the trigger units hear the call at once.
   const bool waitForLink = target->pageSize == vorel::kControllerTarget.pageSize;
-  if (waitForLink) {
-    const auto up = runner.Run([&] { return session.LinkReady(); }, kLinkTicks);
-    if (up == vorel::HeadlessRunner::Outcome::kInterrupted) {
-      err << "vorelctl: Stopped before programming began\n";
-      return vorel::HeadlessRunner::kInterruptedExit;
-    }
-    if (!session.LinkReady()) {
-      err << "vorelctl: No answer from the controller\n";
-      return kExitFailure;
-    }
-  }
+  if (const auto exit = ReachController(runner, std::string(*port), waitForLink ? kLinkTicks : 0,
+                                        err))
+    return *exit;
+  session.SetFirmwareWindowVisible(true);
   if (!session.StartFirmware(*load.image, *target)) {
     err << "vorelctl: the boot loader could not be started\n";
     return kExitFailure;

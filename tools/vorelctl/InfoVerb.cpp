@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Headless.h"
 #include "Options.h"
 #include "Verbs.h"
 #include "core/base/Ansi.h"
@@ -36,15 +37,9 @@ int Info(Arguments args, std::ostream& out, std::ostream& err) {
 
   vorel::HeadlessRunner runner;
   vorel::Session& session = runner.CurrentSession();
-  std::string why;
-  if (!runner.OpenSerial(std::string(*port), why)) {
-    err << "vorelctl: " << why << '\n';
-    return kExitFailure;
-  }
-  const auto up = runner.Run([&] { return session.LinkReady(); },
-                             timeoutSeconds * vorel::Session::kTicksPerSecond);
-  if (up == vorel::HeadlessRunner::Outcome::kInterrupted)
-    return vorel::HeadlessRunner::kInterruptedExit;
+  if (const auto exit = ReachController(runner, std::string(*port),
+                                        timeoutSeconds * vorel::Session::kTicksPerSecond, err))
+    return *exit;
   if (!session.StartInfoRead()) {
     err << "vorelctl: " << kNoAnswer << '\n';
     return kExitFailure;

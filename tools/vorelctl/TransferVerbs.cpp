@@ -166,10 +166,9 @@ JobOutcome RunJob(const ParsedArguments& parsed, vorel::HeadlessRunner& runner, 
   std::optional<GatewayClient> client;
   if (const auto port = parsed.Option("--port")) {
     std::string why;
-    if (!runner.OpenSerial(std::string(*port), why)) return {why};
-    const auto up = runner.Run([&] { return session.LinkReady(); }, linkTicks);
+    const auto up = runner.ReachController(std::string(*port), linkTicks, why);
     if (up == vorel::HeadlessRunner::Outcome::kInterrupted) return stopped();
-    if (!session.LinkReady()) return {std::string(kNoAnswer)};
+    if (up != vorel::HeadlessRunner::Outcome::kDone) return {why};
   } else {
     GatewayTarget target;
     if (auto wrong = ReadGatewayTarget(parsed, true, target)) return {wrong};
