@@ -183,7 +183,9 @@ TEST(SessionLink, CloseAModeOrAPortEndsAWriteAtOnce) {
               std::string::npos)
         << reason;
     EXPECT_NE(reason.find("partly written configuration"), std::string::npos) << reason;
-    if (std::string(c.name) == "Close") EXPECT_FALSE(bench.session.LinkReady()) << "at once";
+    if (std::string(c.name) == "Close") {
+      EXPECT_FALSE(bench.session.LinkReady()) << "at once";
+    }
 
     if (!bench.session.LocalMode()) bench.session.SelectMode(true);
     if (!bench.session.PortOpen()) bench.session.OpenPort("ttyUSB0");

@@ -119,7 +119,9 @@ TEST_F(LinkLossTest, AControllerLostMidwayEndsTheWorkWithItsReason) {
     EXPECT_EQ(result.err.rfind(c.reason, 0), 0u) << result.err;
     EXPECT_EQ(result.out, "") << "no success line";
     EXPECT_FALSE(fs::exists(folder_ / "read.bin"));
-    if (!c.read) EXPECT_NE(result.err.find("partly written configuration"), std::string::npos);
+    if (!c.read) {
+      EXPECT_NE(result.err.find("partly written configuration"), std::string::npos);
+    }
   }
 }
 
@@ -215,14 +217,18 @@ TEST_F(LinkLossTest, TheGatewayRefusalsComeBeforeAnythingIsSent) {
     }
     const RunResult result = Run(args);
     EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
-    if (c.exitCode != 0) EXPECT_EQ(result.err, c.err);
+    if (c.exitCode != 0) {
+      EXPECT_EQ(result.err, c.err);
+    }
     sim.Stop();
     const std::string served = ReadFile(folder_ / "gateway.err");
     EXPECT_NE(served.find("accepted"), std::string::npos) << served;
     // The write's case: the gateway selects the system (so it can say the access) and
     // nothing more reaches it.
     EXPECT_EQ(served.find("image"), std::string::npos) << served;
-    if (c.args[0] != "write") EXPECT_EQ(served.find("select"), std::string::npos) << served;
+    if (c.args[0] != "write") {
+      EXPECT_EQ(served.find("select"), std::string::npos) << served;
+    }
     EXPECT_FALSE(fs::exists(folder_ / "x.bin"));
   }
 }

@@ -14,7 +14,14 @@ Session::Session(AccessFlags access) : access_(access) {
 }
 
 Session::~Session() {
+  alive_.reset();  // attachments that outlive the session find nothing to take off
   link_.RemoveListener(this);
+}
+
+Attachment Session::Guarded(std::function<void()> detach) {
+  return Attachment([alive = std::weak_ptr<const bool>(alive_), detach = std::move(detach)] {
+    if (alive.lock()) detach();
+  });
 }
 
 namespace {
@@ -30,14 +37,14 @@ bool Session::Write(std::span<const uint8_t> bytes) {
 
 Attachment Session::Observe(SessionObserver& observer) {
   AddObserver(&observer);
-  return Attachment([this, &observer] { RemoveObserver(&observer); });
+  return Guarded([this, &observer] { RemoveObserver(&observer); });
 }
 
 Attachment Session::AttachSerialPort(SerialPort& port) {
   serial_ = &port;
   port.SetEngine(&link_);
   portWasOpen_ = port.IsOpen();
-  return Attachment([this, &port] {
+  return Guarded([this, &port] {
     port.SetEngine(nullptr);
     if (serial_ == &port) serial_ = nullptr;
   });
@@ -45,28 +52,28 @@ Attachment Session::AttachSerialPort(SerialPort& port) {
 
 Attachment Session::AttachGatewaySocket(GatewaySocket& socket) {
   gateway_.socket = &socket;
-  return Attachment([this, &socket] {
+  return Guarded([this, &socket] {
     if (gateway_.socket == &socket) gateway_.socket = nullptr;
   });
 }
 
 Attachment Session::AttachRemotePrompts(RemotePrompts& prompts) {
   gateway_.prompts = &prompts;
-  return Attachment([this, &prompts] {
+  return Guarded([this, &prompts] {
     if (gateway_.prompts == &prompts) gateway_.prompts = nullptr;
   });
 }
 
 Attachment Session::AttachTransferPrompts(TransferPrompts& prompts) {
   transferPrompts_ = &prompts;
-  return Attachment([this, &prompts] {
+  return Guarded([this, &prompts] {
     if (transferPrompts_ == &prompts) transferPrompts_ = nullptr;
   });
 }
 
 Attachment Session::AttachReadBackup(ReadBackup& backup) {
   backup_ = &backup;
-  return Attachment([this, &backup] {
+  return Guarded([this, &backup] {
     if (backup_ == &backup) backup_ = nullptr;
   });
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -352,6 +353,8 @@ class Session : private LinkListener,
   // the boot loader speaks outside frames), or it was closed, switched or lost.
   enum class Ending { kQuiet, kClosed };
   void EndConnection(Ending how);
+  // An attachment whose `detach` runs only while this session lives.
+  Attachment Guarded(std::function<void()> detach);
   void EndManualControl(const char* why);
   void TransferTick();
   void FirmwareTick();
@@ -420,6 +423,7 @@ class Session : private LinkListener,
   // AllowNoProgram).
   void ClearConfiguration();
 
+  std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
   AccessFlags access_;
   SystemConfiguration config_;
   ImageState image_;
