@@ -46,8 +46,11 @@ ReadBackup::Kept ReadBackupFolder::Keep(uint32_t serialNumber, std::span<const u
   if (auto failure = WriteFileReplacing(imagePath, bytes))
     return {false, imagePath.toStdString() + ": " + failure->toStdString()};
   const QString filePath = dir.filePath(name + ".xml");
-  if (auto failure = WriteFileReplacing(filePath, systemFile))
+  if (auto failure = WriteFileReplacing(filePath, systemFile)) {
+    // Both or neither: an image without its system file is no backup the label names.
+    QFile::remove(imagePath);
     return {false, filePath.toStdString() + ": " + failure->toStdString()};
+  }
   return {true, QDir::toNativeSeparators(imagePath).toStdString()};
 }
 

@@ -84,6 +84,19 @@ TEST(ImageTransfer, SerialReadTakesTheWholeMemoryIn256Blocks) {
   EXPECT_EQ(bench.session.Transfer().View().progress, "100.0 %");
 }
 
+TEST(ImageTransfer, AReadOfAForeignFormatIsNotCompleted) {
+  ControllerImage foreign = SeededMemory();
+  foreign.bytes[5] = 2;  // data format 2.0
+  foreign.bytes[6] = 0;
+  SerialBench bench(foreign);
+  ASSERT_TRUE(bench.session.Read(""));
+  bench.Run(400);
+  EXPECT_EQ(bench.session.Transfer().LastEnd(), TransferEnd::kBadFormat);
+  EXPECT_EQ(bench.session.Transfer().View().panels[2], "Read not taken");
+  EXPECT_EQ(bench.prompts.errors, std::vector<std::string>{"Bad data format or version: 2.0"});
+  EXPECT_FALSE(bench.session.LastReadImage());
+}
+
 TEST(ImageTransfer, SerialWriteOfAnEmptySystemAndItsVerify) {
   SerialBench bench(SeededMemory());
   bench.session.NewSystem(kNow);

@@ -25,14 +25,15 @@ Bytes Poll(uint8_t s) {
   return frame;
 }
 
-StatusReport ReportWithPumps(uint8_t pumps, uint16_t outputs) {
-  StatusReport report;
-  report.bytes[0] = 0x33;
-  report.bytes[1] = 64;
-  report.bytes[6] = pumps;
-  report.bytes[8] = static_cast<uint8_t>(outputs & 0xFF);
-  report.bytes[9] = static_cast<uint8_t>(outputs >> 8);
-  return report;
+// A status report of `length` 44 or 64 as the controller sends it, decoded.
+StatusReport ReportWithPumps(uint8_t pumps, uint16_t outputs, uint8_t length = 64) {
+  Bytes message(length, 0);
+  message[0] = 0x33;
+  message[1] = length;
+  message[6] = pumps;
+  message[8] = static_cast<uint8_t>(outputs & 0xFF);
+  message[9] = static_cast<uint8_t>(outputs >> 8);
+  return *DecodeStatusReport(message);
 }
 
 TEST(ManualControl, Pump3ByHandGoesOutWithTheNextPoll) {
@@ -90,6 +91,22 @@ TEST(ManualControl, ReportsMoveOnlyUncontrolledButtons) {
   manual.Reset();
   EXPECT_EQ(manual.State(), ManualControlState{});
   EXPECT_EQ(manual.Buttons(), ManualButtons{});
+}
+
+TEST(ManualControl, ShortAndLongReportsShowTheSameOutputs) {
+  // Pump 2, machine 4, the drain valve and the alarm output on (bit 12).
+  const uint16_t outputs = (1u << 3) | (1u << 11) | (1u << 12);
+  ManualButtons shown[2];
+  for (int form = 0; form < 2; ++form) {
+    ManualControl manual;
+    manual.ApplyStatusReport(ReportWithPumps(0x02, outputs, form == 0 ? 44 : 64));
+    shown[form] = manual.Buttons();
+  }
+  EXPECT_TRUE(shown[0].alarmOutput) << "the 44-byte report's alarm output";
+  EXPECT_TRUE(shown[0].flushDrain);
+  EXPECT_TRUE(shown[0].machine[3]);
+  EXPECT_TRUE(shown[0].pump[1]);
+  EXPECT_EQ(shown[0], shown[1]);
 }
 
 TEST(MachineReset, TakenByTheNextPoll) {

@@ -21,8 +21,9 @@ struct ScriptedGateway : GatewaySocket, RemotePrompts {
   Attachment socket;
   Attachment prompts;
 
-  // Logged in to system 7, online, with that access code ('A' full, 'B' read only).
-  void LogIn(Session& into, char access) {
+  // Logged in to system 7, online, with that access code ('A' full, 'B' read only);
+  // its name in Windows-1252 bytes.
+  void LogIn(Session& into, char access, const std::string& name = "L") {
     session = &into;
     socket = into.AttachGatewaySocket(*this);
     prompts = into.AttachRemotePrompts(*this);
@@ -30,7 +31,10 @@ struct ScriptedGateway : GatewaySocket, RemotePrompts {
     into.Remote().ConnectClick("gateway");
     into.Remote().Connected();
     into.Tick();  // the login is asked for from the tick after the connection
-    Feed({'B', 'D', '7', 0, 'L', 0, '-', 0, 'x', 0});
+    std::vector<uint8_t> entry = {'B', 'D', '7', 0};
+    entry.insert(entry.end(), name.begin(), name.end());
+    entry.insert(entry.end(), {0, '-', 0, 'x', 0});
+    Feed(entry);
     Feed({'B', 'D', 0});
     Feed({'B', 'E', 0, '7', 0, static_cast<uint8_t>(access), 0});
     Feed({'B', 'F', '1', 0});

@@ -60,6 +60,14 @@ class CommunicationFormTest : public QObject {
              QString("2"));
     form->ErrorForm()->close();
     QCOMPARE(main->CurrentSession().Link().Count().checksumErrors, 0u);
+    // Escape on the error window is its Close too: the counts start again.
+    main->CurrentSession().Link().Receive(bad);
+    QVERIFY(form->ErrorForm()->isVisible());
+    QTest::keyClick(form->ErrorForm(), Qt::Key_Escape);
+    QVERIFY(!form->ErrorForm()->isVisible());
+    QCOMPARE(main->CurrentSession().Link().Count().checksumErrors, 0u);
+    QCOMPARE(test::Find<QLabel>(form->ErrorForm(), "ChecksumErrorCountLabel")->text(),
+             QString("0"));
     // Escape closes the communication window.
     QTest::keyClick(form, Qt::Key_Escape);
     QVERIFY(!form->isVisible());

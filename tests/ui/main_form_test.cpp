@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "MainFormStarter.h"
+#include "support/ScriptedGateway.h"
 #include "UiTestSupport.h"
 #include "io/QtSettingsStore.h"
 #include "support/MemorySettingsStore.h"
@@ -159,6 +160,14 @@ class MainFormTest : public QObject {
     QVERIFY(setup->MasterFlag());
     auto lower = Started({"rb316entry"}, std::make_shared<test::MemorySettingsStore>());
     QVERIFY(!lower->SetupFlag());
+
+    // The remote system's name comes in Windows-1252, as the remote group shows it.
+    test::ScriptedGateway gateway;
+    auto remote = Started({}, std::make_shared<test::MemorySettingsStore>());
+    gateway.LogIn(remote.CurrentSession(), 'A', "W\xE4scherei S\xFC" "d");
+    QCOMPARE(remote->windowTitle(),
+             QString::fromUtf8("Vorel, Version: 3.21, Miele pulse        System: W\u00E4scherei "
+                               "S\u00FCd (7)."));
   }
 
   void firstActivationRunsOnce() {

@@ -13,6 +13,8 @@ std::optional<StatusReport> DecodeStatusReport(std::span<const uint8_t> message)
   if (message.size() <= kLengthByte || message[0] != message::kStatusReport) return std::nullopt;
   StatusReport report;
   report.sentLength = message[kLengthByte];
+  if (message.size() < kReportPumps + kSetupBytes) return std::nullopt;
+  std::copy_n(message.begin() + kReportPumps, kSetupBytes, report.setup.begin());
   if (report.sentLength != kShortReportLength) {
     if (message.size() < kLongReportLength) return std::nullopt;
     std::copy_n(message.begin(), kLongReportLength, report.bytes.begin());

@@ -27,6 +27,7 @@ inline constexpr uint8_t kLongReportLength = 64;
 inline constexpr size_t kReportPumps = 6;
 inline constexpr size_t kReportByte7 = 7;
 inline constexpr size_t kReportOutputs = 8;  // 16-bit: machine outputs 0-9, valves 10-11
+inline constexpr size_t kSetupBytes = 4;     // bytes 6..9, the system setup's
 inline constexpr size_t kMachineRecords = 14;
 inline constexpr size_t kReportMachines = 10;
 inline constexpr size_t kShortRecordSize = 3;
@@ -68,6 +69,14 @@ struct StatusReport {
   uint8_t sentLength = wire::kLongReportLength;
   // The report in the 64-byte layout; in a widened report the length byte reads 0.
   std::array<uint8_t, wire::kLongReportLength> bytes{};
+  // Bytes 6..9 as sent (pumps, byte 7, the outputs with the alarm output's bit 12):
+  // the same in both forms, read by the system setup before any widening.
+  std::array<uint8_t, wire::kSetupBytes> setup{};
+  uint8_t SetupPumps() const { return setup[0]; }
+  uint16_t SetupOutputs() const {
+    return static_cast<uint16_t>(setup[wire::kReportOutputs - wire::kReportPumps] |
+                                 setup[wire::kReportOutputs - wire::kReportPumps + 1] << 8);
+  }
 
   bool CameLong() const { return sentLength == wire::kLongReportLength; }
   // The 5-byte record of machine index 0..9.

@@ -106,8 +106,9 @@ bool ManualControl::OutputControlled(ManualOutput output) const {
 }
 
 void ManualControl::ApplyStatusReport(const StatusReport& report) {
-  const uint8_t pumps = report.bytes[wire::kReportPumps];
-  const uint16_t outputs = bytes::LoadLe16(report.bytes, wire::kReportOutputs);
+  // As sent: a 44-byte report keeps the alarm output's bit here, not in its widened form.
+  const uint8_t pumps = report.SetupPumps();
+  const uint16_t outputs = report.SetupOutputs();
   for (int p = 1; p <= kPumps; ++p) {
     if (!PumpControlled(p)) buttons_.pump[p - 1] = (pumps >> (p - 1)) & 1;
   }

@@ -371,10 +371,13 @@ void ImageTransfer::ReadFinished() {
     return;
   }
   state_ = TransferState::kIdle;
-  view_.panels[2] = gateway ? "Transfer completed" : "Read completed";
   asking_ = true;
   const TransferEnd end = host_.TakeReadImage(staging_, gateway);
   asking_ = false;
+  // Only an image that was taken is a completed read; a refused one says so.
+  view_.panels[2] = end != TransferEnd::kReadCompleted ? "Read not taken"
+                    : gateway                          ? "Transfer completed"
+                                                       : "Read completed";
   const ImageState& image = host_.Image();
   if (image.ImageValid) {
     view_.panels[0] = ControllerDateText(image.image);

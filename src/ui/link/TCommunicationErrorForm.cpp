@@ -1,7 +1,6 @@
 // The communication error window.
 #include "ui/link/TCommunicationErrorForm.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QPushButton>
 
@@ -33,10 +32,10 @@ void TCommunicationErrorForm::ShowCounts(uint32_t retries, uint32_t checksumErro
   checksumLabel_->setText(QString::number(checksumErrors));
 }
 
-void TCommunicationErrorForm::closeEvent(QCloseEvent* event) {
+void TCommunicationErrorForm::done(int result) {
   if (reset_) reset_();
   ShowCounts(0, 0);
-  QDialog::closeEvent(event);
+  QDialog::done(result);
 }
 
 }  // namespace vorel

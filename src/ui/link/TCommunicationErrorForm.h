@@ -14,9 +14,8 @@ class TCommunicationErrorForm : public QDialog {
   // `reset`: closing the window sets the counts back to 0.
   TCommunicationErrorForm(std::function<void()> reset, QWidget* parent = nullptr);
   void ShowCounts(uint32_t retries, uint32_t checksumErrors);
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
+  // Close, the title bar and Escape alike: the counts start again.
+  void done(int result) override;
 
  private:
   std::function<void()> reset_;

@@ -248,8 +248,9 @@ void TMainForm::StoreSettings() {
 }
 
 void TMainForm::UpdateCaption() {
+  // The remote system's name is the gateway's Windows-1252 text, as in the remote group.
   QString caption =
-      QString::fromStdString(BuildCaption(session_.Access().setup, session_.ConnectedSystem()));
+      Ansi::toQString(BuildCaption(session_.Access().setup, session_.ConnectedSystem()));
   if (env_.Demonstration()) caption += QStringLiteral(",  Demonstration: simulated controller");
   setWindowTitle(caption);
   firmwareControllerAction_->setText(QStringLiteral("Firmware update, TL4200..."));
