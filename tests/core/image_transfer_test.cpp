@@ -177,6 +177,10 @@ TEST(ImageTransfer, LoginCodeCheckBeforeASerialWrite) {
       {"the same code", "SECRET", "SECRET", false, TransferEnd::kWriteCompleted},
       {"another code", "SECRET", "OTHER", false, TransferEnd::kWrongLoginCode},
       {"master mode is never asked", "SECRET", "", true, TransferEnd::kWriteCompleted},
+      // Nine letters in the area: the code is its first eight, as after a gateway read.
+      {"the code's eight characters", "ABCDEFGHI", "ABCDEFGH", false,
+       TransferEnd::kWriteCompleted},
+      {"not the ninth", "ABCDEFGHI", "ABCDEFGHI", false, TransferEnd::kWrongLoginCode},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -287,16 +291,22 @@ TEST(ImageTransfer, GatewayWriteIsPacedBlocksThenTheChecksum) {
 TEST(ImageTransfer, GatewayReadComparesTheLoginCodeUnlessMaster) {
   const struct {
     bool master;
+    const char* held;
+    const char* typed;
     TransferEnd end;
     const char* name;
-  } cases[] = {{false, TransferEnd::kWrongLoginCode, ""},
-               {true, TransferEnd::kReadCompleted, "Seeded laundry"}};
+  } cases[] = {{false, "THEIRS", "MINE", TransferEnd::kWrongLoginCode, ""},
+               {true, "THEIRS", "MINE", TransferEnd::kReadCompleted, "Seeded laundry"},
+               // The same rule as over the serial link: the code is the first eight.
+               {false, "ABCDEFGHI", "ABCDEFGH", TransferEnd::kReadCompleted, "Seeded laundry"},
+               {false, "ABCDEFGHI", "ABCDEFGHI", TransferEnd::kWrongLoginCode, ""}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
     GatewayBench gateway("A", AccessFlags{false, c.master});
-    ASSERT_TRUE(gateway.session.Read("MINE"));
+    ASSERT_TRUE(gateway.session.Read(c.typed));
     gateway.Ticks(1);
     ASSERT_EQ(gateway.sent.back(), GatewayImageReadMessage());
-    gateway.SendImage(SeededMemory("THEIRS"));
+    gateway.SendImage(SeededMemory(c.held));
     gateway.Ticks(1);
     EXPECT_EQ(gateway.session.Transfer().LastEnd(), c.end);
     EXPECT_EQ(gateway.session.Configuration().MainSetup.SystemName, c.name);

@@ -122,13 +122,17 @@ TEST(MachineReset, TakenByTheNextPoll) {
   ASSERT_EQ(wire.messages.size(), 2u);
   EXPECT_EQ(wire.messages.back(), (Bytes{0x38, 0x07, 0x01, 0x01, 0x02, 0xA2, 0x1A}));
 
-  // Pressed with nothing chosen: the poll sends nothing and still says "OK".
+  // The "OK" goes with the connection it was sent on.
+  session.PendingReset().Forget();
+  EXPECT_FALSE(session.PendingReset().Done());
+
+  // Pressed with nothing chosen: the poll sends nothing and says no "OK".
   MachineReset reset;
   reset.Press(std::nullopt);
   std::optional<uint8_t> command;
   EXPECT_TRUE(reset.Take(command));
   EXPECT_FALSE(command);
-  EXPECT_TRUE(reset.Done());
+  EXPECT_FALSE(reset.Done());
   EXPECT_FALSE(reset.Take(command));
 }
 

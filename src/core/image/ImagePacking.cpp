@@ -438,6 +438,12 @@ std::string LoginCodeText(const ControllerImage& image) {
   return ReadText(image, kSystemLoginCode, kLoginCodeMax);
 }
 
+bool LoginCodeOpens(std::span<const uint8_t> codeArea, std::string_view typed) {
+  const auto code = codeArea.first(std::min(codeArea.size(), kLoginCodeMax));
+  const std::string held(code.begin(), std::find(code.begin(), code.end(), 0));
+  return held.empty() || held == typed;
+}
+
 std::string ControllerDateText(const ControllerImage& image) {
   const ControllerClock clock = ReadControllerInfo(image).clock;
   char text[64];

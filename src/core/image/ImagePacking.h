@@ -100,6 +100,11 @@ bool IsValidClock(const ControllerClock& clock);
 std::string WatchText(const ControllerClock& clock);
 // The controller's login code as stored, at most 8 characters.
 std::string LoginCodeText(const ControllerImage& image);
+// The one rule of the login code check, over the serial link and after a gateway read
+// alike: the controller's code is the text of the area's first 8 bytes up to a 0 (what
+// follows in the 10-byte area is not code), and a typed code opens a controller that
+// holds none or exactly that code.
+bool LoginCodeOpens(std::span<const uint8_t> codeArea, std::string_view typed);
 // "Date: %04d-%02d-%02d %02d:%02d:%02d" with the controller clock, values unchecked.
 std::string ControllerDateText(const ControllerImage& image);
 

@@ -421,9 +421,8 @@ TransferEnd Session::TakeReadImage(std::span<const uint8_t> bytes, bool gateway)
   // Over the gateway the login code is compared after the read: a controller with
   // another code unpacks as an empty system (its code stays in the image).
   if (gateway && !access_.master) {
-    const auto code = bytes.subspan(image::kSystemLoginCode, image::kLoginCodeMax);
-    const std::string held(code.begin(), std::find(code.begin(), code.end(), 0));
-    if (!held.empty() && held != transfer_.LoginCode()) {
+    if (!LoginCodeOpens(bytes.subspan(image::kSystemLoginCode, image::kSystemLoginCodeSize),
+                        transfer_.LoginCode())) {
       std::copy(bytes.begin(), bytes.end(), image_.image.bytes.begin());
       ResetImage(image_, /*wholeImage=*/true);
       const ControllerImage emptied = image_.image;

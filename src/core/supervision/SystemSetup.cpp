@@ -139,9 +139,9 @@ void ManualControl::Reset() {
 bool MachineReset::Take(std::optional<uint8_t>& command) {
   if (!pending_) return false;
   pending_ = false;
-  done_ = true;
   command.reset();
   if (index_ && *index_ >= 0 && *index_ <= kAll) command = MachineResetCommand(*index_);
+  done_ = command.has_value();
   return true;
 }
 

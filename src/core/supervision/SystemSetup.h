@@ -99,10 +99,14 @@ class MachineReset {
     pending_ = false;
     done_ = true;
   }
-  // A change of the link forgets it.
-  void Forget() { pending_ = false; }
+  // A change of the link forgets it, and the "OK" of a reset sent before.
+  void Forget() {
+    pending_ = false;
+    done_ = false;
+  }
   bool Pending() const { return pending_; }
-  // "OK": the last reset went out.
+  // "OK": a reset of a machine went out on this connection (nothing chosen sends
+  // nothing, and says nothing).
   bool Done() const { return done_; }
   void HideDone() { done_ = false; }
 

@@ -126,12 +126,7 @@ void ImageTransfer::LoginCheckReply(std::optional<std::vector<uint8_t>> reply) {
   // Only the answer for the code's own ten bytes counts (the helper matched them).
   const std::optional<MemoryReply> code = DecodeMemoryReply(*reply);
   if (!code) return;
-  std::string held;
-  for (uint8_t byte : code->data) {
-    if (byte == 0) break;
-    held.push_back(static_cast<char>(byte));
-  }
-  if (!held.empty() && held != loginCode_) {
+  if (!LoginCodeOpens(code->data, loginCode_)) {
     state_ = TransferState::kLoginRejected;
     return;
   }
