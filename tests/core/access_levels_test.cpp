@@ -33,6 +33,13 @@ TEST(AccessWords, MatchedExactlyAsWholeArguments) {
   }
 }
 
+TEST(AccessWords, AWordInTheWrongCaseIsNamed) {
+  for (const char* meant : {"rb316entry", "RB316ENTRY", "chiefaccess", "Chiefaccess"})
+    EXPECT_TRUE(MistypedAccessWordHint(meant)) << meant;
+  for (const char* other : {"RB316entry", "ChiefAccess", "site.xml", "rb316entry.xml", ""})
+    EXPECT_FALSE(MistypedAccessWordHint(other)) << other;
+}
+
 TEST(Caption, SetupAndRemoteSystem) {
   EXPECT_EQ(BuildCaption(false, std::nullopt), "Vorel, Version: 3.21, Miele pulse");
   EXPECT_EQ(BuildCaption(true, std::nullopt), "Vorel, Version: 3.21, Miele pulse,  TL4200 setup");

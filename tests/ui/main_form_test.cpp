@@ -158,8 +158,15 @@ class MainFormTest : public QObject {
     QCOMPARE(setup->windowTitle(), QString("Vorel, Version: 3.21, Miele pulse,  TL4200 setup"));
     QVERIFY(setup->SetupFlag());
     QVERIFY(setup->MasterFlag());
+    test::ScriptedDialogs mistyped;
     auto lower = Started({"rb316entry"}, std::make_shared<test::MemorySettingsStore>());
     QVERIFY(!lower->SetupFlag());
+    // Taken for a file, which does not exist: the message names the two words.
+    QTRY_COMPARE_WITH_TIMEOUT(mistyped.asked.size(), 1, 2000);
+    QVERIFY(mistyped.asked[0].text.startsWith("Could not load the system file rb316entry"));
+    QVERIFY(mistyped.asked[0].text.endsWith(
+        "The access words are RB316entry and ChiefAccess, written exactly so (capitals and small "
+        "letters as here)."));
 
     // The remote system's name comes in Windows-1252, as the remote group shows it.
     test::ScriptedGateway gateway;

@@ -1,6 +1,8 @@
 // Command-line access words and the caption.
 #include "core/app/AccessLevels.h"
 
+#include <cctype>
+
 namespace vorel {
 
 AccessFlags ParseAccessWords(const std::vector<std::string>& arguments) {
@@ -13,6 +15,20 @@ AccessFlags ParseAccessWords(const std::vector<std::string>& arguments) {
     }
   }
   return flags;
+}
+
+std::optional<std::string> MistypedAccessWordHint(const std::string& argument) {
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  for (const char* word : {kSetupWord, kMasterWord}) {
+    if (argument != word && lower(argument) == lower(word)) {
+      return std::string("The access words are ") + kSetupWord + " and " + kMasterWord +
+             ", written exactly so (capitals and small letters as here).";
+    }
+  }
+  return std::nullopt;
 }
 
 std::string BuildCaption(bool setupFlag, const std::optional<RemoteSystemName>& remote) {

@@ -25,6 +25,11 @@ struct AccessFlags {
 // as a whole with the two words; anything else is ignored.
 AccessFlags ParseAccessWords(const std::vector<std::string>& argumentsAfterProgram);
 
+// An argument that is an access word but for the case of its letters ("rb316entry")
+// was surely meant as one: the text that names the two words as they must be
+// written; nothing for any other argument.
+std::optional<std::string> MistypedAccessWordHint(const std::string& argument);
+
 struct RemoteSystemName {
   std::string name;
   std::string serial;

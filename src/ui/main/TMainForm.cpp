@@ -449,9 +449,11 @@ void TMainForm::LoadSystemFromFile(const QString& fileName) {
     read = {std::nullopt, QString::fromLatin1(kUnknownFileText)};
   }
   if (!read.bytes) {
-    env_.ShowLoggedMessage(
-        this, QString("Could not load the system file %1:\n%2").arg(fileName, read.error),
-        MsgType::Error, kMsgOk);
+    QString text = QString("Could not load the system file %1:\n%2").arg(fileName, read.error);
+    // "vorel rb316entry": an access word in the wrong case, not a file.
+    if (const auto hint = MistypedAccessWordHint(fileName.toStdString()))
+      text += QStringLiteral("\n\n") + QString::fromStdString(*hint);
+    env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk);
     return;
   }
   if (ClassifyFile(*read.bytes) == FileKind::kImage) {
