@@ -17,14 +17,21 @@ int MlPerMinute(int secondsPer100ml) {
   return (secondsPer100ml / 2 + 6000) / secondsPer100ml;
 }
 
-std::string NewCalibrationText(int testSeconds, int measuredMl) {
-  if (measuredMl <= 0) return "0";
-  return std::to_string(MlPerMinute(SecondsPer100ml(testSeconds, measuredMl)));
+std::optional<int> AcceptedMlPerMinute(int testSeconds, int measuredMl) {
+  if (testSeconds < kMinTestSeconds || testSeconds > kMaxTestSeconds) return std::nullopt;
+  if (measuredMl <= 0) return 0;
+  const int perMinute = MlPerMinute(SecondsPer100ml(testSeconds, measuredMl));
+  if (perMinute < kMinMlPerMinute || perMinute > kMaxMlPerMinute) return std::nullopt;
+  return perMinute;
 }
 
 bool CalibrationTest::Start(int testSeconds) {
   afterRunCountdown_ = 0;
-  if (pump_ < 1 || pump_ > manual::kPumps || testSeconds <= 0) return false;
+  // Outside the hint's range a test either means nothing or, times ten, overflows
+  // the countdown and leaves the outputs on.
+  if (pump_ < 1 || pump_ > manual::kPumps || testSeconds < kMinTestSeconds ||
+      testSeconds > kMaxTestSeconds)
+    return false;
   running_ = true;
   const auto pumpBit = static_cast<uint8_t>(1u << (pump_ - 1));
   const auto machineBit = static_cast<uint16_t>(1u << machineIndex_);
@@ -50,10 +57,13 @@ bool CalibrationTest::Tick() {
 }
 
 void CalibrationTest::Close() {
-  if (testCountdown_ <= 0) return;
-  manual_.SetPumps(0, 0);
-  manual_.SetMachines(0, 0);
-  testCountdown_ = 1;
+  if (testCountdown_ > 0) {
+    manual_.SetPumps(0, 0);
+    manual_.SetMachines(0, 0);
+    testCountdown_ = 1;
+    return;
+  }
+  if (running_) Abort();  // the machine's after-run: off at once too
 }
 
 void CalibrationTest::Abort() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/supervision/SystemSetup.h"
@@ -16,6 +17,13 @@ inline constexpr int kDefaultTestSeconds = 60;  // the test time edit, and a tex
 inline constexpr int kOkFallbackSeconds = 30;   // the test time OK reads from a text not a number
 inline constexpr int kAfterRunTicks = 15;       // the machine output after the pump
 inline constexpr int kTicksPerSecond = 10;
+// The test time the dialog takes, its own hint "(15..60 sec.)".
+inline constexpr int kMinTestSeconds = 15;
+inline constexpr int kMaxTestSeconds = 60;
+// The controller keeps 1..255 seconds per 100 ml: 24..6000 ml per 60 s, 0 is off.
+inline constexpr int kMaxSecondsPer100ml = 255;
+inline constexpr int kMinMlPerMinute = 24;
+inline constexpr int kMaxMlPerMinute = 6000;
 }  // namespace calibration
 
 // Seconds per 100 ml from the test time and the measured volume: (t × 100 + v div 2)
@@ -23,9 +31,10 @@ inline constexpr int kTicksPerSecond = 10;
 int SecondsPer100ml(int testSeconds, int measuredMl);
 // The machine window's ml per 60 s: (s div 2 + 6000) div s, 0 for s ≤ 0.
 int MlPerMinute(int secondsPer100ml);
-// What the accepted dialog writes into the machine window's calibration edit ("0"
-// for a volume of 0 or less).
-std::string NewCalibrationText(int testSeconds, int measuredMl);
+// The ml per 60 s that OK may take from a test time and a measured volume: 0 (off)
+// for a volume of 0 or less, otherwise only what the controller can store (24..6000);
+// nothing for a test time outside 15..60 s or a result it cannot store.
+std::optional<int> AcceptedMlPerMinute(int testSeconds, int measuredMl);
 
 class CalibrationTest {
  public:
@@ -36,13 +45,13 @@ class CalibrationTest {
     pump_ = pump;
     machineIndex_ = machineIndex;
   }
-  // "F2: Start test": for a time above 0 the pump and the machine output go on (and
-  // a running test starts its time again). False when nothing started.
+  // "F2: Start test": for a time of 15..60 s the pump and the machine output go on
+  // (and a running test starts its time again). False when nothing started.
   bool Start(int testSeconds);
   // Every 100 ms while Running(). True on the tick the pump stopped.
   bool Tick();
   // The dialog closes: a test still running stops its outputs at once, and the next
-  // tick ends it.
+  // tick ends it; in the machine's after-run everything goes off and the test ends.
   void Close();
   // The connection ended: the outputs go off at once and the test is over.
   void Abort();

@@ -63,6 +63,10 @@ TCalibrationForm::TCalibrationForm(Session& session, QWidget* parent)
   status->addWidget(timerLabel_);
   status->addStretch(1);
   root->addLayout(status);
+  auto* range = new QLabel(QStringLiteral("The controller stores 24..6000 ml/min (0 = off)."), this);
+  range->setObjectName("CalibrationRangeLabel");
+  root->addWidget(range);
+  // Why a test stopped or was not started, or why OK took nothing.
   stoppedLabel_ = new QLabel(this);
   stoppedLabel_->setObjectName("TestStoppedLabel");
   stoppedLabel_->setWordWrap(true);
@@ -105,7 +109,7 @@ std::optional<std::string> TCalibrationForm::Calibrate(int pump, int machineInde
   }
   exec();
   if (!accepted_) return std::nullopt;
-  return NewCalibrationText(testSeconds_, measuredMl_);
+  return std::to_string(mlPerMinute_);
 }
 
 void TCalibrationForm::showEvent(QShowEvent* event) {
@@ -114,21 +118,37 @@ void TCalibrationForm::showEvent(QShowEvent* event) {
   testTimeEdit_->setText(QString::number(calibration::kDefaultTestSeconds));
   newEdit_->clear();
   accepted_ = false;
+  stoppedLabel_->hide();
   runningLabel_->hide();
   timerLabel_->hide();
   hintLabel_->hide();
   testTimeEdit_->setFocus();
 }
 
+void TCalibrationForm::Say(const QString& text) {
+  stoppedLabel_->setText(text);
+  stoppedLabel_->show();
+  adjustSize();  // room for the text, however it wraps
+}
+
 void TCalibrationForm::StartTestBtnClick() {
+  // Manual control reaches the controller over the serial link only; over the gateway
+  // a countdown would show a test that never runs.
+  if (!session_.LocalMode()) {
+    Say(QStringLiteral("The test runs over the serial link only: choose Local in the "
+                       "communication window."));
+    return;
+  }
   const int seconds =
       StrToIntDef(testTimeEdit_->text().toStdString(), calibration::kDefaultTestSeconds);
   testTimeEdit_->setText(QString::number(seconds));
-  if (session_.Calibration().Start(seconds)) {
-    stoppedLabel_->hide();
-    runningLabel_->show();
-    hintLabel_->hide();
+  if (!session_.Calibration().Start(seconds)) {
+    Say(QStringLiteral("The test time is 15..60 s."));
+    return;
   }
+  stoppedLabel_->hide();
+  runningLabel_->show();
+  hintLabel_->hide();
 }
 
 void TCalibrationForm::CalibrationStopped(const std::string& why) {
@@ -153,8 +173,22 @@ void TCalibrationForm::CalibrationTicked(bool pumpStopped) {
 }
 
 void TCalibrationForm::OKBtnClick() {
+  // Enter lands here from the test time edit too: without a volume nothing is taken.
+  if (newEdit_->text().trimmed().isEmpty()) {
+    Say(QStringLiteral("Type the volume the pump delivered first."));
+    newEdit_->setFocus();
+    return;
+  }
   measuredMl_ = StrToIntDef(newEdit_->text().toStdString(), 0);
   testSeconds_ = StrToIntDef(testTimeEdit_->text().toStdString(), calibration::kOkFallbackSeconds);
+  const std::optional<int> result = AcceptedMlPerMinute(testSeconds_, measuredMl_);
+  if (!result) {
+    Say(QString("%1 ml in %2 s is no calibration the controller stores: measure again.")
+            .arg(measuredMl_)
+            .arg(testSeconds_));
+    return;
+  }
+  mlPerMinute_ = *result;
   accepted_ = true;
   accept();
 }

@@ -37,12 +37,14 @@ class TCalibrationForm : public QDialog, private SessionObserver {
   // The session's tick while the test runs, and the connection ending under it.
   void CalibrationTicked(bool pumpStopped) override;
   void CalibrationStopped(const std::string& why) override;
+  void Say(const QString& text);
 
   Session& session_;
   Attachment observing_;
   bool accepted_ = false;
   int testSeconds_ = 0;
   int measuredMl_ = 0;
+  int mlPerMinute_ = 0;
   QLineEdit* testTimeEdit_ = nullptr;
   QLineEdit* currentEdit_ = nullptr;
   QLineEdit* newEdit_ = nullptr;
