@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace vorel {
@@ -269,6 +270,26 @@ TEST(ValueCheck, TextsBeyondTheTextAreaAndLongNamesAreListed) {
   EXPECT_EQ(loaded.changes.size(), 1u + 1440u - 457u);
   EXPECT_EQ(loaded.changes.back().element, "TL4200system/MachineData/Machine10/Program(6)/L(24)/C");
   EXPECT_EQ(loaded.changes.back().controllerValue, "(not stored: the text area is full)");
+}
+
+TEST(Session, AnUntouchedNewSystemIsKnownAsSuch) {
+  const struct {
+    const char* name;
+    std::function<void(Session&)> step;
+    bool untouched;
+  } cases[] = {
+      {"start-up", [](Session&) {}, true},
+      {"an edit", [](Session& s) { s.MarkChanged(); }, false},
+      {"New System", [](Session& s) { s.NewSystem(kNow); }, true},
+      {"a load", [](Session& s) { s.LoadSystem(Golden(), kNow); }, false},
+      {"an image", [](Session& s) { s.TakeImage(s.Image().image.bytes); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Session session;
+    c.step(session);
+    EXPECT_EQ(session.HoldsUntouchedNewSystem(), c.untouched);
+  }
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ class ConnectionLossTest : public QObject {
       form->show();
       QVERIFY2(stepped.main->CurrentSession().LinkReady(), c.name);
       test::ScriptedDialogs dialogs;
+      stepped.main->CurrentSession().MarkChanged();  // a system worth writing
       test::Find<QPushButton>(form, "WriteBtn")->click();
       stepped.Ticks(8);
       QVERIFY2(Panel(form).startsWith("Writing "), c.name);

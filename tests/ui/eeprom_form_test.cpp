@@ -154,6 +154,25 @@ class EEPROMFormTest : public QObject {
     QCOMPARE(progress->palette().color(QPalette::Window), QColor(0x00, 0xFF, 0x00));
   }
 
+  void anUntouchedNewSystemIsWrittenOnlyWhenConfirmed() {
+    auto stepped = DemoMain();
+    test::SteppedMain& main = *stepped;
+    TEEPROMForm* form = main->ReadWriteWindow();
+    for (const bool confirm : {false, true}) {
+      test::ScriptedDialogs dialogs;
+      dialogs.answers = {confirm ? kMsgYes : kMsgNo};
+      test::Find<QPushButton>(form, "WriteBtn")->click();
+      QCOMPARE(dialogs.asked.size(), 1);
+      QCOMPARE(dialogs.asked[0].text,
+               QString("The editors hold a new, empty system. Writing it replaces the "
+                       "controller's whole configuration. Write it anyway?"));
+      QCOMPARE(dialogs.asked[0].defaultButton, unsigned(kMsgNo));
+      QCOMPARE(main->CurrentSession().Transfer().Busy(), confirm);
+      main.Until([&] { return !main->CurrentSession().Transfer().Busy(); }, 400);
+      QCOMPARE(main.first.MemoryWrites() > 0, confirm);
+    }
+  }
+
   void masterCodeGoesIntoTheImageAndDroppedTextsAreAsked() {
     // Master mode asks the controller nothing before packing, so no link is needed.
     auto main = test::StartedMain({"ChiefAccess"});
@@ -161,6 +180,7 @@ class EEPROMFormTest : public QObject {
     for (MachineSettings& machine : session.Configuration().MachineData)
       for (ProgramRecord& program : machine.Programs)
         for (std::string& comment : program.LineComments) comment = std::string(40, 'x');
+    session.MarkChanged();  // as the program editor's Save does
     TEEPROMForm* form = main->ReadWriteWindow();
     form->show();
     test::Find<QLineEdit>(form, "LoginCodeEdit")->setText(QString::fromUtf8("Sesam\u00E9"));

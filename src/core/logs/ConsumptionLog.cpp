@@ -101,8 +101,8 @@ void AddMachine(const ControllerImage& image, size_t machineAt, ConsumptionTotal
   totals.any = true;
 }
 
-// Every record filed under a month from `start` to `end`; the window adds a record
-// by its two month bytes alone, used or not. Machine 0 adds all ten blocks.
+// Every record filed under a month from `start` to `end`, by its two month bytes
+// alone, used or not. Machine 0 adds all ten blocks.
 ConsumptionTotals AddRecords(const ControllerImage& image, const YearMonth& start,
                              const YearMonth& end, int machineNumber) {
   ConsumptionTotals totals;
@@ -143,9 +143,21 @@ std::vector<YearMonth> LogMonths(const ControllerImage& image) {
 
 ConsumptionTotals TotalPeriod(const ControllerImage& image, int fromIndex, int toIndex,
                               int machineNumber) {
-  const auto period = Period(image, fromIndex, toIndex);
-  if (!period) return {};
-  return AddRecords(image, period->first, period->second, machineNumber);
+  // The period is the sum of its months, so the totals, the chart and the CSV agree:
+  // a record filed under no calendar month (month 0 or 13) belongs to none of them.
+  ConsumptionTotals total;
+  for (const MonthTotals& month : TotalsByMonth(image, fromIndex, toIndex, machineNumber)) {
+    const ConsumptionTotals& add = month.totals;
+    total.any |= add.any;
+    for (size_t p = 0; p < total.pumpUnits.size(); ++p) total.pumpUnits[p] += add.pumpUnits[p];
+    total.totalUnits += add.totalUnits;
+    for (size_t p = 0; p < total.programWashes.size(); ++p)
+      total.programWashes[p] += add.programWashes[p];
+    total.noProgramWashes += add.noProgramWashes;
+    total.totalWashes += add.totalWashes;
+    total.softener += add.softener;
+  }
+  return total;
 }
 
 std::vector<MonthTotals> TotalsByMonth(const ControllerImage& image, int fromIndex, int toIndex,

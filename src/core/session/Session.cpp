@@ -496,6 +496,7 @@ void Session::ClearAll() {
 }
 
 void Session::NewSystem(const LocalDateTime& now) {
+  untouched_ = true;
   ClearConfiguration();
   Notify(&SessionObserver::ConfigurationCleared);
   PackImage(now);
@@ -505,6 +506,7 @@ void Session::NewSystem(const LocalDateTime& now) {
 
 SessionResult Session::LoadSystem(std::optional<std::string_view> fileBytes,
                                   const LocalDateTime& now, std::string_view source) {
+  untouched_ = false;
   config_ = SystemConfiguration{};
   ResetImage(image_, /*wholeImage=*/true);
   image_.ImageValid = false;
@@ -554,6 +556,7 @@ UnpackResult Session::TakeImage(std::span<const uint8_t> imageBytes) {
     return refused;
   }
   ClearAll();
+  untouched_ = false;
   std::copy(imageBytes.begin(), imageBytes.end(), image_.image.bytes.begin());
   const UnpackResult result = UnpackImage(config_, image_);
   if (result.Ok()) Notify(&SessionObserver::ConfigurationReplaced);

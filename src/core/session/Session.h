@@ -174,6 +174,9 @@ class Session : private LinkListener,
 
   // The configuration changed since the last New, Load or Save.
   bool Changed() const { return changed_; }
+  // The editors hold the new, empty system of start-up or "New System...": nothing
+  // was loaded, read or edited since. Writing it would wipe a controller's programs.
+  bool HoldsUntouchedNewSystem() const { return untouched_ && !changed_; }
   // An edit reached the configuration.
   void MarkChanged() { changed_ = true; }
 
@@ -428,6 +431,7 @@ class Session : private LinkListener,
   SystemConfiguration config_;
   ImageState image_;
   bool changed_ = false;
+  bool untouched_ = true;
   std::string partlyLoadedFrom_;
   int counterTick_ = 0;
   std::vector<SessionObserver*> observers_;

@@ -25,6 +25,10 @@ namespace vorel {
 
 namespace {
 
+constexpr const char* kWriteNewSystemQuestion =
+    "The editors hold a new, empty system. Writing it replaces the controller's whole "
+    "configuration. Write it anyway?";
+
 constexpr int kLoginCodeLength = 8;
 // The texts a write would drop are listed up to this many lines.
 constexpr size_t kListedTexts = 20;
@@ -266,6 +270,12 @@ void TEEPROMForm::ReadBtnClick() {
 }
 
 void TEEPROMForm::WriteBtnClick() {
+  // One slip right after start-up would replace a laundry's programs with nothing.
+  if (session_.HoldsUntouchedNewSystem() &&
+      env_.ShowLoggedMessage(this, QString::fromLatin1(kWriteNewSystemQuestion), MsgType::Warning,
+                             kMsgYes | kMsgNo, kMsgNo) != kMsgYes) {
+    return;
+  }
   session_.Write(links_.loginCode ? links_.loginCode() : std::string(), WriteRequestFor(0));
 }
 
