@@ -17,10 +17,10 @@
 #include "io/QtSettingsStore.h"
 #include "io/ReadBackupFolder.h"
 #include "io/SerialPortAdapter.h"
-#include "ui/common/Dialogs.h"
 #include "io/SimulatedPort.h"
-#include "ui/main/Application.h"
+#include "ui/common/Dialogs.h"
 #include "ui/link/TCommunicationForm.h"
+#include "ui/main/Application.h"
 #include "ui/main/TMainForm.h"
 
 int main(int argc, char* argv[]) {

@@ -4,10 +4,11 @@
 #include <QTimer>
 
 #ifndef _WIN32
-#include <QSocketNotifier>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <QSocketNotifier>
+#include <csignal>
 #endif
 
 namespace vorel {

@@ -7,7 +7,8 @@
 namespace vorel {
 
 SimulatedPort::SimulatedPort(const ControllerImage& memory, QObject* parent)
-    : QObject(parent), DemonstrationController{sim::ControllerSimulator(memory, {})},
+    : QObject(parent),
+      DemonstrationController{sim::ControllerSimulator(memory, {})},
       SimulatedLine(controller) {
   connect(&timer_, &QTimer::timeout, this, [this] { Turn(); });
 }

@@ -14,10 +14,16 @@ TEST(Calibration, Arithmetic) {
     int t, v, s;
     std::optional<int> accepted;  // what OK takes into the machine window
   } cases[] = {
-      {60, 45, 133, 45},     {60, 100, 60, 100},  {30, 0, 0, 0},
-      {60, -5, 0, 0},        {15, 250, 6, 1000},  {60, 20, 300, std::nullopt},  // 20 ml/min
-      {60, 12000, 1, 6000},  {60, 3000000, 0, std::nullopt},                     // too much
-      {14, 45, 31, std::nullopt}, {61, 45, 136, std::nullopt},                  // the time
+      {60, 45, 133, 45},
+      {60, 100, 60, 100},
+      {30, 0, 0, 0},
+      {60, -5, 0, 0},
+      {15, 250, 6, 1000},
+      {60, 20, 300, std::nullopt},  // 20 ml/min
+      {60, 12000, 1, 6000},
+      {60, 3000000, 0, std::nullopt},  // too much
+      {14, 45, 31, std::nullopt},
+      {61, 45, 136, std::nullopt},  // the time
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.v);

@@ -178,8 +178,7 @@ TEST(ImageTransfer, LoginCodeCheckBeforeASerialWrite) {
       {"another code", "SECRET", "OTHER", false, TransferEnd::kWrongLoginCode},
       {"master mode is never asked", "SECRET", "", true, TransferEnd::kWriteCompleted},
       // Nine letters in the area: the code is its first eight, as after a gateway read.
-      {"the code's eight characters", "ABCDEFGHI", "ABCDEFGH", false,
-       TransferEnd::kWriteCompleted},
+      {"the code's eight characters", "ABCDEFGHI", "ABCDEFGH", false, TransferEnd::kWriteCompleted},
       {"not the ninth", "ABCDEFGHI", "ABCDEFGHI", false, TransferEnd::kWrongLoginCode},
   };
   for (const auto& c : cases) {
@@ -324,8 +323,8 @@ TEST(ImageTransfer, RandomGatewayMessagesAreReadOnlyWithinWhatArrived) {
   // while a read is running: under the sanitizers any read past a message's end fails
   // here. (A rejected login carries nothing and would end the connection.)
   const std::array<std::array<uint8_t, 2>, 8> types = {
-      gateway::kSystemEntry,     gateway::kSelectResult,  gateway::kSystemAddress,
-      gateway::kImageBlock,      gateway::kImageChecksum, gateway::kStatusReport,
+      gateway::kSystemEntry,      gateway::kSelectResult,   gateway::kSystemAddress,
+      gateway::kImageBlock,       gateway::kImageChecksum,  gateway::kStatusReport,
       gateway::kMachineResetDone, gateway::kAlarmLogCleared};
   GatewayBench gateway("A");
   std::mt19937 random(7);

@@ -178,9 +178,9 @@ TEST(SessionLink, CloseAModeOrAPortEndsAWriteAtOnce) {
     EXPECT_FALSE(bench.Busy());
     EXPECT_FALSE(bench.session.Link().PendingFull()) << "nothing waits in the slot";
     const std::string& reason = bench.session.Transfer().EndReason();
-    EXPECT_NE(reason.find(" after " + std::to_string(done) + " of " + std::to_string(total) +
-                          " bytes. "),
-              std::string::npos)
+    EXPECT_NE(
+        reason.find(" after " + std::to_string(done) + " of " + std::to_string(total) + " bytes. "),
+        std::string::npos)
         << reason;
     EXPECT_NE(reason.find("partly written configuration"), std::string::npos) << reason;
     if (std::string(c.name) == "Close") {

@@ -71,7 +71,9 @@ class Background {
   pid_t pid_ = -1;
 };
 
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 class LinkLossTest : public VorelctlTest {
  protected:
@@ -101,11 +103,11 @@ TEST_F(LinkLossTest, AControllerLostMidwayEndsTheWorkWithItsReason) {
     SCOPED_TRACE(c.name);
     SimulatorProcess sim({}, folder_ / "sim.err");
     ASSERT_FALSE(sim.Device().empty());
-    Background job(c.read ? std::vector<std::string>{"read", "--port", sim.Device(),
-                                                     folder_ / "read.bin"}
-                          : std::vector<std::string>{"write", "--port", sim.Device(),
-                                                     folder_ / "site.xml", "--clock", kClock},
-                   folder_);
+    Background job(
+        c.read ? std::vector<std::string>{"read", "--port", sim.Device(), folder_ / "read.bin"}
+               : std::vector<std::string>{"write", "--port", sim.Device(), folder_ / "site.xml",
+                                          "--clock", kClock},
+        folder_);
     Sleep(1500);
     if (c.killed) {
       sim.Stop();
@@ -141,8 +143,8 @@ TEST_F(LinkLossTest, CtrlCStopsAReadAndWritesNothing) {
 
 TEST_F(LinkLossTest, AWriteEndsOnlyOnceTheClosingCommandArrived) {
   SimulatorProcess sim({"--cadence-ms", "5", "--verbose"}, folder_ / "sim.err");
-  const RunResult write = Run({"write", "--port", sim.Device(), folder_ / "site.xml", "--clock",
-                               kClock});
+  const RunResult write =
+      Run({"write", "--port", sim.Device(), folder_ / "site.xml", "--clock", kClock});
   ASSERT_EQ(write.exitCode, 0) << write.err;
   // Read while the simulator still runs: the command was there before vorelctl ended.
   EXPECT_NE(ReadFile(folder_ / "sim.err").find("control command 0x00"), std::string::npos);
@@ -193,22 +195,31 @@ TEST_F(LinkLossTest, TheGatewayRefusalsComeBeforeAnythingIsSent) {
     int exitCode;
     const char* err;
   } cases[] = {
-      {"listing chooses nothing, not even a lone free system", "one.txt",
-       {"systems", "--user", "tech"}, 0, ""},
-      {"a serial nobody listed is not replaced by the lone free one", "one.txt",
-       {"read", "--user", "tech", "--system", "9999", "x.bin"}, 1,
+      {"listing chooses nothing, not even a lone free system",
+       "one.txt",
+       {"systems", "--user", "tech"},
+       0,
+       ""},
+      {"a serial nobody listed is not replaced by the lone free one",
+       "one.txt",
+       {"read", "--user", "tech", "--system", "9999", "x.bin"},
+       1,
        "vorelctl: the gateway does not list system 9999\n"},
-      {"a system in use elsewhere is refused", "busy.txt",
-       {"read", "--user", "tech", "--system", "4200", "x.bin"}, 1,
+      {"a system in use elsewhere is refused",
+       "busy.txt",
+       {"read", "--user", "tech", "--system", "4200", "x.bin"},
+       1,
        "vorelctl: System 4200 is in use (Anna)\n"},
-      {"a read-only login may not write", "one.txt",
-       {"write", "--user", "guest", "--system", "4200", "site.xml", "--clock", kClock}, 1,
+      {"a read-only login may not write",
+       "one.txt",
+       {"write", "--user", "guest", "--system", "4200", "site.xml", "--clock", kClock},
+       1,
        "vorelctl: Read-only access: this login may not write\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    SimulatorProcess sim({"--gateway", "--port", "0", "--users", folder_ / "users.txt",
-                          "--systems", folder_ / c.systems, "--verbose"},
+    SimulatorProcess sim({"--gateway", "--port", "0", "--users", folder_ / "users.txt", "--systems",
+                          folder_ / c.systems, "--verbose"},
                          folder_ / "gateway.err");
     std::vector<std::string> args = c.args;
     args.insert(args.begin() + 1, {"--gateway", sim.Announced()});

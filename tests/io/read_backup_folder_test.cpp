@@ -1,12 +1,12 @@
 // The backups of completed reads: a read is kept whole, as its image and its system
 // file, or not at all.
-#include "io/ReadBackupFolder.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
+
+#include "io/ReadBackupFolder.h"
 
 namespace vorel {
 namespace {

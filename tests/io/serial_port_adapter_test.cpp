@@ -1,14 +1,14 @@
 // The serial port adapter on a pseudo-terminal: opening the port that is already
 // open keeps it open (nothing under way is lost), and a line whose other end goes
 // away closes the port instead of keeping it busy.
-#include "io/SerialPortAdapter.h"
-
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+
+#include "io/SerialPortAdapter.h"
 
 namespace vorel {
 namespace {

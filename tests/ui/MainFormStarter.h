@@ -32,12 +32,13 @@ class MainUnderTest {
     parts_->portAttached = session.AttachSerialPort(*parts_->port);
     parts_->socket.SetRemote(&session.Remote());
     parts_->socketAttached = session.AttachGatewaySocket(parts_->socket);
-    if (ReadBackup* backup = TestUi().Backup()) parts_->backupAttached = session.AttachReadBackup(*backup);
+    if (ReadBackup* backup = TestUi().Backup())
+      parts_->backupAttached = session.AttachReadBackup(*backup);
     parts_->form = std::make_unique<TMainForm>(session, arguments, TestUi());
-    parts_->socket.SetErrorReporter([form = QPointer<TMainForm>(parts_->form.get())](
-                                        const QString& text) {
-      if (form) form->CommunicationWindow()->ShowSocketError(text);
-    });
+    parts_->socket.SetErrorReporter(
+        [form = QPointer<TMainForm>(parts_->form.get())](const QString& text) {
+          if (form) form->CommunicationWindow()->ShowSocketError(text);
+        });
   }
 
   TMainForm* get() const { return parts_ ? parts_->form.get() : nullptr; }
@@ -81,8 +82,7 @@ struct SteppedMain {
   explicit SteppedMain(const ControllerImage& memory, const QStringList& arguments = {})
       : first(memory, {}), second(memory, {}) {
     TestUi().SetSteppedTicks(true);
-    TestUi().SetSerialPorts([this] { return std::make_unique<sim::SimulatedLine>(first); },
-                            false);
+    TestUi().SetSerialPorts([this] { return std::make_unique<sim::SimulatedLine>(first); }, false);
     main = StartedMain(arguments);
     TestUi().SetSerialPorts(nullptr, false);
     TestUi().SetSteppedTicks(false);

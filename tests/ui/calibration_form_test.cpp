@@ -28,7 +28,9 @@ ControllerImage Memory() {
   return packer.Image().image;
 }
 
-QLabel* Said(TCalibrationForm* dialog) { return test::Find<QLabel>(dialog, "TestStoppedLabel"); }
+QLabel* Said(TCalibrationForm* dialog) {
+  return test::Find<QLabel>(dialog, "TestStoppedLabel");
+}
 
 }  // namespace
 

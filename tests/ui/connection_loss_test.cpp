@@ -27,7 +27,9 @@ ControllerImage Memory() {
   return packer.Image().image;
 }
 
-QString Panel(TEEPROMForm* form) { return test::Find<QLabel>(form, "StatusPanel2")->text(); }
+QString Panel(TEEPROMForm* form) {
+  return test::Find<QLabel>(form, "StatusPanel2")->text();
+}
 
 }  // namespace
 

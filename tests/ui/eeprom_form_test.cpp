@@ -16,9 +16,9 @@
 #include "UiTestSupport.h"
 #include "core/image/ImagePacking.h"
 #include "io/ReadBackupFolder.h"
+#include "io/SimulatedPort.h"
 #include "support/ScriptedGateway.h"
 #include "ui/image/TEEPROMForm.h"
-#include "io/SimulatedPort.h"
 
 using namespace vorel;
 
@@ -211,8 +211,8 @@ class EEPROMFormTest : public QObject {
     QVERIFY(Enabled(form, "ReadBtn"));
     for (const bool byButton : {false, true}) {
       test::Find<QPushButton>(form, "ReadBtn")->click();
-      QVERIFY(main.Until(
-          [&] { return session.Transfer().State() == TransferState::kSerialRead; }, 20));
+      QVERIFY(
+          main.Until([&] { return session.Transfer().State() == TransferState::kSerialRead; }, 20));
       // Also after showing the window again, where the same text was emptied.
       QCOMPARE(Action(form), QString("Reading 32768 bytes."));
       QTest::keyClick(form, Qt::Key_Escape);

@@ -10,10 +10,10 @@
 #include <QtTest>
 
 #include "MainFormStarter.h"
-#include "support/ScriptedGateway.h"
 #include "UiTestSupport.h"
 #include "io/QtSettingsStore.h"
 #include "support/MemorySettingsStore.h"
+#include "support/ScriptedGateway.h"
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TMainForm.h"
 #include "ui/program/TProgramForm.h"
@@ -171,7 +171,9 @@ class MainFormTest : public QObject {
     // The remote system's name comes in Windows-1252, as the remote group shows it.
     test::ScriptedGateway gateway;
     auto remote = Started({}, std::make_shared<test::MemorySettingsStore>());
-    gateway.LogIn(remote.CurrentSession(), 'A', "W\xE4scherei S\xFC" "d");
+    gateway.LogIn(remote.CurrentSession(), 'A',
+                  "W\xE4scherei S\xFC"
+                  "d");
     QCOMPARE(remote->windowTitle(),
              QString::fromUtf8("Vorel, Version: 3.21, Miele pulse        System: W\u00E4scherei "
                                "S\u00FCd (7)."));

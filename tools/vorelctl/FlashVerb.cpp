@@ -58,8 +58,8 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
   vorel::Session& session = runner.CurrentSession();
   // The controller hears its request with a poll; the trigger units hear the call at once.
   const bool waitForLink = target->pageSize == vorel::kControllerTarget.pageSize;
-  if (const auto exit = ReachController(runner, std::string(*port), waitForLink ? kLinkTicks : 0,
-                                        err))
+  if (const auto exit =
+          ReachController(runner, std::string(*port), waitForLink ? kLinkTicks : 0, err))
     return *exit;
   session.SetFirmwareWindowVisible(true);
   if (!session.StartFirmware(*load.image, *target)) {
@@ -82,8 +82,8 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
       kFlashTicks, [&] { session.AbandonFirmware(); });
   if (terminal) std::fputc('\n', stderr);
   if (outcome == vorel::HeadlessRunner::Outcome::kInterrupted) {
-    err << "vorelctl: Stopped after " << programmer.Progress() << " of "
-        << load.image->roundedEnd << " bytes\n";
+    err << "vorelctl: Stopped after " << programmer.Progress() << " of " << load.image->roundedEnd
+        << " bytes\n";
     return vorel::HeadlessRunner::kInterruptedExit;
   }
   const std::string& state = session.Programmer().StateText();

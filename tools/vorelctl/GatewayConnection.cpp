@@ -68,8 +68,8 @@ std::optional<vorel::GatewaySystem> GatewayClient::AskSystem(
   for (const vorel::GatewaySystem& system : systems) {
     if (system.serial != target_.system) continue;
     if (system.inUse != vorel::gateway::kFree) {
-      failure_ = "System " + target_.system + " is in use (" +
-                 vorel::Ansi::ToUtf8(system.inUse) + ")";
+      failure_ =
+          "System " + target_.system + " is in use (" + vorel::Ansi::ToUtf8(system.inUse) + ")";
       return std::nullopt;
     }
     return system;

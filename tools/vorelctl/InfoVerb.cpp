@@ -45,9 +45,9 @@ int Info(Arguments args, std::ostream& out, std::ostream& err) {
     return kExitFailure;
   }
   // Each block has the request helper's limits; the link-alive time ends the rest.
-  const auto reading = runner.Run(
-      [&] { return session.InfoReadState() != vorel::Session::InfoRead::kReading; },
-      timeoutSeconds * vorel::Session::kTicksPerSecond + kBlockTicks);
+  const auto reading =
+      runner.Run([&] { return session.InfoReadState() != vorel::Session::InfoRead::kReading; },
+                 timeoutSeconds * vorel::Session::kTicksPerSecond + kBlockTicks);
   if (reading == vorel::HeadlessRunner::Outcome::kInterrupted)
     return vorel::HeadlessRunner::kInterruptedExit;
   if (session.InfoReadState() != vorel::Session::InfoRead::kDone) {

@@ -13,8 +13,8 @@
 #include "core/base/Ansi.h"
 #include "core/base/Numbers.h"
 #include "io/FileAccess.h"
-#include "io/ReadBackupFolder.h"
 #include "io/HeadlessRunner.h"
+#include "io/ReadBackupFolder.h"
 #include "io/Terminal.h"
 
 namespace vorelctl {
@@ -189,9 +189,8 @@ JobOutcome RunJob(const ParsedArguments& parsed, vorel::HeadlessRunner& runner, 
   }
   // From here every step has its own limit: the link-alive time, the request
   // helper's repeats, the transfer's time-outs.
-  const auto outcome = runner.Run(
-      [&] { return (client && client->Failure()) || job.Step(); }, kJobTicks,
-      [&] { session.Transfer().Stop(); });
+  const auto outcome = runner.Run([&] { return (client && client->Failure()) || job.Step(); },
+                                  kJobTicks, [&] { session.Transfer().Stop(); });
   if (outcome == vorel::HeadlessRunner::Outcome::kInterrupted) return stopped();
   if (client && client->Failure()) return {client->Failure()};
   if (outcome == vorel::HeadlessRunner::Outcome::kDeadline) return {std::string("Timeout!")};
@@ -244,8 +243,7 @@ std::optional<std::string> CheckRoute(const ParsedArguments& parsed) {
 int Read(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
   if (auto wrong = ParseArguments(
-          args, {"--port", "--gateway", "--user", "--system", "--login-code", "--timeout"},
-          parsed))
+          args, {"--port", "--gateway", "--user", "--system", "--login-code", "--timeout"}, parsed))
     return UsageError(err, *wrong);
   if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
   if (parsed.arguments.empty()) return UsageError(err, "read needs OUTPUT (.bin or .xml)");
@@ -293,11 +291,10 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
 
 int Write(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(
-          args,
-          {"--port", "--gateway", "--user", "--system", "--login-code", "--master-code", "--clock",
-           "--timeout"},
-          parsed, {"--verify", "--drop-texts"}))
+  if (auto wrong = ParseArguments(args,
+                                  {"--port", "--gateway", "--user", "--system", "--login-code",
+                                   "--master-code", "--clock", "--timeout"},
+                                  parsed, {"--verify", "--drop-texts"}))
     return UsageError(err, *wrong);
   if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
   if (parsed.arguments.empty()) return UsageError(err, "write needs INPUT");

@@ -1,9 +1,8 @@
 // The boot loader's programming run, step by step.
 #include "core/firmware/BootProgrammer.h"
 
-#include <utility>
-
 #include <algorithm>
+#include <utility>
 
 #include "core/base/Bytes.h"
 

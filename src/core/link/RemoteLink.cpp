@@ -1,9 +1,9 @@
 // The gateway connection's states and rules.
 #include "core/link/RemoteLink.h"
 
-#include "core/base/Numbers.h"
-
 #include <utility>
+
+#include "core/base/Numbers.h"
 
 namespace vorel {
 

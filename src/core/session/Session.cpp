@@ -181,20 +181,19 @@ void Session::NextInfoBlock() {
   const auto address = static_cast<uint16_t>(infoNext_);
   const auto count = static_cast<uint8_t>(
       std::min<size_t>(message::kMemoryBlockMax, image::kMachineBlocks - infoNext_));
-  infoRequests_.Start({message::kMemoryReadRequest, frame::kController,
-                       EncodeMemoryReadRequest(address, count), message::kMemoryReadReply,
-                       address, count},
-                      [this, address](std::optional<std::vector<uint8_t>> reply) {
-                        const auto read = reply ? DecodeMemoryReply(*reply) : std::nullopt;
-                        if (!read || address + read->data.size() > infoImage_.bytes.size()) {
-                          infoState_ = InfoRead::kFailed;
-                          return;
-                        }
-                        std::copy(read->data.begin(), read->data.end(),
-                                  infoImage_.bytes.begin() + address);
-                        infoNext_ += read->count;
-                        NextInfoBlock();
-                      });
+  infoRequests_.Start(
+      {message::kMemoryReadRequest, frame::kController, EncodeMemoryReadRequest(address, count),
+       message::kMemoryReadReply, address, count},
+      [this, address](std::optional<std::vector<uint8_t>> reply) {
+        const auto read = reply ? DecodeMemoryReply(*reply) : std::nullopt;
+        if (!read || address + read->data.size() > infoImage_.bytes.size()) {
+          infoState_ = InfoRead::kFailed;
+          return;
+        }
+        std::copy(read->data.begin(), read->data.end(), infoImage_.bytes.begin() + address);
+        infoNext_ += read->count;
+        NextInfoBlock();
+      });
 }
 
 void Session::MessageReceived(std::span<const uint8_t> message) {

@@ -143,7 +143,8 @@ void ControllerSimulator::Serve(std::span<const uint8_t> message) {
     case kManualControl:
       if (payload.size() < kManualControlPayload) return;
       manual_ = {payload[0], payload[1], bytes::LoadLe16(payload, 2), bytes::LoadLe16(payload, 4)};
-      if ((manual_.pumpOn & manual_.pumpControl) != 0 || (manual_.onWord & manual_.controlWord) != 0)
+      if ((manual_.pumpOn & manual_.pumpControl) != 0 ||
+          (manual_.onWord & manual_.controlWord) != 0)
         ++outputsSwitchedOn_;
       reply_ = StatusReport();
       break;

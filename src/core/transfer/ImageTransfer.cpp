@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* kNoLoginAnswer = "Unable to check Login code.\n\nNo response from System";
 constexpr const char* kWrongLoginCode = "Wrong System login code";
-constexpr const char* kLostBeforeWrite = "Connection lost before the write began: nothing was sent.";
+constexpr const char* kLostBeforeWrite =
+    "Connection lost before the write began: nothing was sent.";
 constexpr const char* kLostInLoginCheck =
     "Connection lost while checking the login code: nothing was sent.";
 constexpr const char* kLostBeforeClosing =

@@ -99,8 +99,7 @@ TFirmwareUpdateForm::TFirmwareUpdateForm(Session& session, UiEnvironment& env, L
   observing_ = session_.Observe(*this);
 }
 
-TFirmwareUpdateForm::~TFirmwareUpdateForm() {
-}
+TFirmwareUpdateForm::~TFirmwareUpdateForm() {}
 
 void TFirmwareUpdateForm::SetTarget(const FirmwareTarget& target, const QString& caption) {
   target_ = target;

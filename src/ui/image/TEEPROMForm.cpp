@@ -185,8 +185,7 @@ TEEPROMForm::TEEPROMForm(Session& session, UiEnvironment& env, MainWindowLinks l
   UpdateButtons();
 }
 
-TEEPROMForm::~TEEPROMForm() {
-}
+TEEPROMForm::~TEEPROMForm() {}
 
 void TEEPROMForm::UpdateButtons() {
   const Session::TransferButtons buttons = session_.Buttons();

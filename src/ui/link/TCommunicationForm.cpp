@@ -187,9 +187,8 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env, QWi
 TCommunicationForm::~TCommunicationForm() = default;
 
 void TCommunicationForm::ShowSocketError(const QString& text) {
-  QTimer::singleShot(0, this, [this, text] {
-    env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk);
-  });
+  QTimer::singleShot(0, this,
+                     [this, text] { env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk); });
 }
 
 void TCommunicationForm::LinkStateChanged() {

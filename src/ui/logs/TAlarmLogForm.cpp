@@ -84,8 +84,7 @@ TAlarmLogForm::TAlarmLogForm(Session& session, UiEnvironment& env, MainWindowLin
   UpdateResetButton();
 }
 
-TAlarmLogForm::~TAlarmLogForm() {
-}
+TAlarmLogForm::~TAlarmLogForm() {}
 
 void TAlarmLogForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);

@@ -278,8 +278,7 @@ TLogDataForm::TLogDataForm(Session& session, UiEnvironment& env, MainWindowLinks
   UpdateResetButton();
 }
 
-TLogDataForm::~TLogDataForm() {
-}
+TLogDataForm::~TLogDataForm() {}
 
 void TLogDataForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);

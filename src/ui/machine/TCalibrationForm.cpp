@@ -63,7 +63,8 @@ TCalibrationForm::TCalibrationForm(Session& session, QWidget* parent)
   status->addWidget(timerLabel_);
   status->addStretch(1);
   root->addLayout(status);
-  auto* range = new QLabel(QStringLiteral("The controller stores 24..6000 ml/min (0 = off)."), this);
+  auto* range =
+      new QLabel(QStringLiteral("The controller stores 24..6000 ml/min (0 = off)."), this);
   range->setObjectName("CalibrationRangeLabel");
   root->addWidget(range);
   // Why a test stopped or was not started, or why OK took nothing.
@@ -135,7 +136,8 @@ void TCalibrationForm::StartTestBtnClick() {
   // Manual control reaches the controller over the serial link only; over the gateway
   // a countdown would show a test that never runs.
   if (!session_.LocalMode()) {
-    Say(QStringLiteral("The test runs over the serial link only: choose Local in the "
+    Say(
+        QStringLiteral("The test runs over the serial link only: choose Local in the "
                        "communication window."));
     return;
   }

@@ -47,7 +47,6 @@ QString StartupFile(const QStringList& arguments) {
   return {};
 }
 
-
 // The same file under any of its names (relative, through links).
 QString FileIdentity(const QString& fileName) {
   const QFileInfo info(fileName);
