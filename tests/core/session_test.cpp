@@ -8,6 +8,9 @@
 #include <functional>
 #include <sstream>
 
+#include "core/logs/AlarmLog.h"
+#include "core/logs/ConsumptionLog.h"
+
 namespace vorel {
 namespace {
 
@@ -290,6 +293,76 @@ TEST(Session, AnUntouchedNewSystemIsKnownAsSuch) {
     c.step(session);
     EXPECT_EQ(session.HoldsUntouchedNewSystem(), c.untouched);
   }
+}
+
+// A firmware-1 controller keeps its logs 128 bytes lower. An image read from one,
+// with a March 2012 month and a pressure alarm, converted as vorelctl convert and
+// the windows do: the logs stay readable after every step, and what a write sends
+// is what it would send for the same configuration from any other controller.
+TEST(Session, AFirmwareOneImageKeepsItsLogsThroughEveryConversion) {
+  Session source;
+  ASSERT_TRUE(source.LoadSystem(Golden(), kNow));
+  std::vector<uint8_t> read(source.Image().image.bytes.begin(), source.Image().image.bytes.end());
+  std::fill(read.begin() + 25088, read.end() - 48, 0);
+  read[8] = 1;
+  read[25344] = 12;            // record 0: 2012
+  read[25344 + 1] = 3;         // March
+  read[25344 + 2 + 14] = 200;  // machine 1, pump 1: one litre
+  read[25088] = 0x01;          // pressure alarm active
+  read[25088 + 16] = 0x02;     // history slot 0: pressure alarm
+  read[25088 + 17] = 0x40;     // on day 1
+  const auto logsReadable = [](const ControllerImage& image) {
+    return LogMonths(image) == std::vector<YearMonth>{{2012, 3}} &&
+           AlarmHistoryLines(image).front() == " 1: 2000-00-01  0:00 > Pressure alarm." &&
+           AlarmStateLines(image) == std::vector<std::string>{"  1: Pressure alarm"};
+  };
+  const auto asBin = [](const Session& session) {
+    const auto& bytes = session.Image().image.bytes;
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+  };
+  const auto asXml = [](Session& session) {
+    std::string file;
+    EXPECT_TRUE(session.SaveSystem(
+        [&file](std::string_view bytes) {
+          file = bytes;
+          return std::optional<std::string>();
+        },
+        kNow));
+    return file;
+  };
+
+  Session taken;
+  ASSERT_TRUE(taken.TakeImage(read).Ok());
+  EXPECT_TRUE(logsReadable(taken.Image().image));
+  const std::string xmlOfRead = asXml(taken);  // saved before packing
+  EXPECT_TRUE(logsReadable(taken.Image().image)) << "packed after the save";
+
+  Session binToBin;
+  ASSERT_TRUE(binToBin.TakeImage(read).Ok());
+  binToBin.PackImage(kNow);
+  Session again;
+  ASSERT_TRUE(again.TakeImage(asBin(binToBin)).Ok());
+  EXPECT_TRUE(logsReadable(again.Image().image)) << ".bin to .bin";
+
+  Session fromXml;
+  ASSERT_TRUE(fromXml.LoadSystem(xmlOfRead, kNow));
+  EXPECT_TRUE(logsReadable(fromXml.Image().image)) << ".bin to .xml";
+  Session roundTrip;
+  ASSERT_TRUE(roundTrip.TakeImage(asBin(fromXml)).Ok());
+  ASSERT_TRUE(roundTrip.LoadSystem(asXml(roundTrip), kNow));
+  EXPECT_TRUE(logsReadable(roundTrip.Image().image)) << ".xml to .bin to .xml";
+
+  // The same configuration read from a controller of another firmware.
+  std::vector<uint8_t> other = read;
+  other[8] = 2;
+  std::fill(other.begin() + 25088, other.end() - 48, 0);
+  Session otherSession;
+  ASSERT_TRUE(otherSession.TakeImage(other).Ok());
+  otherSession.PackImage(kNow);
+  const std::vector<uint8_t> sent = asBin(binToBin);
+  const std::vector<uint8_t> otherSent = asBin(otherSession);
+  ASSERT_EQ(WriteRangeEnd(binToBin.Image()), WriteRangeEnd(otherSession.Image()));
+  EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + 25216, otherSent.begin()));
 }
 
 }  // namespace

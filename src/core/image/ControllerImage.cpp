@@ -13,7 +13,17 @@ void ResetImage(ImageState& state, bool wholeImage) {
   const auto loginCode = bytes.begin() + kSystemLoginCode;
   std::copy_n(loginCode, kSystemLoginCodeSize, state.loginCodeSave.begin());
 
-  // Without the whole-image flag the logs and the controller's own tail survive.
+  // Without the whole-image flag the logs and the controller's own tail survive. The
+  // reset clears the firmware version, after which the logs are looked for at their
+  // usual place; a firmware-1 controller's logs move there first. The consumption log
+  // moves first: the alarm log's usual place overlaps its firmware-1 place.
+  if (!wholeImage && bytes[kFirmwareMajor] == kLowLogsFirmware) {
+    const auto from = [&bytes](size_t offset) { return bytes.begin() + offset; };
+    std::copy_backward(from(kDataLogFirmware1), from(kDataLogFirmware1 + kDataLogSize),
+                       from(kDataLog + kDataLogSize));
+    std::copy_backward(from(kAlarmLogFirmware1), from(kAlarmLogFirmware1 + kAlarmLogSize),
+                       from(kAlarmLog + kAlarmLogSize));
+  }
   const size_t clearEnd = wholeImage ? kSize : kAlarmLog;
   std::fill(bytes.begin(), bytes.begin() + clearEnd, 0);
   std::copy(kMagicText.begin(), kMagicText.end(), bytes.begin() + kMagic);
@@ -22,6 +32,14 @@ void ResetImage(ImageState& state, bool wholeImage) {
 
   std::copy(state.loginCodeSave.begin(), state.loginCodeSave.end(), loginCode);
   state.textCursor = kTextFirst;
+}
+
+size_t AlarmLogOffset(const ControllerImage& image) {
+  return image.bytes[kFirmwareMajor] == kLowLogsFirmware ? kAlarmLogFirmware1 : kAlarmLog;
+}
+
+size_t ConsumptionLogOffset(const ControllerImage& image) {
+  return image.bytes[kFirmwareMajor] == kLowLogsFirmware ? kDataLogFirmware1 : kDataLog;
 }
 
 TextRef AppendText(ImageState& state, std::string_view text) {

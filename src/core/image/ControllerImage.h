@@ -35,6 +35,7 @@ inline constexpr size_t kDataLogSize = 7248;
 inline constexpr size_t kTail = 32720;  // 0x7FD0, the controller's own 48 bytes
 inline constexpr size_t kTailSize = 48;
 // Where a controller with firmware major version 1 keeps its logs.
+inline constexpr uint8_t kLowLogsFirmware = 1;
 inline constexpr size_t kAlarmLogFirmware1 = 25088;  // 0x6200
 inline constexpr size_t kDataLogFirmware1 = 25344;   // 0x6300
 
@@ -210,8 +211,15 @@ struct ImageState {
 
 // Clears the configuration part of the image (bytes 0..25215; with wholeImage all
 // 32768 bytes, logs included), writes the magic and format 1.1, puts the ten login
-// code bytes back and sets the text cursor to the first text.
+// code bytes back and sets the text cursor to the first text. Without wholeImage the
+// logs of a firmware-1 image move to their usual place, where they are found once the
+// firmware version is cleared; bytes a write sends are the same either way.
 void ResetImage(ImageState& state, bool wholeImage);
+
+// Where the image keeps its logs: lower (25088 and 25344) for a controller with firmware
+// major version 1, else 25216 and 25472.
+size_t AlarmLogOffset(const ControllerImage& image);
+size_t ConsumptionLogOffset(const ControllerImage& image);
 
 // Stores a text and its terminator at the text cursor and returns its reference.
 // An empty text, or one that would not fit, stores nothing and gives 0.

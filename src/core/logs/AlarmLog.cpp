@@ -55,10 +55,6 @@ std::string KindText(int kind, int number, int triggerType) {
 
 }  // namespace
 
-size_t AlarmLogOffset(const ControllerImage& image) {
-  return image.bytes[image::kFirmwareMajor] == 1 ? image::kAlarmLogFirmware1 : image::kAlarmLog;
-}
-
 std::vector<std::string> AlarmHistoryLines(const ControllerImage& image) {
   std::vector<std::string> lines;
   const size_t log = AlarmLogOffset(image);

@@ -57,9 +57,6 @@ constexpr int StampValue(uint32_t stamp, StampField field) {
 }
 }  // namespace alarms
 
-// Where the log lies in the image: 25088 for firmware major version 1, else 25216.
-size_t AlarmLogOffset(const ControllerImage& image);
-
 // The history view: one line per used slot ("%2d: %02d-%02d-%02d %2d:%02d > " and
 // the kind's text), then "Number of alarms: %d.".
 std::vector<std::string> AlarmHistoryLines(const ControllerImage& image);

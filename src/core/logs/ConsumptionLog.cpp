@@ -122,10 +122,6 @@ ConsumptionTotals AddRecords(const ControllerImage& image, const YearMonth& star
 
 }  // namespace
 
-size_t ConsumptionLogOffset(const ControllerImage& image) {
-  return image.bytes[image::kFirmwareMajor] == 1 ? image::kDataLogFirmware1 : image::kDataLog;
-}
-
 std::string MonthText(const YearMonth& month) {
   if (month.month < 1 || month.month > kMonthsPerYear) return {};
   return std::string(kMonthNames[month.month - 1]) + ", " + std::to_string(month.year);

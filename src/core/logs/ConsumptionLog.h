@@ -32,9 +32,6 @@ inline constexpr int kPumps = 7;
 inline constexpr int kMillilitresPerUnit = 5;
 }  // namespace consumption
 
-// Where the log lies in the image: 25344 for firmware major version 1, else 25472.
-size_t ConsumptionLogOffset(const ControllerImage& image);
-
 struct YearMonth {
   int year = 0;  // 2000 + the stored year byte
   int month = 0;

@@ -769,9 +769,9 @@ std::string SaveSystemFile(const SystemConfiguration& config, const ControllerIm
   }
 
   root.NodeNew(kAlarmLog).BufferWrite(
-      std::span<const uint8_t>(image.bytes.data() + image::kAlarmLog, image::kAlarmLogSize));
-  root.NodeNew(kDataLog).BufferWrite(
-      std::span<const uint8_t>(image.bytes.data() + image::kDataLog, image::kDataLogSize));
+      std::span<const uint8_t>(image.bytes.data() + AlarmLogOffset(image), image::kAlarmLogSize));
+  root.NodeNew(kDataLog).BufferWrite(std::span<const uint8_t>(
+      image.bytes.data() + ConsumptionLogOffset(image), image::kDataLogSize));
   return document.SaveToBuffer();
 }
 
