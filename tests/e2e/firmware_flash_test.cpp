@@ -1,6 +1,8 @@
 // vorelctl flash against the boot loaders of vorel-sim on a pseudo-terminal, with a
 // firmware file made by GNU objcopy from binary data: a run ends "Completed, OK.", a
-// corrupted byte in the loader's flash "Checksum error", a silent loader "Timeout error!".
+// corrupted byte in the loader's flash "Checksum error" and what the controller now
+// holds, a silent loader "Timeout error!"; a controller that sits in its boot loader
+// is reached as well.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -39,7 +41,14 @@ TEST_F(FlashTest, BootLoadersAnswerTheRun) {
   } cases[] = {
       {{}, "controller", 0, "Completed, OK.\n", ""},
       {{}, "trigger", 0, "Completed, OK.\n", ""},
-      {{"--boot-fault", "corrupt"}, "controller", 1, "", "vorelctl: Checksum error\n"},
+      {{"--boot-fault", "waiting"}, "controller", 0, "Completed, OK.\n", ""},
+      {{"--boot-fault", "corrupt"},
+       "controller",
+       1,
+       "",
+       "vorelctl: Checksum error\nvorelctl: The controller now holds incomplete firmware and "
+       "does not run. Its boot loader waits for a new start: keep the controller powered and "
+       "connected, and start the update again.\n"},
       {{"--boot-fault", "silent"}, "controller", 1, "", "vorelctl: Timeout error!\n"},
   };
   for (const auto& c : cases) {

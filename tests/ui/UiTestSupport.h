@@ -31,6 +31,7 @@ class ScriptedDialogs : public Dialogs {
   std::deque<QString> fileNames;  // an empty name is a cancelled dialog
   QList<AskedMessage> asked;
   QList<FileDialogRequest> fileRequests;
+  QList<Cue> cues;
 
   ScriptedDialogs() : previous_(&TestUi().CurrentDialogs()) { TestUi().SetDialogs(*this); }
   ~ScriptedDialogs() override { TestUi().SetDialogs(*previous_); }
@@ -49,6 +50,7 @@ class ScriptedDialogs : public Dialogs {
   QString SaveFileName(QWidget*, const FileDialogRequest& request) override {
     return NextFile(request);
   }
+  void Signal(Cue cue) override { cues.append(cue); }
 
  private:
   Dialogs* previous_;
@@ -72,6 +74,7 @@ inline UiEnvironment& TestUi() {
       }
       QString OpenFileName(QWidget*, const FileDialogRequest&) override { return {}; }
       QString SaveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+      void Signal(Cue) override {}
     } refusingDialogs;
     return UiEnvironment(
         refusingDialogs, nullptr, [] { return std::make_unique<MemorySettingsStore>(); },

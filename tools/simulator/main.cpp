@@ -55,7 +55,7 @@ constexpr const char* kUsage =
     "Usage: vorel-sim [--system FILE] [--serial N] [--hardware N] [--firmware M.N]\n"
     "                 [--clock \"YYYY-MM-DD HH:MM:SS\"] [--cadence-ms N] [--faults PERCENT]\n"
     "                 [--seed N] [--paced] [--device PATH] [--save FILE] [--verbose]\n"
-    "                 [--line-faults PPM] [--boot-fault corrupt|silent]\n"
+    "                 [--line-faults PPM] [--boot-fault corrupt|silent|waiting]\n"
     "       vorel-sim --gateway [--port N] [--listen ADDRESS] [--users FILE] [--systems FILE]\n"
     "                 [--verbose] [--system FILE] [--serial N] [--hardware N]\n"
     "                 [--firmware M.N] [--clock \"YYYY-MM-DD HH:MM:SS\"] [--save FILE]\n"
@@ -71,7 +71,10 @@ constexpr const char* kUsage =
     "resumes; --verbose prints each step (\"boot: ready\", \"boot: page size 256\",\n"
     "\"boot: block 0x0100\", \"boot: end of blocks\", \"boot: finish ok\" or\n"
     "\"boot: finish checksum error\"). --boot-fault corrupt stores the flash byte at\n"
-    "address 0 wrong, so the finish fails; --boot-fault silent never answers.\n"
+    "address 0 wrong, so the finish fails; --boot-fault silent never answers;\n"
+    "--boot-fault waiting starts in the controller's boot loader, as after an update\n"
+    "that failed midway. A boot loader that hears nothing for a second says BootReady\n"
+    "again, every second, and takes a new page size as a new start.\n"
     "--gateway: a gateway server on 127.0.0.1 (or ADDRESS), port 14015 (0: a free one);\n"
     "prints \"vorel-sim: gateway on ADDRESS:PORT\" and serves until stopped. --users FILE:\n"
     "lines NAME<TAB>PASSWORD<TAB>A|B (A full access, B read only; default: service,\n"
@@ -139,9 +142,11 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     } else if (name == "--seed" && number()) {
       options.faults.seed = static_cast<uint32_t>(*number());
       serialOnly = true;
-    } else if (name == "--boot-fault" && (value == "corrupt" || value == "silent")) {
+    } else if (name == "--boot-fault" &&
+               (value == "corrupt" || value == "silent" || value == "waiting")) {
       if (value == "corrupt") options.bootFaults.corruptAt = 0x0000;
       if (value == "silent") options.bootFaults.silent = true;
+      if (value == "waiting") options.bootFaults.waiting = true;
       serialOnly = true;
     } else if (name == "--port" && number() && *number() >= 0 && *number() <= 0xFFFF) {
       gateway.port = *number();

@@ -17,7 +17,6 @@
 namespace vorelctl {
 
 namespace {
-constexpr int kLinkTicks = 50;  // 5 s for the controller's first frames
 // Only a backstop: the programmer times out every step by itself.
 constexpr int kFlashTicks = 36000;
 constexpr int64_t kHexFileLimit = 4 * 1024 * 1024;
@@ -56,11 +55,11 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
 
   vorel::HeadlessRunner runner;
   vorel::Session& session = runner.CurrentSession();
-  // The controller hears its request with a poll; the trigger units hear the call at once.
-  const bool waitForLink = target->pageSize == vorel::kControllerTarget.pageSize;
-  if (const auto exit =
-          ReachController(runner, std::string(*port), waitForLink ? kLinkTicks : 0, err))
-    return *exit;
+  // Only the port is opened, as the window's Start does: a running controller hears
+  // its request with its next poll, one that sits in its boot loader announces itself
+  // with BootReady, and the trigger units hear the call at once. The programmer's
+  // five seconds for BootReady cover all three.
+  if (const auto exit = ReachController(runner, std::string(*port), 0, err)) return *exit;
   session.SetFirmwareWindowVisible(true);
   if (!session.StartFirmware(*load.image, *target)) {
     err << "vorelctl: the boot loader could not be started\n";
@@ -89,6 +88,8 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
   const std::string& state = session.Programmer().StateText();
   if (state != kCompleted) {
     err << "vorelctl: " << state << '\n';
+    if (programmer.LeftIncomplete())
+      err << "vorelctl: " << vorel::IncompleteFirmwareText(*target) << '\n';
     return kExitFailure;
   }
   out << state << '\n';

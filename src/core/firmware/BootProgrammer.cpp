@@ -20,6 +20,7 @@ void BootProgrammer::Start(const FirmwareImage& image, const FirmwareTarget& tar
   state_ = "Started, waiting...";
   step_ = 1;
   programming_ = false;
+  begun_ = false;
   progress_ = 0;
   timeout_ = kStartTicks;
 }
@@ -39,6 +40,7 @@ void BootProgrammer::Byte(uint8_t byte) {
     case 1:
       if (byte != kReady) return;
       programming_ = true;
+      begun_ = true;
       state_ = "Programming...";
       {
         uint8_t pageSize[2];
@@ -87,6 +89,7 @@ void BootProgrammer::Byte(uint8_t byte) {
     case 6:
       if (byte == kDone) {
         state_ = "Completed, OK.";
+        begun_ = false;
       } else if (byte == kChecksumError) {
         state_ = "Checksum error";
       } else {
@@ -113,6 +116,15 @@ void BootProgrammer::Abandon(std::string why) {
   programming_ = false;
   step_ = 0;
   if (!why.empty()) state_ = std::move(why);
+}
+
+std::string IncompleteFirmwareText(const FirmwareTarget& target) {
+  if (target.pageSize == kControllerTarget.pageSize)
+    return "The controller now holds incomplete firmware and does not run. Its boot loader "
+           "waits for a new start: keep the controller powered and connected, and start the "
+           "update again.";
+  return "The trigger units now hold incomplete firmware and do not run. Their boot loaders "
+         "wait for a new start: keep them powered and connected, and start the update again.";
 }
 
 }  // namespace vorel

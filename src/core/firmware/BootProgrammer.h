@@ -42,6 +42,9 @@ class BootProgrammer {
 
   int Step() const { return step_; }
   bool Programming() const { return programming_; }
+  // The last run ended without "Completed, OK." after the boot loader had taken the
+  // page size: the unit holds incomplete firmware and its boot loader waits.
+  bool LeftIncomplete() const { return step_ == 0 && begun_; }
   // "Started, waiting...", "Programming...", "Completed, OK.", "Checksum error",
   // "Timeout error!".
   const std::string& StateText() const { return state_; }
@@ -56,10 +59,14 @@ class BootProgrammer {
   FirmwareTarget target_{kControllerTarget};
   int step_ = 0;
   bool programming_ = false;
+  bool begun_ = false;
   uint32_t blockAddress_ = 0;
   uint32_t progress_ = 0;
   int timeout_ = 0;
   std::string state_;
 };
+
+// What a run that left the unit with incomplete firmware means, and what to do.
+std::string IncompleteFirmwareText(const FirmwareTarget& target);
 
 }  // namespace vorel

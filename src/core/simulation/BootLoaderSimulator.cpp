@@ -44,6 +44,17 @@ std::vector<uint8_t> BootLoaderSimulator::Receive(std::span<const uint8_t> bytes
   return answers;
 }
 
+std::vector<uint8_t> BootLoaderSimulator::Turn() {
+  if (entered_ && !finished_ && ++idleTurns_ >= kAnnounceTurns) {
+    idleTurns_ = 0;
+    pageSizeAgreed_ = false;
+    Answer(boot::kReady, "ready");
+  }
+  std::vector<uint8_t> answers;
+  answers.swap(answers_);
+  return answers;
+}
+
 std::vector<std::string> BootLoaderSimulator::TakeSteps() {
   std::vector<std::string> steps;
   steps.swap(steps_);
@@ -61,6 +72,7 @@ void BootLoaderSimulator::FrameReceived(std::span<const uint8_t> frame) {
   uint8_t sum = 0;
   for (uint8_t byte : frame) sum = static_cast<uint8_t>(sum + byte);
   if (sum != kSumOfBootFrame) return;  // damaged on the line: no answer
+  idleTurns_ = 0;
   const std::span<const uint8_t> data = frame.first(frame.size() - 1);
 
   if (data.size() == kPageSizeData) {

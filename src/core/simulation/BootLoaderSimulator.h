@@ -35,6 +35,9 @@ struct BootFaults {
   std::optional<uint16_t> corruptAt;
   // The boot loader never answers.
   bool silent = false;
+  // The controller starts in its own boot loader, as one does after an update that
+  // failed midway.
+  bool waiting = false;
 };
 
 class BootLoaderSimulator : private FrameReceiver::Sink {
@@ -45,6 +48,11 @@ class BootLoaderSimulator : private FrameReceiver::Sink {
   std::vector<uint8_t> Enter();
   // Bytes the PC wrote; the single bytes the boot loader answers.
   std::vector<uint8_t> Receive(std::span<const uint8_t> bytes);
+  // One turn of the line. A boot loader that hears nothing for about a second (no
+  // start yet, or a PC that stopped midway) waits for a new start and says so with
+  // BootReady, again every second.
+  std::vector<uint8_t> Turn();
+  static constexpr int kAnnounceTurns = 50;  // a second at the usual cadence
 
   uint16_t PageSize() const { return pageSize_; }
   // The run ended with BootDone or BootChecksumError.
@@ -66,6 +74,7 @@ class BootLoaderSimulator : private FrameReceiver::Sink {
   bool entered_ = false;
   bool pageSizeAgreed_ = false;
   bool finished_ = false;
+  int idleTurns_ = 0;
   std::optional<bool> lastFinishMatched_;
   std::vector<uint8_t> answers_;
   std::vector<std::string> steps_;

@@ -38,7 +38,9 @@ void SetIdentity(ControllerImage& memory, const ControllerIdentity& identity,
 
 ControllerSimulator::ControllerSimulator(const ControllerImage& memory, Faults faults,
                                          BootFaults bootFaults)
-    : memory_(memory), faults_(faults), bootFaults_(bootFaults), random_(faults.seed) {}
+    : memory_(memory), faults_(faults), bootFaults_(bootFaults), random_(faults.seed) {
+  if (bootFaults.waiting) StartBootLoader(sim::boot::kControllerPageSize);
+}
 
 void ControllerSimulator::Receive(std::span<const uint8_t> bytes) {
   // Byte by byte: the bytes after a frame that starts a boot loader are its own.
@@ -196,6 +198,7 @@ void ControllerSimulator::AppendWithFaults(std::vector<uint8_t>& out,
 
 std::vector<uint8_t> ControllerSimulator::NextTurn() {
   // Boot answers not yet taken go first; while a boot loader has the line, alone.
+  if (bootActive_) CollectBootAnswers(bootLoader_->Turn());
   std::vector<uint8_t> out = BootAnswer();
   if (bootActive_) return out;
   std::vector<uint8_t> message = reply_ ? *reply_ : Message(message::kPoll, {});

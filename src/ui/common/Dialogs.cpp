@@ -1,9 +1,11 @@
 // Qt message boxes and file dialogs.
 #include "ui/common/Dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTimer>
 
 #include "core/app/DiagnosticLog.h"
 
@@ -86,6 +88,14 @@ QString QtDialogs::OpenFileName(QWidget* parent, const FileDialogRequest& reques
 
 QString QtDialogs::SaveFileName(QWidget* parent, const FileDialogRequest& request) {
   return RunFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+void QtDialogs::Signal(Cue cue) {
+  QApplication::beep();
+  if (cue != Cue::kFailure) return;
+  constexpr int kFailureBeepGapMs = 250;
+  QTimer::singleShot(kFailureBeepGapMs, qApp, [] { QApplication::beep(); });
+  QTimer::singleShot(2 * kFailureBeepGapMs, qApp, [] { QApplication::beep(); });
 }
 
 MsgButton UiEnvironment::ShowLoggedMessage(QWidget* parent, const QString& text, MsgType type,

@@ -28,6 +28,9 @@ enum MsgButton : unsigned {
   kMsgRetry = 1 << 5,
 };
 
+// What the technician hears at the end of a long run, from across the laundry.
+enum class Cue { kSuccess, kFailure };
+
 struct FileDialogRequest {
   QString title;
   QString filter;  // "XML-file (*.xml)|*.xml|Any file (*.*)|*.*"
@@ -45,6 +48,8 @@ class Dialogs {
   // The chosen file name, empty when the operator cancelled.
   virtual QString OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
   virtual QString SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+  // A success is one beep, a failure a run of three.
+  virtual void Signal(Cue cue) = 0;
 };
 
 // The operating system's message boxes and file dialogs.
@@ -54,6 +59,7 @@ class QtDialogs final : public Dialogs {
                     unsigned defaultButton) override;
   QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
   QString SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
+  void Signal(Cue cue) override;
 };
 
 // What the windows need of the desktop, made once by the composition root and

@@ -1,12 +1,12 @@
 // The firmware update window.
 #include "ui/firmware/TFirmwareUpdateForm.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "io/FileAccess.h"
@@ -41,16 +41,19 @@ TFirmwareUpdateForm::TFirmwareUpdateForm(Session& session, UiEnvironment& env, L
   fileNameCombo_->setObjectName("FileNameComboBox");
   fileNameCombo_->setEditable(true);
   fileNameCombo_->setMinimumWidth(320);
-  auto* browse = new QPushButton(QStringLiteral("..."), this);
-  browse->setObjectName("FileNameBtn");
-  browse->setFixedWidth(32);
-  connect(browse, &QPushButton::clicked, this, &TFirmwareUpdateForm::FileNameBtnClick);
-  auto* load = new QPushButton(QStringLiteral("Load"), this);
-  load->setObjectName("LoadBtn");
-  connect(load, &QPushButton::clicked, this, [this] { LoadBtnClick(); });
+  // A new file name may be loaded by Start again.
+  connect(fileNameCombo_, &QComboBox::currentTextChanged, this,
+          [this] { startBtn_->setEnabled(true); });
+  browseBtn_ = new QPushButton(QStringLiteral("..."), this);
+  browseBtn_->setObjectName("FileNameBtn");
+  browseBtn_->setFixedWidth(32);
+  connect(browseBtn_, &QPushButton::clicked, this, &TFirmwareUpdateForm::FileNameBtnClick);
+  loadBtn_ = new QPushButton(QStringLiteral("Load"), this);
+  loadBtn_->setObjectName("LoadBtn");
+  connect(loadBtn_, &QPushButton::clicked, this, [this] { LoadBtnClick(); });
   file->addWidget(fileNameCombo_, 1);
-  file->addWidget(browse);
-  file->addWidget(load);
+  file->addWidget(browseBtn_);
+  file->addWidget(loadBtn_);
   root->addLayout(file);
 
   auto* info = new QGridLayout;
@@ -113,22 +116,36 @@ void TFirmwareUpdateForm::ShowFileInformation(bool visible) {
   }
 }
 
+void TFirmwareUpdateForm::ShowNothingLoaded() {
+  loaded_.reset();
+  ShowFileInformation(false);
+  stateLabel_->setText(QStringLiteral("No file loaded"));
+  progressBar_->setRange(0, 1);
+  progressBar_->setValue(0);
+  startBtn_->setEnabled(false);
+}
+
 bool TFirmwareUpdateForm::LoadBtnClick() {
-  // A failed load leaves nothing loaded: nothing partly read is ever programmed.
+  // The image of a run is still being sent: nothing else is loaded meanwhile.
+  if (running_) return false;
+  // A failed load leaves nothing loaded: nothing partly read is ever programmed,
+  // and nothing on screen speaks of the file before.
   loaded_.reset();
   const QString path = fileNameCombo_->currentText().trimmed();
   const ReadOutcome read = ReadWholeFile(path, kHexFileLimit);
   if (!read.bytes || !target_) {
+    ShowNothingLoaded();
     env_.ShowLoggedMessage(this, QStringLiteral("Unable to open Intel hex file."), MsgType::Error,
                            kMsgOk);
     return false;
   }
-  values_[0]->setText(QString::fromStdString(FileDateText(FileTime(path))));
   const HexLoad load = LoadIntelHex(*read.bytes, *target_);
   if (!load.image) {
+    ShowNothingLoaded();
     env_.ShowLoggedMessage(this, QString::fromStdString(load.error), MsgType::Error, kMsgOk);
     return false;
   }
+  values_[0]->setText(QString::fromStdString(FileDateText(FileTime(path))));
   const FirmwareImage& image = *load.image;
   values_[1]->setText(QString::fromStdString(AddressText(image.codeStart)));
   values_[2]->setText(QString::fromStdString(AddressText(image.codeEnd)));
@@ -138,12 +155,14 @@ bool TFirmwareUpdateForm::LoadBtnClick() {
   progressBar_->setRange(0, image.roundedEnd);
   progressBar_->setValue(0);
   ShowFileInformation(true);
+  startBtn_->setEnabled(true);
   if (lastFile_.set) lastFile_.set(path);
   loaded_ = image;
   return true;
 }
 
 void TFirmwareUpdateForm::FileNameBtnClick() {
+  if (running_) return;
   const QString name = env_.CurrentDialogs().OpenFileName(
       this, {"Firmware update", kFilter, "hex", fileNameCombo_->currentText()});
   if (name.isEmpty()) return;
@@ -152,6 +171,7 @@ void TFirmwareUpdateForm::FileNameBtnClick() {
 }
 
 void TFirmwareUpdateForm::StartBtnClick() {
+  if (!startBtn_->isEnabled()) return;  // F9 after a failed load
   if (!loaded_) LoadBtnClick();
   if (!loaded_ || !target_) return;
   if (!session_.StartFirmware(*loaded_, *target_)) {
@@ -164,15 +184,38 @@ void TFirmwareUpdateForm::StartBtnClick() {
   FirmwareChanged();
 }
 
+void TFirmwareUpdateForm::ShowRunning(bool running) {
+  running_ = running;
+  fileNameCombo_->setEnabled(!running);
+  browseBtn_->setEnabled(!running);
+  loadBtn_->setEnabled(!running);
+}
+
 void TFirmwareUpdateForm::FirmwareChanged() {
   if (!isVisible()) return;
   const BootProgrammer& programmer = session_.Programmer();
   const QString state = QString::fromStdString(programmer.StateText());
-  // The technician hears the end of a good run from across the laundry.
-  if (state != stateLabel_->text() && state == QLatin1String("Completed, OK."))
-    QApplication::beep();
+  const bool ended = running_ && programmer.Step() == 0;
+  ShowRunning(programmer.Step() != 0);
   stateLabel_->setText(state);
   progressBar_->setValue(static_cast<int>(programmer.Progress()));
+  if (!ended) return;
+  // The technician hears the end of a run from across the laundry.
+  if (!programmer.LeftIncomplete()) {
+    if (state == QLatin1String("Completed, OK.")) env_.CurrentDialogs().Signal(Cue::kSuccess);
+    return;
+  }
+  env_.CurrentDialogs().Signal(Cue::kFailure);
+  // After the byte or tick that ended the run, not inside it.
+  QTimer::singleShot(0, this, [this, state] { ReportIncompleteFirmware(state); });
+}
+
+void TFirmwareUpdateForm::ReportIncompleteFirmware(const QString& state) {
+  if (!target_) return;
+  env_.ShowLoggedMessage(
+      this,
+      state + QStringLiteral("\n\n") + QString::fromStdString(IncompleteFirmwareText(*target_)),
+      MsgType::Error, kMsgOk);
 }
 
 void TFirmwareUpdateForm::showEvent(QShowEvent* event) {
@@ -185,11 +228,31 @@ void TFirmwareUpdateForm::showEvent(QShowEvent* event) {
   fileNameCombo_->setCurrentText(last);
   stateLabel_->clear();
   progressBar_->setValue(0);
+  ShowRunning(false);
+  startBtn_->setEnabled(true);
   if (!last.isEmpty()) startBtn_->setFocus();
 }
 
 void TFirmwareUpdateForm::closeEvent(QCloseEvent* event) {
-  // A run in progress is abandoned; the unit is not told.
+  // A run in progress is abandoned; the unit is not told, so the technician is asked.
+  const BootProgrammer& programmer = session_.Programmer();
+  if (programmer.Step() != 0) {
+    const QString question =
+        programmer.Programming()
+            ? QStringLiteral(
+                  "Programming is running. Closing stops it and leaves the unit with "
+                  "incomplete firmware; its boot loader then waits for a new start. "
+                  "Close anyway?")
+            : QStringLiteral(
+                  "The update waits for the boot loader. Closing stops it. Close "
+                  "anyway?");
+    if (env_.ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo, kMsgNo) !=
+        kMsgYes) {
+      event->ignore();
+      return;
+    }
+  }
+  ShowRunning(false);
   session_.SetFirmwareWindowVisible(false);
   QWidget::closeEvent(event);
 }

@@ -49,6 +49,11 @@ class TFirmwareUpdateForm : public QWidget, private SessionObserver {
  private:
   void FirmwareChanged() override;
   void ShowFileInformation(bool visible);
+  // Nothing loaded: the information hidden, Start off until the file name changes.
+  void ShowNothingLoaded();
+  // The file controls are off while a run sends the loaded image.
+  void ShowRunning(bool running);
+  void ReportIncompleteFirmware(const QString& state);
 
   Session& session_;
   Attachment observing_;
@@ -60,6 +65,9 @@ class TFirmwareUpdateForm : public QWidget, private SessionObserver {
   QLabel* stateLabel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* startBtn_ = nullptr;
+  QPushButton* browseBtn_ = nullptr;
+  QPushButton* loadBtn_ = nullptr;
+  bool running_ = false;
   std::array<QLabel*, 5> captions_{};
   std::array<QLabel*, 5> values_{};  // date, start, end, used, check sum
 };
