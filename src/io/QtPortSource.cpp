@@ -5,13 +5,49 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QThread>
+#include <set>
+#ifdef _WIN32
+#include <QSettings>
+#endif
 
 #include "io/SerialPortAdapter.h"
 
 namespace vorel {
 
+namespace {
+
+#ifdef _WIN32
+// The serial ports of the FTDI driver that Windows keeps hidden: an instance of the
+// ports class whose "Device Parameters" hold a non-zero DeviceHidden.
+std::set<QString> HiddenFtdiPorts() {
+  const QString kPortsClass = QStringLiteral("{4D36E978-E325-11CE-BFC1-08002BE10318}");
+  QSettings bus(QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS"),
+                QSettings::NativeFormat);
+  std::set<QString> hidden;
+  for (const QString& device : bus.childGroups()) {
+    bus.beginGroup(device);
+    for (const QString& instance : bus.childGroups()) {
+      bus.beginGroup(instance);
+      const bool port = bus.value(QStringLiteral("ClassGUID")).toString().toUpper() == kPortsClass;
+      bus.beginGroup(QStringLiteral("Device Parameters"));
+      if (port && bus.value(QStringLiteral("DeviceHidden"), 0).toInt() != 0)
+        hidden.insert(bus.value(QStringLiteral("PortName")).toString());
+      bus.endGroup();
+      bus.endGroup();
+    }
+    bus.endGroup();
+  }
+  return hidden;
+}
+#endif
+
+}  // namespace
+
 std::vector<PortCandidate> QtPortSource::Candidates() {
   std::vector<PortCandidate> candidates;
+#ifdef _WIN32
+  const std::set<QString> hidden = HiddenFtdiPorts();
+#endif
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
     PortCandidate candidate;
     // The list text: "COM3" on Windows, the device path elsewhere.
@@ -24,6 +60,9 @@ std::vector<PortCandidate> QtPortSource::Candidates() {
     candidate.serialNumber = info.serialNumber().toStdString();
     if (info.hasVendorIdentifier()) candidate.vendorId = info.vendorIdentifier();
     if (info.hasProductIdentifier()) candidate.productId = info.productIdentifier();
+#ifdef _WIN32
+    candidate.hidden = hidden.contains(info.portName());
+#endif
     candidates.push_back(std::move(candidate));
   }
   return candidates;
@@ -45,7 +84,7 @@ PortSearch::~PortSearch() {
   delete thread_;
 }
 
-void PortSearch::Start(Done done) {
+void PortSearch::Start(Kind kind, std::string held, Done done) {
   if (running_ || !source_) return;
   running_ = true;
   if (thread_) {
@@ -53,18 +92,21 @@ void PortSearch::Start(Done done) {
     delete thread_;
   }
   std::shared_ptr<PortSource> source = source_;
+  std::shared_ptr<PortFinder> finder = finder_;
   // The destructor waits for the thread, so `this` outlives it; a result queued for a
   // search that is gone by then is dropped by Qt.
-  thread_ = QThread::create([this, source, done = std::move(done)] {
-    std::vector<PortCandidate> found = FindAdapters(*source);
-    QMetaObject::invokeMethod(
-        this,
-        [this, done, found = std::move(found)]() mutable {
-          running_ = false;
-          done(std::move(found));
-        },
-        Qt::QueuedConnection);
-  });
+  thread_ =
+      QThread::create([this, source, finder, kind, held = std::move(held), done = std::move(done)] {
+        std::vector<PortCandidate> found =
+            kind == Kind::kSearch ? finder->Search(*source, held) : finder->Rescan(*source, held);
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, found = std::move(found)]() mutable {
+              running_ = false;
+              done(std::move(found));
+            },
+            Qt::QueuedConnection);
+      });
   thread_->start();
 }
 

@@ -18,20 +18,24 @@ class QtPortSource final : public PortSource {
   bool Probe(const std::string& name) override;
 };
 
-// Runs FindAdapters on a thread of its own and calls `done` on the thread that
-// started it. A search still running when the next is asked for is not started twice.
+// Runs a PortFinder on a thread of its own and calls `done` on the thread that
+// started it: a search (probing) or a rescan (the system's list only). One still
+// running when the next is asked for is not started twice.
 class PortSearch : public QObject {
   Q_OBJECT
 
  public:
   using Done = std::function<void(std::vector<PortCandidate>)>;
+  enum class Kind { kSearch, kRescan };
   explicit PortSearch(std::shared_ptr<PortSource> source, QObject* parent = nullptr);
   ~PortSearch() override;
-  void Start(Done done);
+  // `held`: the port this program holds open, listed and never probed.
+  void Start(Kind kind, std::string held, Done done);
   bool Running() const { return running_; }
 
  private:
   std::shared_ptr<PortSource> source_;
+  std::shared_ptr<PortFinder> finder_ = std::make_shared<PortFinder>();
   bool running_ = false;
   QThread* thread_ = nullptr;
 };

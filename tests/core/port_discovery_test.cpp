@@ -12,8 +12,12 @@ namespace {
 struct FakeSource : PortSource {
   std::vector<PortCandidate> candidates;
   std::set<std::string> busy;
+  std::vector<std::string> probed;
   std::vector<PortCandidate> Candidates() override { return candidates; }
-  bool Probe(const std::string& name) override { return !busy.contains(name); }
+  bool Probe(const std::string& name) override {
+    probed.push_back(name);
+    return !busy.contains(name);
+  }
 };
 
 PortCandidate Ftdi(const std::string& name, bool hidden = false) {
@@ -62,6 +66,39 @@ TEST(PortDiscovery, AdaptersOffered) {
   EXPECT_EQ(FindAdapters(many).size(), ports::kMaxPorts);
   EXPECT_EQ(PortNumber("COM12"), 12);
   EXPECT_EQ(PortNumber("/dev/ttyUSB"), -1);
+}
+
+// The window's list while it is shown: the port this program holds (busy to a probe,
+// since it is open) stays listed, a rescan opens nothing, an adapter that another
+// program holds stays out until it is unplugged or a search finds it free.
+TEST(PortDiscovery, SearchAndRescanKeepThePortInUse) {
+  FakeSource source;
+  source.candidates = {Ftdi("/dev/ttyUSB0"), Ftdi("/dev/ttyUSB1"), Ftdi("/dev/ttyUSB2")};
+  source.busy = {"/dev/ttyUSB0", "/dev/ttyUSB1"};  // ours, and another program's
+  PortFinder finder;
+  const std::string held = "ttyUSB0";  // as typed into the list
+
+  EXPECT_EQ(Names(finder.Search(source, held)),
+            (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB2"}));
+  EXPECT_EQ(source.probed, (std::vector<std::string>{"/dev/ttyUSB1", "/dev/ttyUSB2"}));
+  source.probed.clear();
+  EXPECT_EQ(Names(finder.Rescan(source, held)),
+            (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB2"}));
+  EXPECT_TRUE(source.probed.empty());
+
+  // The other program lets go: it takes a search (or a new plug) to offer it again.
+  source.busy = {"/dev/ttyUSB0"};
+  EXPECT_EQ(Names(finder.Rescan(source, held)).size(), 2u);
+  source.candidates.erase(source.candidates.begin() + 1);
+  finder.Rescan(source, held);
+  source.candidates.push_back(Ftdi("/dev/ttyUSB1"));
+  EXPECT_EQ(Names(finder.Rescan(source, held)),
+            (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2"}));
+  EXPECT_TRUE(source.probed.empty());
+
+  // A port the system does not report (a pseudo-terminal) is listed while held.
+  EXPECT_EQ(Names(finder.Rescan(source, "/dev/pts/4")).back(), "/dev/pts/4");
+  EXPECT_EQ(Names(finder.Search(source, "")).size(), 2u) << "nothing held: ours is busy";
 }
 
 }  // namespace

@@ -74,6 +74,7 @@ class FirmwareFormTest : public QObject {
     QVERIFY(test::Find<QLabel>(form, "CodeStartLabel2")->isHidden());
     QVERIFY(test::Find<QLabel>(form, "CodeChecksumLabel2")->isHidden());
     QVERIFY(!start->isEnabled());
+    test::SaveScreenshot(form, "firmware_nothing_loaded");
     const int asked = dialogs.asked.size();
     QTest::keyClick(form, Qt::Key_F9);
     QCOMPARE(dialogs.asked.size(), asked);  // nothing loaded, nothing tried

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,22 @@ class PortSource {
 // The number a port's name ends in ("COM12" 12, "/dev/ttyUSB10" 10); -1 without one.
 int PortNumber(const std::string& name);
 
-// The adapters to offer, in order.
+// The adapters to offer, in order: each one opened and closed as a probe.
 std::vector<PortCandidate> FindAdapters(PortSource& source);
+
+// The communication window's list, kept current while it is shown. A search, asked
+// for by the technician, probes every adapter this program does not hold and
+// remembers the busy ones; the rescan every few seconds only reads the system's list
+// and leaves out what the last search found busy while it stays plugged in. The port
+// this program holds open is always listed and never probed.
+class PortFinder {
+ public:
+  std::vector<PortCandidate> Search(PortSource& source, const std::string& held);
+  std::vector<PortCandidate> Rescan(PortSource& source, const std::string& held);
+
+ private:
+  std::vector<PortCandidate> Offer(PortSource& source, const std::string& held, bool probe);
+  std::set<std::string> busy_;
+};
 
 }  // namespace vorel

@@ -116,6 +116,7 @@ bool Session::OpenPort(const std::string& listText) {
     }
   }
   portWasOpen_ = PortOpen();
+  if (portWasOpen_) openedPort_ = listText;
   Notify(&SessionObserver::LinkStateChanged);
   return may && portWasOpen_;
 }

@@ -240,6 +240,8 @@ class Session : private LinkListener,
   LocalLink& Local() { return local_; }
   [[nodiscard]] Attachment AttachSerialPort(SerialPort& port);
   bool PortOpen() const { return serial_ && serial_->IsOpen(); }
+  // The list text of the port this program holds open; empty when none is.
+  std::string OpenedPort() const { return PortOpen() ? openedPort_ : std::string(); }
   std::string PortError() const { return serial_ ? serial_->LastError() : std::string(); }
   // The port list's text, used when the start-up delay ends and a mode is chosen.
   void SetPortName(std::string listText) { portName_ = std::move(listText); }
@@ -437,6 +439,7 @@ class Session : private LinkListener,
   std::vector<SessionObserver*> observers_;
   SerialPort* serial_ = nullptr;
   std::string portName_;
+  std::string openedPort_;
   bool portWasOpen_ = false;
   uint32_t connection_ = 0;
   LinkEngine link_{*this, *this};

@@ -93,7 +93,12 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env, QWi
   grid->addWidget(comPortCombo_, 0, 1);
   grid->addWidget(openBtn_, 0, 2);
   grid->addWidget(closeBtn_, 0, 3);
+  searchPortsBtn_ = Button("Search", "SearchPortsBtn", local);
+  searchPortsBtn_->setToolTip(QStringLiteral("Look again for adapters that are free to open"));
+  connect(searchPortsBtn_, &QPushButton::clicked, this,
+          [this] { SearchPorts(PortSearch::Kind::kSearch); });
   grid->addWidget(statusLabel_, 1, 1);
+  grid->addWidget(searchPortsBtn_, 1, 2);
   grid->addWidget(showChecksumErrorBtn_, 2, 0, 1, 4);
   root->addWidget(local);
 
@@ -168,18 +173,20 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env, QWi
   remoteLoginForm_ = new TRemoteLoginForm(this);
   prompts_ = std::make_unique<RemoteLoginPrompts>(*remoteLoginForm_, env_);
   promptsAttachment_ = session_.AttachRemotePrompts(*prompts_);
-  // The adapters are looked for off the GUI thread, at once and then every few
-  // seconds while the window is shown, so a plugged adapter appears by itself.
+  // The adapters are looked for off the GUI thread: a search that tries each free one
+  // at once and on the Search button, and every few seconds while the window is
+  // shown a rescan of the system's list that opens nothing, so a plugged adapter
+  // appears by itself and the port in use stays listed.
   std::shared_ptr<PortSource> ports = env_.Ports();
   if (!ports) ports = std::make_shared<QtPortSource>();
   portSearch_ = new PortSearch(std::move(ports), this);
   rescan_ = new QTimer(this);
   rescan_->setInterval(kRescanMs);
   connect(rescan_, &QTimer::timeout, this, [this] {
-    if (isVisible()) SearchPorts();
+    if (isVisible()) SearchPorts(PortSearch::Kind::kRescan);
   });
   rescan_->start();
-  SearchPorts();
+  SearchPorts(PortSearch::Kind::kSearch);
   observing_ = session_.Observe(*this);
   RenderRemote();
 }
@@ -212,8 +219,9 @@ void TCommunicationForm::SelectMode(bool local) {
   session_.SelectMode(local);
   localBtn_->setChecked(local);
   remoteBtn_->setChecked(!local);
-  for (QWidget* control : std::initializer_list<QWidget*>{comPortCombo_, openBtn_, closeBtn_,
-                                                          statusLabel_, showChecksumErrorBtn_}) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{comPortCombo_, openBtn_, closeBtn_, searchPortsBtn_,
+                                       statusLabel_, showChecksumErrorBtn_}) {
     control->setEnabled(local);
   }
   for (QWidget* control : std::initializer_list<QWidget*>{gatewayServerCombo_, remoteConnectBtn_})
@@ -238,8 +246,9 @@ bool TCommunicationForm::OpenPort() {
   return open;
 }
 
-void TCommunicationForm::SearchPorts() {
-  portSearch_->Start([this](std::vector<PortCandidate> ports) { SetPortList(ports); });
+void TCommunicationForm::SearchPorts(PortSearch::Kind kind) {
+  portSearch_->Start(kind, session_.OpenedPort(),
+                     [this](std::vector<PortCandidate> ports) { SetPortList(ports); });
 }
 
 void TCommunicationForm::SetPortList(const std::vector<PortCandidate>& ports) {

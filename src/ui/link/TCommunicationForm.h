@@ -17,6 +17,7 @@
 
 #include "core/link/SerialPort.h"
 #include "core/session/Session.h"
+#include "io/QtPortSource.h"
 #include "ui/common/Dialogs.h"
 
 namespace vorel {
@@ -24,7 +25,6 @@ namespace vorel {
 class TCommunicationErrorForm;
 class TRemoteLoginForm;
 class RemoteLoginPrompts;
-class PortSearch;
 
 class TCommunicationForm : public QWidget, private SessionObserver {
   Q_OBJECT
@@ -60,7 +60,7 @@ class TCommunicationForm : public QWidget, private SessionObserver {
   // The port search's result: "None", then the adapters found; the edit text stays.
   void SetPortList(const std::vector<PortCandidate>& ports);
   // Looks for adapters again (at creation, then every few seconds while shown).
-  void SearchPorts();
+  void SearchPorts(PortSearch::Kind kind);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -77,6 +77,7 @@ class TCommunicationForm : public QWidget, private SessionObserver {
   QRadioButton* remoteBtn_ = nullptr;
   QComboBox* comPortCombo_ = nullptr;
   QPushButton* openBtn_ = nullptr;
+  QPushButton* searchPortsBtn_ = nullptr;
   QPushButton* closeBtn_ = nullptr;
   QLabel* statusLabel_ = nullptr;
   QCheckBox* showChecksumErrorBtn_ = nullptr;
