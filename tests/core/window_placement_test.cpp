@@ -50,5 +50,25 @@ TEST(WindowPlacement, CentredHalvesTowardZero) {
   EXPECT_EQ(CentredLeft(0, 300, 601), -150);  // -301 / 2 is -150, not -151
 }
 
+// The program editor of machine 1, slot 1 where the placement rule leaves only 100 px
+// of it on a 1920 screen; a window taller than a 768 screen; one that fits.
+TEST(WindowPlacement, FitIntoTheAvailableArea) {
+  const WindowRect fullHd{0, 0, 1920, 1040};
+  const WindowRect laptop{0, 0, 1366, 728};
+  const struct {
+    WindowRect frame;
+    WindowRect area;
+    WindowRect fitted;
+  } cases[] = {
+      {{1820, 100, 423, 600}, fullHd, {1497, 100, 423, 600}},
+      {{-40, -10, 300, 200}, fullHd, {0, 0, 300, 200}},
+      {{100, 400, 900, 900}, laptop, {100, 0, 900, 728}},
+      {{200, 100, 1500, 300}, laptop, {0, 100, 1366, 300}},
+      {{200, 100, 400, 300}, {1920, 0, 1366, 728}, {1920, 100, 400, 300}},  // second screen
+      {{300, 200, 400, 300}, fullHd, {300, 200, 400, 300}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FitInto(c.frame, c.area), c.fitted);
+}
+
 }  // namespace
 }  // namespace vorel

@@ -1,6 +1,8 @@
 // Window placement rules.
 #include "core/app/WindowPlacement.h"
 
+#include <algorithm>
+
 namespace vorel {
 
 namespace {
@@ -28,6 +30,16 @@ WindowPosition ProgramEditorPosition(int machineLeft, int machineTop, int machin
   if (workAreaWidth < p.left + kEditorMinVisibleWidth)
     p.left = workAreaWidth - kEditorMinVisibleWidth;
   return p;
+}
+
+WindowRect FitInto(WindowRect frame, const WindowRect& area) {
+  const auto fit = [](int& start, int& size, int areaStart, int areaSize) {
+    size = std::min(size, areaSize);
+    start = std::clamp(start, areaStart, areaStart + areaSize - size);
+  };
+  fit(frame.left, frame.width, area.left, area.width);
+  fit(frame.top, frame.height, area.top, area.height);
+  return frame;
 }
 
 int CentredLeft(int outerLeft, int outerWidth, int innerWidth) {

@@ -19,6 +19,19 @@ WindowPosition KeepOnScreen(WindowPosition wanted, int width, int height, int sc
 WindowPosition ProgramEditorPosition(int machineLeft, int machineTop, int machineWidth,
                                      int slotIndex, int workAreaWidth, int workAreaHeight);
 
+struct WindowRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const WindowRect&, const WindowRect&) = default;
+};
+
+// A window's frame brought inside the screen's available area: a frame that reaches
+// past an edge moves back, one larger than the area shrinks to it, so that every
+// control and the title bar can be reached. A frame that fits stays where it is.
+WindowRect FitInto(WindowRect frame, const WindowRect& area);
+
 // `inner` centred horizontally on `outer`, its top at `top`.
 int CentredLeft(int outerLeft, int outerWidth, int innerWidth);
 

@@ -10,10 +10,12 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include "core/app/WindowPlacement.h"
 #include "core/config/CopyMachine.h"
 #include "core/systemfile/SystemFile.h"
 #include "io/AnsiQt.h"
 #include "io/FileAccess.h"
+#include "ui/common/ScreenFit.h"
 #include "ui/firmware/TFirmwareUpdateForm.h"
 #include "ui/image/TEEPROMForm.h"
 #include "ui/link/TCommunicationForm.h"
@@ -33,6 +35,9 @@ constexpr int kClearAllTag = 11;
 constexpr int kMachineWindowStep = 15;
 constexpr int kMachineMenuTop = 70;
 constexpr int kMachineMenuStep = 25;
+// The login window opens this far right of and below the main window's corner.
+constexpr int kLoginLeft = 100;
+constexpr int kLoginTop = 50;
 const char* const kLoadFilter = "XML-file (*.xml)|*.xml|Any file (*.*)|*.*";
 const char* const kSaveFilter = "XML-file|*.xml|Any file|*.*";
 constexpr std::array<int, 4> kStatusPanelWidths = {100, 150, 100, 75};
@@ -63,6 +68,8 @@ TMainForm::TMainForm(Session& session, const QStringList& arguments, UiEnvironme
       session_(session),
       startupFile_(StartupFile(arguments)) {
   setObjectName("MainForm");
+  // Every window of the program opens with its controls on the screen.
+  QApplication::instance()->installEventFilter(new ScreenFitter(this));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   QFont font(QStringLiteral("Arial"));
@@ -233,6 +240,8 @@ void TMainForm::RestoreSettings() {
   if (auto store = env_.OpenSettingsStore()) vorel::RestoreSettings(*store, settings_);
   resize(settings_.width, settings_.height);
   if (settings_.positionRestored) move(settings_.left, settings_.top);
+  // A position stored on a larger screen, or on one no longer there, comes back onto this one.
+  FitOnScreen(this);
 }
 
 void TMainForm::StoreSettings() {
@@ -335,13 +344,14 @@ void TMainForm::UpdateCounters() {
 }
 
 void TMainForm::LoginBtnClick() {
+  loginForm_->move(x() + kLoginLeft, y() + kLoginTop);
   loginForm_->exec();
 }
 
 void TMainForm::Systemsetup1Click() {
   const QRect frame = frameGeometry();
   systemSetupForm_->move(
-      frame.left() + (frame.width() - systemSetupForm_->frameGeometry().width()) / 2,
+      CentredLeft(frame.left(), frame.width(), OpeningFrameSize(systemSetupForm_).width()),
       frame.top() + frame.height());
   systemSetupForm_->show();
   systemSetupForm_->raise();
