@@ -3,14 +3,19 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeView>
 
 #include "core/app/DiagnosticLog.h"
 
 namespace vorel {
 namespace {
+
+constexpr int kFileDialogWidth = 820;
+constexpr int kFileDialogHeight = 480;
 
 // "Text (*.a)|*.a|Other|*.*" -> "Text (*.a);;Other (*.*)": the pattern follows
 // each caption; captions without one get it appended.
@@ -34,6 +39,15 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request,
   dialog.setNameFilter(ToQtFilter(request.filter));
   dialog.setDefaultSuffix(request.defaultExtension);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  // Room for the size, type and date columns next to long laundry file names.
+  dialog.resize(dialog.sizeHint().expandedTo(QSize(kFileDialogWidth, kFileDialogHeight)));
+  if (auto* details = dialog.findChild<QTreeView*>()) {
+    QHeaderView* header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column)
+      header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }

@@ -73,6 +73,12 @@ TFirmwareUpdateForm::TFirmwareUpdateForm(Session& session, UiEnvironment& env, L
     info->addWidget(captions_[i], i, 0);
     info->addWidget(values_[i], i, 1);
   }
+  // Until a file is loaded the information's place says how to begin.
+  hintLabel_ = new QLabel(QStringLiteral("Load a firmware file (.hex) to begin"), this);
+  hintLabel_->setObjectName("FirmwareHintLabel");
+  hintLabel_->setAlignment(Qt::AlignCenter);
+  hintLabel_->setEnabled(false);
+  info->addWidget(hintLabel_, 0, 0, 5, 2);
   info->setColumnStretch(1, 1);
   root->addLayout(info);
 
@@ -110,6 +116,7 @@ void TFirmwareUpdateForm::SetTarget(const FirmwareTarget& target, const QString&
 }
 
 void TFirmwareUpdateForm::ShowFileInformation(bool visible) {
+  hintLabel_->setVisible(!visible);
   for (int i = 0; i < 5; ++i) {
     captions_[i]->setVisible(visible);
     values_[i]->setVisible(visible);

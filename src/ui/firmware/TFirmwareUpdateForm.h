@@ -63,6 +63,7 @@ class TFirmwareUpdateForm : public QWidget, private SessionObserver {
   std::optional<FirmwareImage> loaded_;
   QComboBox* fileNameCombo_ = nullptr;
   QLabel* stateLabel_ = nullptr;
+  QLabel* hintLabel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* startBtn_ = nullptr;
   QPushButton* browseBtn_ = nullptr;

@@ -27,6 +27,8 @@ constexpr int kListTop = 10;
 constexpr int kListGroupHeight = 503;
 constexpr int kScreenMargin = 50;
 constexpr int kWidth = 560;
+// Login mode: two fields and the buttons.
+constexpr int kLoginWidth = 380;
 
 }  // namespace
 
@@ -50,6 +52,8 @@ TRemoteLoginForm::TRemoteLoginForm(QWidget* parent) : QDialog(parent) {
   fields->addWidget(userNameEdit_, 0, 1);
   fields->addWidget(passwordLabel_, 1, 0);
   fields->addWidget(passwordEdit_, 1, 1);
+  userNameLabel_->setBuddy(userNameEdit_);
+  passwordLabel_->setBuddy(passwordEdit_);
   root->addLayout(fields);
 
   systemGridGroupBox_ = new QGroupBox(QStringLiteral(" Dispenser systems "), this);
@@ -68,6 +72,7 @@ TRemoteLoginForm::TRemoteLoginForm(QWidget* parent) : QDialog(parent) {
           &TRemoteLoginForm::OKbtnClick);
   gridBox->addWidget(systemsStringGrid_);
   root->addWidget(systemGridGroupBox_, 1);
+  root->addStretch(0);  // the login fields stay at the top
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -83,7 +88,7 @@ TRemoteLoginForm::TRemoteLoginForm(QWidget* parent) : QDialog(parent) {
   root->addLayout(buttons);
 
   ClearSystemList();
-  resize(kWidth, kLoginHeight);
+  resize(kLoginWidth, kLoginHeight);
 }
 
 void TRemoteLoginForm::ClearSystemList() {
@@ -140,7 +145,16 @@ void TRemoteLoginForm::showEvent(QShowEvent* event) {
                                                         passwordLabel_, passwordEdit_})
     field->setVisible(!list);
   systemGridGroupBox_->setVisible(list);
-  resize(width(), list ? kListHeight : kLoginHeight);
+  // The layout takes the fields' or the list's size first: without that a login after
+  // the list kept the list's height.
+  layout()->invalidate();
+  layout()->activate();
+  if (list) {
+    resize(kWidth, kListHeight);
+  } else {
+    resize(std::max(kLoginWidth, minimumSizeHint().width()),
+           std::max(kLoginHeight, minimumSizeHint().height()));
+  }
   if (list) {
     systemsStringGrid_->setCurrentCell(0, 0);
     systemsStringGrid_->setFocus();

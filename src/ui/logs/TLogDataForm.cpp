@@ -29,7 +29,9 @@ constexpr int kButtonWidth = 110;
 constexpr int kMonthEntryLength = 15;
 constexpr int kChartWidth = 470;
 constexpr int kChartHeight = 200;
-// Up to this many months each bar carries its month's name.
+// Up to this many months each bar carries its month's name and year; up to a year,
+// its month's name, the years in the axis title.
+constexpr int kMonthsWithYears = 8;
 constexpr int kNamedMonths = 12;
 const QColor kVolumeColour(0x2F, 0x7E, 0xC1);
 const QColor kWashColour(0x4E, 0xA7, 0x5A);
@@ -128,13 +130,30 @@ QString ShortMonth(const YearMonth& month) {
   return QLocale::c().monthName(month.month, QLocale::ShortFormat);
 }
 
-// Up to a year of months: each bar is named, "Sep" over "2011". A longer period is
-// marked by years under the bars, as month names would no longer fit.
+// "Sep 2011 to Aug 2012".
+QString PeriodText(const std::vector<MonthTotals>& months) {
+  const YearMonth& first = months.front().month;
+  const YearMonth& last = months.back().month;
+  return QString("%1 %2 to %3 %4")
+      .arg(ShortMonth(first))
+      .arg(first.year)
+      .arg(ShortMonth(last))
+      .arg(last.year);
+}
+
+// A few months: each bar is named, "Sep" over "2011". Up to a year: "Sep" alone, the
+// period in the axis title. A longer period is marked by years under the bars, as
+// month names would no longer fit.
 QAbstractAxis* MonthAxis(const std::vector<MonthTotals>& months) {
-  if (static_cast<int>(months.size()) <= kNamedMonths) {
+  const int count = static_cast<int>(months.size());
+  if (count <= kNamedMonths) {
     auto* axis = new QBarCategoryAxis;
-    for (const MonthTotals& month : months)
-      axis->append(QString("%1<br>%2").arg(ShortMonth(month.month)).arg(month.month.year));
+    for (const MonthTotals& month : months) {
+      axis->append(count <= kMonthsWithYears
+                       ? QString("%1<br>%2").arg(ShortMonth(month.month)).arg(month.month.year)
+                       : ShortMonth(month.month));
+    }
+    if (count > kMonthsWithYears) axis->setTitleText(PeriodText(months));
     return axis;
   }
   auto* axis = new QCategoryAxis;
@@ -146,13 +165,7 @@ QAbstractAxis* MonthAxis(const std::vector<MonthTotals>& months) {
     if (i + 1 == months.size() || months[i + 1].month.year != months[i].month.year)
       axis->append(QString::number(months[i].month.year), static_cast<qreal>(i) + half);
   }
-  const YearMonth& first = months.front().month;
-  const YearMonth& last = months.back().month;
-  axis->setTitleText(QString("%1 %2 to %3 %4")
-                         .arg(ShortMonth(first))
-                         .arg(first.year)
-                         .arg(ShortMonth(last))
-                         .arg(last.year));
+  axis->setTitleText(PeriodText(months));
   return axis;
 }
 
@@ -250,7 +263,15 @@ TLogDataForm::TLogDataForm(Session& session, UiEnvironment& env, MainWindowLinks
   figures->addLayout(groups, 1);
   auto* charts = new QVBoxLayout;
   charts->addWidget(volumeChart_, 1);
-  charts->addWidget(washChart_, 1);
+  // Without a month to show, the wash chart says so over its empty plot.
+  auto* washArea = new QGridLayout;
+  washArea->addWidget(washChart_, 0, 0);
+  noWashDataLabel_ = new QLabel(QStringLiteral("No log data"), this);
+  noWashDataLabel_->setObjectName("NoWashDataLabel");
+  noWashDataLabel_->setAlignment(Qt::AlignCenter);
+  noWashDataLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  washArea->addWidget(noWashDataLabel_, 0, 0);
+  charts->addLayout(washArea, 1);
   auto* body = new QHBoxLayout;
   body->addLayout(figures);
   body->addLayout(charts, 1);
@@ -398,6 +419,7 @@ void TLogDataForm::ShowCharts(const ConsumptionTotals& totals,
   for (const MonthTotals& month : months) washes << month.totals.totalWashes;
   ShowBars(washChart_->chart(), MonthAxis(months), washes, QStringLiteral("Washes"), kWashColour,
            /*wholeNumbers=*/true);
+  noWashDataLabel_->setVisible(months.empty());
 }
 
 void TLogDataForm::ResetLogBtnClick() {

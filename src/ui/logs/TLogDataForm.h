@@ -88,6 +88,7 @@ class TLogDataForm : public QWidget, private SessionObserver {
   QLabel* softenerLabel_ = nullptr;
   QChartView* volumeChart_ = nullptr;
   QChartView* washChart_ = nullptr;
+  QLabel* noWashDataLabel_ = nullptr;
   QLabel* resetDoneLabel_ = nullptr;
   QPushButton* exportBtn_ = nullptr;
   QPushButton* resetBtn_ = nullptr;

@@ -32,10 +32,20 @@ QCheckBox* Box(const QString& caption, const QString& name, QWidget* parent) {
   return box;
 }
 
+// A switched-on output reads as such in a dim workshop and without colour: "ON" after
+// its caption, bold white on dark green.
+constexpr const char* kOnStyle =
+    "QPushButton:checked { background-color: #1B5E20; color: white; font-weight: bold;"
+    " border: 1px solid #0B2E0F; border-radius: 3px; padding: 3px; }";
+
 QPushButton* Toggle(const QString& caption, const QString& name, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
   button->setCheckable(true);
+  button->setStyleSheet(QString::fromLatin1(kOnStyle));
+  QObject::connect(button, &QPushButton::toggled, button, [button, caption](bool on) {
+    button->setText(on ? caption + QStringLiteral(" ON") : caption);
+  });
   return button;
 }
 
@@ -155,10 +165,13 @@ QWidget* TSystemSetupForm::BuildAlarmPage() {
   const std::array<const char*, 3> titles = {" Alarm log (saved in EEPROM) ",
                                              " Group 1 (send email or SMS) ",
                                              " Group 2 (send email or SMS) "};
+  // Each group routes its alarm kinds to all of its recipients: the kinds in one row,
+  // the recipients below them.
   for (int g = 0; g < 3; ++g) {
     auto* group = new QGroupBox(QString::fromLatin1(titles[g]), page);
     group->setObjectName(QString("Group%1GroupBox").arg(g));
     auto* grid = new QGridLayout(group);
+    auto* kinds = new QHBoxLayout;
     for (size_t k = 0; k < kAlarmKinds.size(); ++k) {
       QCheckBox* box = Box(QString::fromLatin1(kAlarmKinds[k]),
                            QString("Group%1Alarm%2Btn").arg(g).arg(k + 1), group);
@@ -166,9 +179,13 @@ QWidget* TSystemSetupForm::BuildAlarmPage() {
       // Dispense errors stay in the image and the file, but are not offered.
       if (k == kDispenseError) box->hide();
       groupBtns_[g][k] = box;
-      grid->addWidget(box, static_cast<int>(k), 0);
+      kinds->addWidget(box);
     }
+    kinds->addStretch(1);
+    if (g > 0) grid->addWidget(new QLabel(QStringLiteral("Alarms:"), group), 0, 0);
+    grid->addLayout(kinds, 0, 1, 1, 2);
     if (g > 0) {
+      grid->addWidget(new QLabel(QStringLiteral("Sent to:"), group), 1, 0, Qt::AlignTop);
       for (int r = 0; r < 4; ++r) {
         const int index = (g - 1) * 4 + r;
         auto* edit = new QLineEdit(group);
@@ -177,10 +194,12 @@ QWidget* TSystemSetupForm::BuildAlarmPage() {
         edit->setMinimumWidth(220);
         connect(edit, &QLineEdit::textEdited, this, &TSystemSetupForm::StoreEdits);
         recipientEdits_[index] = edit;
-        grid->addWidget(new QLabel(QStringLiteral("Recipient (email or mobile number)"), group), r,
-                        1);
-        grid->addWidget(edit, r, 2);
+        auto* caption = new QLabel(QStringLiteral("Recipient (email or mobile number)"), group);
+        caption->setBuddy(edit);
+        grid->addWidget(caption, 1 + r, 1);
+        grid->addWidget(edit, 1 + r, 2);
       }
+      grid->setColumnStretch(2, 1);
     }
     layout->addWidget(group, g, 0);
   }

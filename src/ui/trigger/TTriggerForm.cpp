@@ -65,6 +65,15 @@ void TTriggerForm::BuildWindow() {
   commentEdit_->setObjectName("CommentEdit");
   top->addWidget(Label("Type", this), 0, 0);
   top->addWidget(typeCombo_, 0, 1);
+  // A type change takes effect at once (Save stays off); this says so until the
+  // window is shown afresh.
+  typeChangedLabel_ = new QLabel(this);
+  typeChangedLabel_->setObjectName("TypeChangedLabel");
+  QFont bold = typeChangedLabel_->font();
+  bold.setBold(true);
+  typeChangedLabel_->setFont(bold);
+  typeChangedLabel_->hide();
+  typeChangedLabel_->setWordWrap(true);
   top->addWidget(Label("Comment", this), 1, 0);
   top->addWidget(commentEdit_, 1, 1);
   versionLabel1_ = Label("Version:", this);
@@ -73,6 +82,7 @@ void TTriggerForm::BuildWindow() {
   versionLabel2_->setObjectName("VersionLabel2");
   top->addWidget(versionLabel1_, 2, 0);
   top->addWidget(versionLabel2_, 2, 1);
+  top->addWidget(typeChangedLabel_, 3, 0, 1, 2);
   top->setColumnStretch(1, 1);
   root->addLayout(top);
 
@@ -256,6 +266,7 @@ bool TTriggerForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTriggerForm::Reset() {
+  typeChangedLabel_->hide();
   data_.Reset();
   ShowData();
 }
@@ -357,8 +368,13 @@ void TTriggerForm::SetModified(bool modified) {
 
 void TTriggerForm::TriggerTypeComboBoxChange(int position) {
   SetModified(true);
-  if (ChangeTriggerType(data_, position)) emit Stored();
+  const bool changed = ChangeTriggerType(data_, position);
+  if (changed) emit Stored();
   ShowData();
+  if (!changed) return;
+  typeChangedLabel_->setText(QStringLiteral(
+      "\u2714 Type changed and taken: save the system or write it to the controller to keep it."));
+  typeChangedLabel_->show();
 }
 
 void TTriggerForm::EditChange() {
@@ -406,6 +422,7 @@ void TTriggerForm::showEvent(QShowEvent* event) {
     return;
   }
   setWindowTitle(QString("Trigger, Machine %1").arg(machineIndex_ + 1));
+  typeChangedLabel_->hide();
   ShowData();
   QWidget::showEvent(event);
 }

@@ -84,6 +84,7 @@ class TTriggerForm : public QWidget {
   QString typeText_;
 
   QComboBox* typeCombo_ = nullptr;
+  QLabel* typeChangedLabel_ = nullptr;
   QLineEdit* commentEdit_ = nullptr;
   QLabel* versionLabel1_ = nullptr;
   QLabel* versionLabel2_ = nullptr;
