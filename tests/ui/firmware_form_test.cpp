@@ -39,11 +39,14 @@ class FirmwareFormTest : public QObject {
     QVERIFY(form->isVisible());
     QCOMPARE(form->windowTitle(), QString("Firmware update, TL4200..."));
     QVERIFY(test::Find<QLabel>(form, "CodeStartLabel2")->isHidden());
+    QVERIFY(test::Find<QLabel>(form, "FirmwareHintLabel")->isVisible());
+    test::SaveScreenshot(form, "firmware_start");
     const QString file = QString(VOREL_TEST_DATA) + "/firmware/controller_srec.hex";
     test::Find<QComboBox>(form, "FileNameComboBox")->setCurrentText(file);
     QVERIFY(form->LoadBtnClick());
     QCOMPARE(test::Find<QLabel>(form, "StateLabel")->text(), QString("File loaded"));
     QVERIFY(test::Find<QLabel>(form, "CodeStartLabel2")->isVisible());
+    QVERIFY(test::Find<QLabel>(form, "FirmwareHintLabel")->isHidden());
     QVERIFY(test::Find<QLabel>(form, "CodeStartLabel2")->text().endsWith("d)"));
     QVERIFY(test::Find<QLabel>(form, "CodeUsedLabel2")->text().contains("bytes)"));
     test::SaveScreenshot(form, "firmware_update");

@@ -182,6 +182,18 @@ class LogFormsTest : public QObject {
     QVERIFY(!form.isVisible());
   }
 
+  void anEmptyWashChartSaysSo() {
+    Session session;
+    TLogDataForm form(session, test::TestUi(), {});
+    form.show();
+    QVERIFY(test::Find<QLabel>(&form, "NoWashDataLabel")->isVisible());
+    QTest::qWait(50);
+    test::SaveScreenshot(&form, "log_data_empty");
+    PutNovemberAndFebruary(session.Image().image);
+    session.PackImage(test::TestUi().Now());
+    QVERIFY(test::Find<QLabel>(&form, "NoWashDataLabel")->isHidden());
+  }
+
   void resetWithoutLinkSaysNotConnected() {
     Session session;  // the gateway side, never logged in
     PutNovemberAndFebruary(session.Image().image);
@@ -276,6 +288,14 @@ class LogFormsTest : public QObject {
     test::Find<QComboBox>(&logData, "FromComboBox")->setCurrentIndex(0);
     QTest::qWait(50);
     test::SaveScreenshot(&logData, "log_data");
+    // A year of months: the names alone, the period in the axis title.
+    for (int slot = 8; slot < 12; ++slot) PutCounter(image, slot, 2012, slot - 3, 0, 1, 5);
+    session.TakeImage(std::vector<uint8_t>(image.bytes.begin(), image.bytes.end()));
+    logData.close();
+    logData.show();
+    test::Find<QComboBox>(&logData, "FromComboBox")->setCurrentIndex(0);
+    QTest::qWait(50);
+    test::SaveScreenshot(&logData, "log_data_year");
     TAlarmLogForm alarmLog(session, test::TestUi(), {});
     alarmLog.show();
     QTest::qWait(50);

@@ -56,7 +56,13 @@ class RemoteLoginFormTest : public QObject {
 
   void loginAlwaysClosesAndForgetsThePassword() {
     TRemoteLoginForm form;
+    // After the list the login fields take their own size again, not the list's.
+    QTimer::singleShot(0, [&] { form.reject(); });
+    form.ShowModal(TRemoteLoginForm::Mode::kList);
     QTimer::singleShot(0, [&] {
+      QVERIFY(form.height() <= 200);
+      QVERIFY(form.width() < 500);
+      test::SaveScreenshot(&form, "remote_login");
       QVERIFY(!test::Find<QTableWidget>(&form, "SystemsStringGrid")->isVisible());
       QCOMPARE(test::Find<QLineEdit>(&form, "PasswordEdit")->echoMode(), QLineEdit::Password);
       test::Find<QLineEdit>(&form, "PasswordEdit")->setText("secret");

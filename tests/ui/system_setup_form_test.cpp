@@ -40,6 +40,8 @@ class SystemSetupFormTest : public QObject {
     QVERIFY(main->CurrentSession().SystemFileBytes().find(
                 "<Machine4>\r\n      <Enabled>True</Enabled>") != std::string::npos);
     test::SaveScreenshot(form, "system_setup_main");
+    tabs->setCurrentIndex(1);
+    test::SaveScreenshot(form, "system_setup_alarm");
   }
 
   void groupZeroRuleBothWays() {
@@ -71,6 +73,7 @@ class SystemSetupFormTest : public QObject {
     // The controller reports pump 2 running; the button stays down.
     QTest::qWait(300);
     QVERIFY(pump2->isChecked());
+    QCOMPARE(pump2->text(), QString("2 ON"));  // not by colour alone
     test::SaveScreenshot(form, "system_setup_test");
     // Another page: every output goes back to the controller.
     test::Find<QTabWidget>(form, "PageControl")->setCurrentIndex(0);

@@ -49,6 +49,8 @@ class TriggerFormTest : public QObject {
     QCOMPARE(typeTexts.last().first().toString(), QString("Miele Logic"));
     QVERIFY(form.height() >= 615);
     QVERIFY(!form.IsModified());
+    // Save stays off, yet the window says the change was taken, until shown afresh.
+    QVERIFY(Find<QLabel>(&form, "TypeChangedLabel")->isVisible());
     test::SaveScreenshot(&form, "trigger_form_miele");
 
     Choose(Find<QComboBox>(&form, "TriggerTypeComboBox"), 2);
@@ -59,6 +61,9 @@ class TriggerFormTest : public QObject {
     Choose(Find<QComboBox>(&form, "TriggerTypeComboBox"), 3);
     QVERIFY(Find<QGroupBox>(&form, "MieleEthernetGroupBox")->isVisible());
     test::SaveScreenshot(&form, "trigger_form_ethernet");
+    form.close();
+    form.show();
+    QVERIFY(Find<QLabel>(&form, "TypeChangedLabel")->isHidden());
   }
 
   void saveStoresTheControls() {

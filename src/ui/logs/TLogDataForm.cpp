@@ -33,6 +33,7 @@ constexpr int kChartHeight = 200;
 // its month's name, the years in the axis title.
 constexpr int kMonthsWithYears = 8;
 constexpr int kNamedMonths = 12;
+constexpr int kUpright = -90;
 const QColor kVolumeColour(0x2F, 0x7E, 0xC1);
 const QColor kWashColour(0x4E, 0xA7, 0x5A);
 
@@ -141,8 +142,8 @@ QString PeriodText(const std::vector<MonthTotals>& months) {
       .arg(last.year);
 }
 
-// A few months: each bar is named, "Sep" over "2011". Up to a year: "Sep" alone, the
-// period in the axis title. A longer period is marked by years under the bars, as
+// A few months: each bar is named, "Sep" over "2011". Up to a year: "Sep" alone and
+// upright, the period in the axis title. A longer period is marked by years under the bars, as
 // month names would no longer fit.
 QAbstractAxis* MonthAxis(const std::vector<MonthTotals>& months) {
   const int count = static_cast<int>(months.size());
@@ -153,7 +154,11 @@ QAbstractAxis* MonthAxis(const std::vector<MonthTotals>& months) {
                        ? QString("%1<br>%2").arg(ShortMonth(month.month)).arg(month.month.year)
                        : ShortMonth(month.month));
     }
-    if (count > kMonthsWithYears) axis->setTitleText(PeriodText(months));
+    if (count > kMonthsWithYears) {
+      // Turned upright, as a year of names side by side would be cut short.
+      axis->setLabelsAngle(kUpright);
+      axis->setTitleText(PeriodText(months));
+    }
     return axis;
   }
   auto* axis = new QCategoryAxis;
