@@ -90,14 +90,16 @@ class MachineFormTest : public QObject {
     QVERIFY(editor && editor->isVisible());
     QCOMPARE(editor->windowTitle(), QString("Machine 2, Program 3"));
     auto* name = Find<QLineEdit>(editor, "ProgramNameEdit");
-    name->setText("Towels");
+    name->setText("Towels & sheets");
     QVERIFY(editor->IsModified());
     QVERIFY(machine->AnyModified());
     editor->Save();
-    QCOMPARE(Find<QPushButton>(machine, "Program3Btn")->text(), QString("Towels"));
-    QCOMPARE(main->Configuration().MachineData[1].Programs[2].Name, std::string("Towels"));
+    // The ampersand shows as it stands, not as a mnemonic.
+    QCOMPARE(Find<QPushButton>(machine, "Program3Btn")->text(), QString("Towels && sheets"));
+    QCOMPARE(main->Configuration().MachineData[1].Programs[2].Name, std::string("Towels & sheets"));
     machine->Refresh();
-    QCOMPARE(Find<QComboBox>(machine, "DefaultProgramComboBox")->itemText(3), QString("Towels"));
+    QCOMPARE(Find<QComboBox>(machine, "DefaultProgramComboBox")->itemText(3),
+             QString("Towels & sheets"));
   }
 
   void closingKeepsTheWindowWhenAnEditorIsCancelled() {

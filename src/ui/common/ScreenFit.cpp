@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/app/WindowPlacement.h"
+#include "ui/common/Accessibility.h"
 
 namespace vorel {
 
@@ -73,10 +74,13 @@ QSize OpeningFrameSize(QWidget* window) {
   return window->geometry().marginsAdded(FrameMargins(window)).size();
 }
 
-bool ScreenFitter::eventFilter(QObject* watched, QEvent* event) {
+bool OpeningWindows::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Show && watched->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(watched);
-    if (Fitted(widget)) FitOnScreen(widget);
+    if (Fitted(widget)) {
+      PrepareKeyboardAccess(widget);
+      FitOnScreen(widget);
+    }
   }
   return QObject::eventFilter(watched, event);
 }

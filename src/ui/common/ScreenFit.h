@@ -17,10 +17,11 @@ void FitOnScreen(QWidget* window);
 // first time too.
 QSize OpeningFrameSize(QWidget* window);
 
-// Installed on the application once: each window is fitted as it is shown.
-class ScreenFitter : public QObject {
+// Installed on the application once: each window is fitted as it is shown, and made
+// ready for the keyboard when it is first shown.
+class OpeningWindows : public QObject {
  public:
-  explicit ScreenFitter(QObject* parent) : QObject(parent) {}
+  explicit OpeningWindows(QObject* parent) : QObject(parent) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -11,6 +11,7 @@
 
 #include "io/AnsiQt.h"
 #include "io/QtPortSource.h"
+#include "ui/common/Accessibility.h"
 #include "ui/common/StatusPanels.h"
 #include "ui/link/TCommunicationErrorForm.h"
 #include "ui/link/TRemoteLoginForm.h"
@@ -112,6 +113,7 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env, QWi
   gatewayServerCombo_->addItem(QString::fromLatin1(kLoopback));
   gatewayServerCombo_->setMinimumWidth(160);
   remoteConnectBtn_ = Button("Connect", "RemoteConnectBtn", remote);
+  PlainCaption(remoteConnectBtn_);  // Connect or Disconnect
   connect(remoteConnectBtn_, &QPushButton::clicked, this,
           &TCommunicationForm::RemoteConnectBtnClick);
   remoteStateLabel_ = Label("RemoteStateLabel", remote);

@@ -11,6 +11,7 @@
 #include "core/app/WindowPlacement.h"
 #include "core/base/Numbers.h"
 #include "io/AnsiQt.h"
+#include "ui/common/Accessibility.h"
 #include "ui/common/FillingGuard.h"
 #include "ui/common/NumberValidators.h"
 #include "ui/program/TProgramForm.h"
@@ -74,6 +75,7 @@ void TMachineForm::BuildWindow() {
       button->setProperty("tag", slot + 1);
       button->setMinimumWidth(130);
       connect(button, &QPushButton::clicked, this, [this, slot] { ProgramBtnClick(slot + 1); });
+      PlainCaption(button);  // the program's name
       programButtons_[slot] = button;
       grid->addWidget(button, slot % 3, slot / 3);
     }
@@ -216,7 +218,7 @@ void TMachineForm::FillControls(bool renameDefaultProgramItems) {
   FillingGuard guard(filling_);
   const MachineSettings& machine = host_.Machine(machineIndex_);
   for (int slot = 0; slot < kProgramSlots; ++slot) {
-    programButtons_[slot]->setText(ProgramCaption(slot));
+    programButtons_[slot]->setText(LiteralCaption(ProgramCaption(slot)));
     if (renameDefaultProgramItems)
       defaultProgramCombo_->setItemText(slot + 1, ProgramCaption(slot));
   }
@@ -326,7 +328,7 @@ void TMachineForm::ProgramBtnClick(int tag) {
 }
 
 void TMachineForm::ProgramSaved(int slotIndex) {
-  programButtons_[slotIndex]->setText(ProgramCaption(slotIndex));
+  programButtons_[slotIndex]->setText(LiteralCaption(ProgramCaption(slotIndex)));
   if (triggerForm_ && triggerForm_->isVisible()) triggerForm_->ShowData();
 }
 

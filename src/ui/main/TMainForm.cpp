@@ -68,8 +68,9 @@ TMainForm::TMainForm(Session& session, const QStringList& arguments, UiEnvironme
       session_(session),
       startupFile_(StartupFile(arguments)) {
   setObjectName("MainForm");
-  // Every window of the program opens with its controls on the screen.
-  QApplication::instance()->installEventFilter(new ScreenFitter(this));
+  // Every window of the program opens with its controls on the screen, named and
+  // reachable from the keyboard.
+  QApplication::instance()->installEventFilter(new OpeningWindows(this));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   QFont font(QStringLiteral("Arial"));
