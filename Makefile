@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 
-.PHONY: all deps configure build run demo test check fuzz-smoke check-sanitized package clean
+.PHONY: all deps configure build run demo test check fuzz-smoke check-sanitized package clean screenshots
 
 all: build
 
@@ -44,6 +44,10 @@ check-sanitized: deps
 	cmake --build $(SANITIZED) -j$(JOBS)
 	cd $(SANITIZED) && QT_QPA_PLATFORM=offscreen VOREL_SAVE_KILLS=100 \
 	  ctest --output-on-failure -j$(JOBS) -LE package
+
+# Every window as a PNG in build/screenshots (not kept in the repository).
+screenshots: build
+	./scripts/screenshots.sh $(BUILD)
 
 # The Debian package, build/vorel_VERSION_ARCH.deb: sudo apt install ./build/vorel_*.deb
 package: build

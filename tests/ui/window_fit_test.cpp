@@ -1,13 +1,18 @@
 // Every window opens inside the screen's available area, at 1920 x 1080 and at
-// 1366 x 768 (VOREL_TEST_SCREEN): the program editors beside machines 1 and 10, System
-// setup at its first show, the modal windows, and the main window with a position
-// stored on a wider screen. The screen is the offscreen platform's, set from a
-// configuration file before the application starts.
+// 1366 x 768 (VOREL_TEST_SCREEN), and at 150 % and 200 % scaling (VOREL_TEST_SCALE):
+// the program editors beside machines 1 and 10, System setup at its first show, the
+// modal windows, and the main window with a position stored on a wider screen. No
+// text is cut short and no two controls lie on each other. The screen is the
+// offscreen platform's, set from a configuration file before the application starts.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -33,7 +38,22 @@ using namespace vorel;
 
 namespace {
 
-QString Inside(const QWidget* window) {
+// The screen of this run, for the screenshots' names: "1920x1080", "1366x768_150".
+QString ScreenTag() {
+  const QString size = qEnvironmentVariableIsEmpty("VOREL_TEST_SCREEN")
+                           ? QStringLiteral("1920x1080")
+                           : qEnvironmentVariable("VOREL_TEST_SCREEN");
+  const QString scale = qEnvironmentVariable("VOREL_TEST_SCALE");
+  if (scale.isEmpty() || scale == "1") return size;
+  return size + "_" + QString::number(qRound(scale.toDouble() * 100));
+}
+
+QString Inside(QWidget* window) {
+  static QMap<QString, int> shots;  // System setup once per page
+  const QString name = window->objectName();
+  const int shot = ++shots[name];
+  test::SaveScreenshot(window, "fit_" + ScreenTag() + "_" + name +
+                                   (shot > 1 ? "_" + QString::number(shot) : QString()));
   const QRect area = window->screen()->availableGeometry();
   const QRect frame = window->frameGeometry();
   if (area.contains(frame)) return {};
@@ -47,10 +67,58 @@ QString Inside(const QWidget* window) {
       .arg(area.height());
 }
 
-#define VERIFY_INSIDE(window)                 \
-  do {                                        \
-    const QString why = Inside(window);       \
-    QVERIFY2(why.isEmpty(), qPrintable(why)); \
+// Text cut short or controls on top of each other, among what the window shows.
+QStringList Unreadable(QWidget* window) {
+  // As the technician sees it: laid out.
+  QCoreApplication::processEvents();
+  QStringList faults;
+  const auto id = [](const QWidget* widget) {
+    if (!widget->objectName().isEmpty()) return widget->objectName();
+    const auto* label = qobject_cast<const QLabel*>(widget);
+    return QString(widget->metaObject()->className()) + " \"" + (label ? label->text() : "") + "\"";
+  };
+  QList<QWidget*> shown;
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(window) || widget->window() != window) continue;
+    const auto* label = qobject_cast<const QLabel*>(widget);
+    const bool texted =
+        (label && !label->text().isEmpty() && !label->wordWrap() && label->pixmap().isNull()) ||
+        qobject_cast<const QAbstractButton*>(widget);
+    if (!texted) continue;
+    shown << widget;
+    // A button needs room for its caption; the style's least width is no matter.
+    QSize needed = widget->minimumSizeHint();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+      const int caption =
+          button->fontMetrics().horizontalAdvance(QString(button->text()).remove(QLatin1Char('&')));
+      const int box = qobject_cast<const QPushButton*>(widget) ? 4 : needed.width() - caption;
+      needed.setWidth(caption + std::max(box, 0));
+    }
+    if (widget->width() < needed.width() || widget->height() < needed.height())
+      faults << QString("%1 cut: %2x%3 of %4x%5")
+                    .arg(id(widget))
+                    .arg(widget->width())
+                    .arg(widget->height())
+                    .arg(needed.width())
+                    .arg(needed.height());
+  }
+  for (qsizetype i = 0; i < shown.size(); ++i) {
+    for (qsizetype j = i + 1; j < shown.size(); ++j) {
+      if (shown[i]->parentWidget() != shown[j]->parentWidget()) continue;
+      const QRect common = shown[i]->geometry().intersected(shown[j]->geometry());
+      if (common.width() > 1 && common.height() > 1)
+        faults << id(shown[i]) + " over " + id(shown[j]);
+    }
+  }
+  return faults;
+}
+
+#define VERIFY_INSIDE(window)                                          \
+  do {                                                                 \
+    const QString why = Inside(window);                                \
+    QVERIFY2(why.isEmpty(), qPrintable(why));                          \
+    const QStringList unreadable = Unreadable(window);                 \
+    QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join("\n"))); \
   } while (false)
 
 // Checks a modal window from inside its own event loop, then closes it.
@@ -72,6 +140,12 @@ class WindowFitTest : public QObject {
     VERIFY_INSIDE(main.get());
     main->Systemsetup1Click();
     VERIFY_INSIDE(main->SystemSetupWindow());
+    auto* pages = main->SystemSetupWindow()->findChild<QTabWidget*>("PageControl");
+    for (int page = 0; page < pages->count(); ++page) {
+      pages->setCurrentIndex(page);
+      VERIFY_INSIDE(main->SystemSetupWindow());
+    }
+    pages->setCurrentIndex(0);
     const int firstLeft = main->SystemSetupWindow()->frameGeometry().left();
     main->SystemSetupWindow()->close();
     main->Systemsetup1Click();
@@ -130,6 +204,16 @@ class WindowFitTest : public QObject {
 };
 
 int main(int argc, char** argv) {
+  // VOREL_TEST_SCALE: the desktop's scaling (1.5 for 150 %); the screen then has as many
+  // more pixels, so that the windows have the room they have at 100 %.
+  const double scale = qEnvironmentVariableIsEmpty("VOREL_TEST_SCALE")
+                           ? 1.0
+                           : qgetenv("VOREL_TEST_SCALE").toDouble();
+  if (scale != 1.0) qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
+  // VOREL_TEST_DPI: larger type by the screen's resolution (144 for 150 %), sizes in
+  // pixels staying as they are.
+  const QByteArray dpi =
+      qEnvironmentVariableIsEmpty("VOREL_TEST_DPI") ? QByteArray("96") : qgetenv("VOREL_TEST_DPI");
   QByteArray size = qgetenv("VOREL_TEST_SCREEN");
   if (size.isEmpty()) size = "1920x1080";
   const QList<QByteArray> sides = size.split('x');
@@ -137,9 +221,12 @@ int main(int argc, char** argv) {
   const QString config = folder.filePath("screen.json");
   QFile file(config);
   if (sides.size() != 2 || !file.open(QIODevice::WriteOnly)) return 2;
-  file.write("{\"screens\": [{\"name\": \"Screen\", \"x\": 0, \"y\": 0, \"width\": " + sides[0] +
-             ", \"height\": " + sides[1] +
-             ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}");
+  const auto scaled = [scale](const QByteArray& side) {
+    return QByteArray::number(qRound(side.toInt() * scale));
+  };
+  file.write("{\"screens\": [{\"name\": \"Screen\", \"x\": 0, \"y\": 0, \"width\": " +
+             scaled(sides[0]) + ", \"height\": " + scaled(sides[1]) + ", \"logicalDpi\": " + dpi +
+             ", \"logicalBaseDpi\": 96, \"dpr\": 1}]}");
   file.close();
   qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
   QApplication application(argc, argv);
