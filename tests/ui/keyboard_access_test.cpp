@@ -1,7 +1,7 @@
 // The main, communication, system setup, read/write and program windows through the
 // accessibility tree: every control is in it with a name no other control of its
-// window bears, can take the focus by Tab, and every push button whose caption stays
-// has a mnemonic of its own.
+// window bears, can take the focus by Tab (in the order the communication window is
+// read), and every push button whose caption stays has a mnemonic of its own.
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QMenuBar>
@@ -78,6 +78,20 @@ QStringList Faults(QWidget* window) {
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n"))); \
   } while (false)
 
+// The controls Tab visits, from the window's first, in order.
+QStringList TabSequence(QWidget* window) {
+  QStringList sequence;
+  QWidget* widget = window;
+  for (int step = 0; step < 2000; ++step) {
+    widget = widget->nextInFocusChain();
+    if (widget == window) break;
+    if (IsControl(widget) && widget->isVisibleTo(window) &&
+        (widget->focusPolicy() & Qt::TabFocus) && !qobject_cast<QComboBox*>(widget->parentWidget()))
+      sequence << widget->objectName();
+  }
+  return sequence;
+}
+
 }  // namespace
 
 class KeyboardAccessTest : public QObject {
@@ -93,6 +107,10 @@ class KeyboardAccessTest : public QObject {
 
     main->Communication1Click();
     VERIFY_KEYBOARD(main->CommunicationWindow());
+    QCOMPARE(TabSequence(main->CommunicationWindow()),
+             QStringList({"LocalBtn", "ComPortCombo", "OpenBtn", "CloseBtn", "SearchPortsBtn",
+                          "ShowChecksumErrorBtn", "RemoteBtn", "GatewayServerAddressCombo",
+                          "RemoteConnectBtn"}));
     main->ReadWriteSystemDataBtnClick();
     VERIFY_KEYBOARD(main->ReadWriteWindow());
     main->Systemsetup1Click();

@@ -137,6 +137,11 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env, QWi
   remoteGrid->addWidget(remoteNameLabel2_, 2, 2, 1, 2);
   remoteGrid->addWidget(remoteAddressLabel_, 3, 2, 1, 2);
   root->addWidget(remote);
+  // Tab reads the window from the top: the Remote choice was made with Local's.
+  QWidget* const tabs[] = {localBtn_,  comPortCombo_,       openBtn_,
+                           closeBtn_,  searchPortsBtn_,     showChecksumErrorBtn_,
+                           remoteBtn_, gatewayServerCombo_, remoteConnectBtn_};
+  for (size_t i = 1; i < std::size(tabs); ++i) QWidget::setTabOrder(tabs[i - 1], tabs[i]);
 
   // Diagnostic requests for the bench, present but never shown.
   const struct {
