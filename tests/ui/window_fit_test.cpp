@@ -9,12 +9,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 #include <functional>
 
@@ -187,6 +190,51 @@ class WindowFitTest : public QObject {
     WhileModal(main->CopyMachineWindow(), why);
     main->CopyMachine1Click();
     QVERIFY2(why.isEmpty(), qPrintable(why));
+  }
+
+  // The load dialog of the desktop, in a folder of system files with long names: its
+  // size, type and date columns are not cut.
+  void theFileDialogShowsItsColumnsWhole() {
+    QTemporaryDir folder;
+    for (const char* name :
+         {"Launderette Suedstadt, all ten machines, December 2026.xml", "Corner laundry.xml"}) {
+      QFile file(folder.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("<TL4200system/>");
+    }
+    QtDialogs dialogs;
+    QString faults;
+    QTimer::singleShot(0, [&faults] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      auto* details = dialog ? dialog->findChild<QTreeView*>() : nullptr;
+      if (!details) {
+        faults = "no file dialog";
+        return;
+      }
+      // The folder is read on a thread of its own.
+      QTest::qWaitFor([details] { return details->model()->rowCount(details->rootIndex()) > 1; },
+                      5000);
+      QCoreApplication::processEvents();
+      QHeaderView* header = details->header();
+      for (int column = 1; column < header->count(); ++column) {
+        const int needed =
+            std::max(header->sectionSizeHint(column),
+                     static_cast<QAbstractItemView*>(details)->sizeHintForColumn(column));
+        const int right = header->sectionViewportPosition(column) + header->sectionSize(column);
+        if (right > details->viewport()->width())
+          faults += QString("column %1 past the view's edge; ").arg(column);
+        if (header->sectionSize(column) < needed)
+          faults += QString("column %1 cut: %2 of %3; ")
+                        .arg(column)
+                        .arg(header->sectionSize(column))
+                        .arg(needed);
+      }
+      faults += Inside(dialog);
+      dialog->reject();
+    });
+    dialogs.OpenFileName(nullptr, {"Load System", "XML-file (*.xml)|*.xml", "xml",
+                                   folder.filePath("Corner laundry.xml")});
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
   }
 
   void aPositionFromAWiderScreenIsBroughtBack() {
