@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/link/Gateway.h"
+#include "core/link/GatewayAddress.h"
 #include "core/link/RemoteLink.h"
 
 namespace vorel {
@@ -321,6 +322,30 @@ TEST(RemoteLink, RejectedLoginRetriesOrDisconnects) {
   EXPECT_EQ(cancel.link.View().state, RemoteState::kDisconnected);
   EXPECT_FALSE(cancel.link.View().connectShowsDisconnect);
   EXPECT_FALSE(cancel.link.Send(GatewayStatusPollMessage()));
+}
+
+// One reading of a gateway address for the window and vorelctl: a bare IPv6 address
+// keeps its colons, a bad port is refused rather than kept in the host name.
+TEST(GatewayAddress, TheFormsATechnicianWrites) {
+  const struct {
+    const char* text;
+    std::optional<GatewayAddress> address;
+  } cases[] = {
+      {"gw.example", GatewayAddress{"gw.example", 14015}},
+      {" 10.0.0.7:15000 ", GatewayAddress{"10.0.0.7", 15000}},
+      {"::1", GatewayAddress{"::1", 14015}},
+      {"[::1]:15000", GatewayAddress{"::1", 15000}},
+      {"[fe80::1]", GatewayAddress{"fe80::1", 14015}},
+      {"gw:abc", std::nullopt},
+      {"gw:0", std::nullopt},
+      {"gw:65536", std::nullopt},
+      {"gw:", std::nullopt},
+      {":15000", std::nullopt},
+      {"", std::nullopt},
+      {"[::1]x", std::nullopt},
+      {"[]:15000", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseGatewayAddress(c.text), c.address) << c.text;
 }
 
 }  // namespace

@@ -34,6 +34,15 @@ TEST_F(GatewayTest, SystemsAreListedAfterTheLogin) {
   EXPECT_EQ(rejected.exitCode, 1);
   EXPECT_EQ(rejected.err, "vorelctl: Login rejected\n");
   EXPECT_EQ(Run({"systems", "--gateway", sim.Announced()}).exitCode, 2) << "no user";
+  for (const char* address : {"gw:abc", "gw:0", ":15000", "[::1"}) {
+    const RunResult wrong = Run({"systems", "--gateway", address, "--user", "tech"});
+    EXPECT_EQ(wrong.exitCode, 2) << address;
+    EXPECT_NE(wrong.err.find("--gateway takes HOST, HOST:PORT"), std::string::npos) << address;
+  }
+  EXPECT_EQ(
+      Run({"read", "--gateway", sim.Announced(), "--user", "tech", "--system", "abc", "out.bin"})
+          .exitCode,
+      2);
 }
 
 TEST_F(GatewayTest, ARefusedConnectionIsReported) {

@@ -33,6 +33,15 @@ class CommunicationFormTest : public QObject {
     QVERIFY(test::Find<QRadioButton>(form, "RemoteBtn")->isChecked());
     QCOMPARE(test::Find<QPushButton>(form, "RemoteConnectBtn")->text(), QString("Connect"));
     QVERIFY(test::Find<QLabel>(form, "RemoteStateLabel")->isHidden());
+    {
+      // A port that is not a number is refused, not kept in the host name.
+      test::ScriptedDialogs dialogs;
+      test::Find<QComboBox>(form, "GatewayServerAddressCombo")->setCurrentText("gw:abc");
+      form->RemoteConnectBtnClick();
+      QCOMPARE(dialogs.asked.size(), 1);
+      QVERIFY(dialogs.asked[0].text.startsWith("Gateway: HOST, HOST:PORT"));
+      QVERIFY(!main->CurrentSession().Remote().View().connectShowsDisconnect);
+    }
     QVERIFY(!test::Find<QLabel>(form, "RemoteSystemNameLabel1")->isEnabled());
     QVERIFY(test::Find<QLabel>(form, "ComportStatusLabel")->isHidden());
     QVERIFY(test::Find<QPushButton>(form, "SeqBtn")->isHidden());

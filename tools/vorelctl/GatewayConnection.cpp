@@ -6,6 +6,7 @@
 
 #include "core/base/Ansi.h"
 #include "core/base/Numbers.h"
+#include "core/link/GatewayAddress.h"
 #include "io/Terminal.h"
 
 namespace vorelctl {
@@ -14,26 +15,29 @@ namespace {
 constexpr const char* kPasswordVariable = "VOREL_GATEWAY_PASSWORD";
 }  // namespace
 
+std::optional<std::string> GatewayUsage(const ParsedArguments& parsed, bool needsSystem) {
+  const auto gateway = parsed.Option("--gateway");
+  if (!gateway || gateway->empty()) return "--gateway HOST[:PORT] is needed";
+  if (!vorel::ParseGatewayAddress(*gateway))
+    return std::string("--gateway takes ") + vorel::kGatewayAddressForms;
+  if (!parsed.Option("--user")) return "--user NAME is needed with --gateway";
+  if (!needsSystem) return std::nullopt;
+  const auto system = parsed.Option("--system");
+  if (!system) return "--system SERIAL is needed with --gateway";
+  const auto serial = vorel::ParseInt32(*system);
+  if (!serial || *serial < 0)
+    return "--system takes the system's serial number, as listed by systems";
+  return std::nullopt;
+}
+
 std::optional<std::string> ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
                                              GatewayTarget& target) {
-  const auto gateway = parsed.Option("--gateway");
-  const auto user = parsed.Option("--user");
-  if (!gateway || gateway->empty()) return "--gateway HOST[:PORT] is needed";
-  if (!user) return "--user NAME is needed with --gateway";
-  target.host = std::string(*gateway);
-  if (const size_t colon = target.host.rfind(':'); colon != std::string::npos) {
-    const auto port = vorel::ParseInt32(target.host.substr(colon + 1));
-    if (!port || *port < 1 || *port > 65535) return "--gateway takes HOST or HOST:PORT";
-    target.port = static_cast<uint16_t>(*port);
-    target.host.resize(colon);
-  }
-  target.user = std::string(*user);
-  if (needsSystem) {
-    const auto system = parsed.Option("--system");
-    if (!system || !vorel::ParseInt32(*system) || *vorel::ParseInt32(*system) < 0)
-      return "--system SERIAL is needed with --gateway";
-    target.system = std::string(*system);
-  }
+  if (auto wrong = GatewayUsage(parsed, needsSystem)) return wrong;
+  const vorel::GatewayAddress address = *vorel::ParseGatewayAddress(*parsed.Option("--gateway"));
+  target.host = address.host;
+  target.port = address.port;
+  target.user = std::string(*parsed.Option("--user"));
+  if (needsSystem) target.system = std::string(*parsed.Option("--system"));
   if (const char* password = std::getenv(kPasswordVariable)) {
     target.password = password;
   } else if (auto typed = vorel::ReadSecretLine("Gateway password for " + target.user + ": ")) {

@@ -24,6 +24,10 @@ struct GatewayTarget {
 
 // The target from --gateway, --user (and --system when `needsSystem`); a usage
 // error otherwise. The password is never taken from the command line.
+// What is wrong with the gateway options, as a usage error: the address, the user,
+// the system's serial number.
+std::optional<std::string> GatewayUsage(const ParsedArguments& parsed, bool needsSystem);
+
 std::optional<std::string> ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
                                              GatewayTarget& target);
 

@@ -10,9 +10,9 @@ int Systems(Arguments args, std::ostream& out, std::ostream& err) {
   if (auto wrong = ParseArguments(args, {"--gateway", "--user"}, parsed))
     return UsageError(err, *wrong);
   if (auto surplus = SurplusArgument(parsed, 0)) return UsageError(err, *surplus);
+  if (auto wrong = GatewayUsage(parsed, false)) return UsageError(err, *wrong);
   GatewayTarget target;
   if (auto wrong = ReadGatewayTarget(parsed, false, target)) {
-    if (!parsed.Option("--gateway") || !parsed.Option("--user")) return UsageError(err, *wrong);
     err << "vorelctl: " << *wrong << '\n';
     return kExitFailure;
   }

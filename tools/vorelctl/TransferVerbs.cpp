@@ -233,8 +233,7 @@ std::optional<std::string> CheckRoute(const ParsedArguments& parsed) {
   if (port == gateway) return "give either --port DEVICE or --gateway HOST[:PORT]";
   if (port && (parsed.Option("--user") || parsed.Option("--system")))
     return "--user and --system go with --gateway";
-  if (gateway && (!parsed.Option("--user") || !parsed.Option("--system")))
-    return "--gateway needs --user NAME and --system SERIAL";
+  if (gateway) return GatewayUsage(parsed, true);
   return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "core/link/GatewayAddress.h"
 #include "io/AnsiQt.h"
 #include "io/QtPortSource.h"
 #include "ui/common/Accessibility.h"
@@ -277,17 +278,21 @@ void TCommunicationForm::CloseBtnClick() {
 }
 
 void TCommunicationForm::RemoteConnectBtnClick() {
-  // "host" or "host:port" for a gateway on another port than 14015.
-  QString host = gatewayServerCombo_->currentText().trimmed();
-  uint16_t port = gateway::kPort;
-  const int colon = host.lastIndexOf(':');
-  bool isNumber = false;
-  const uint number = colon > 0 && host.count(':') == 1 ? host.mid(colon + 1).toUInt(&isNumber) : 0;
-  if (isNumber && number > 0 && number <= 0xFFFF) {
-    port = static_cast<uint16_t>(number);
-    host.truncate(colon);
+  // Connected, the button disconnects: the address does not matter.
+  if (session_.Remote().View().connectShowsDisconnect) {
+    session_.Remote().ConnectClick({}, gateway::kPort);
+    RenderRemote();
+    return;
   }
-  session_.Remote().ConnectClick(host.toStdString(), port);
+  const std::optional<GatewayAddress> address =
+      ParseGatewayAddress(gatewayServerCombo_->currentText().toStdString());
+  if (!address) {
+    env_.ShowLoggedMessage(
+        this, QStringLiteral("Gateway: %1.").arg(QString::fromLatin1(kGatewayAddressForms)),
+        MsgType::Error, kMsgOk);
+    return;
+  }
+  session_.Remote().ConnectClick(address->host, address->port);
   RenderRemote();
 }
 
