@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "core/app/AccessLevels.h"
 #include "io/ApplicationLog.h"
@@ -23,7 +25,38 @@
 #include "ui/main/Application.h"
 #include "ui/main/TMainForm.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: vorel [--demo] [FILE]\n"
+    "       vorel --help | --version\n"
+    "\n"
+    "The service and configuration tool of the MQ350 dispenser system, in a window.\n"
+    "FILE: a system file (.xml) or a 32768-byte memory image (.bin), loaded at start as\n"
+    "Load System... loads it. --demo: a simulated controller inside the tool instead of\n"
+    "a serial port. The access words of the setup and master modes are taken from the\n"
+    "command line too. vorelctl does the same work without a window.\n";
+
+// --help and --version print and end before any window is made (no display needed).
+std::optional<int> AnsweredWithoutWindow(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (argument == "--version") {
+      std::printf("%d.%d\n", vorel::kVersionMajor, vorel::kVersionMinor);
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  if (const auto answered = AnsweredWithoutWindow(argc, argv)) return *answered;
   QApplication application(argc, argv);
   vorel::ConfigureApplication();
 

@@ -203,5 +203,30 @@ TEST_F(VorelctlTest, UsageErrorsSayWhatIsWrong) {
   EXPECT_EQ(image.substr(550, 8), std::string(8, '\xC4'));  // Ä in Windows-1252
 }
 
+// Help where people look for it: every command's own usage, and the window program's
+// help and version without any display.
+TEST_F(VorelctlTest, EveryCommandExplainsItself) {
+  for (const char* verb : {"convert", "check", "info", "read", "write", "flash", "hex", "ports",
+                           "systems", "show", "consumption", "alarms"}) {
+    SCOPED_TRACE(verb);
+    const RunResult help = Run({verb, "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind(std::string("Usage: vorelctl ") + verb, 0), 0u) << help.out;
+    EXPECT_EQ(help.err, "");
+  }
+  const std::string window =
+      "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb " + ShellQuoted(VOREL_PATH) + " ";
+  const fs::path out = folder_ / "out.txt";
+  for (const char* option : {"--help", "--version"}) {
+    SCOPED_TRACE(option);
+    const int status = std::system((window + option + " >" + ShellQuoted(out) + " 2>&1").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadFile(out);
+    EXPECT_EQ(ReadFile(out).rfind(std::string(option) == "--help" ? "Usage: vorel" : "3.21\n", 0),
+              0u)
+        << ReadFile(out);
+  }
+}
+
 }  // namespace
 }  // namespace vorel::test

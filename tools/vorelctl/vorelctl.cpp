@@ -1,5 +1,6 @@
 // vorelctl, the command-line companion of the configuration tool: the verb
 // dispatcher, the usage text and the version.
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -130,8 +131,28 @@ int Run(Arguments args, std::ostream& out, std::ostream& err) {
     out << VOREL_VERSION_MAJOR << '.' << VOREL_VERSION_MINOR << '\n';
     return kExitOk;
   }
+  const Arguments rest = args.subspan(1);
+  // "vorelctl read --help": the command's own usage, whatever else is given.
+  if (std::find_if(rest.begin(), rest.end(), [](std::string_view arg) {
+        return arg == "--help" || arg == "-h";
+      }) != rest.end()) {
+    bool known = false;
+    for (const Verb& verb : kVerbs) {
+      if (verb.name != first) continue;
+      out << (known ? "       vorelctl " : "Usage: vorelctl ") << verb.synopsis << '\n';
+      known = true;
+    }
+    if (known) {
+      for (const Verb& verb : kVerbs) {
+        if (verb.name == first) out << '\n' << verb.summary << '\n';
+      }
+      out << "\nOptions take their value as --name VALUE or --name=VALUE. Exit status: 0 done, "
+             "1 failed, 2 wrong command line.\n";
+      return kExitOk;
+    }
+  }
   for (const Verb& verb : kVerbs) {
-    if (verb.name == first) return verb.run(args.subspan(1), out, err);
+    if (verb.name == first) return verb.run(rest, out, err);
   }
   return UsageError(err, "unknown command '" + std::string(first) + "'");
 }
