@@ -48,5 +48,38 @@ TEST_F(VorelctlTest, InfoSaysWhenNoControllerAnswers) {
   EXPECT_EQ(Run({"info"}).exitCode, 2);
 }
 
+// vorel-sim names a wrong option and its value, takes --name=VALUE, refuses values
+// it would otherwise wrap, and never serves its line into a regular file.
+TEST_F(VorelctlTest, TheSimulatorRefusesWhatItCannotServe) {
+  const std::string demo =
+      "<TL4200system><MainSetup><SystemName>Demo</SystemName>"
+      "</MainSetup></TL4200system>";
+  WriteFile(folder_ / "demo.xml", demo);
+  const struct {
+    std::vector<std::string> args;
+    const char* said;
+  } cases[] = {
+      {{"--hardware", "256"}, "vorel-sim: --hardware 256: takes 0..255"},
+      {{"--hardware=300"}, "vorel-sim: --hardware 300: takes 0..255"},
+      {{"--firmware", "1.x"}, "vorel-sim: --firmware 1.x: takes MAJOR.MINOR"},
+      {{"--device", folder_ / "demo.xml"}, ": is not a serial device"},
+      {{"--device", folder_ / "none"}, ": no such device"},
+      {{"--save", folder_ / "no" / "such.bin"}, ": its folder cannot be written"},
+      {{"--bogus", "1"}, "vorel-sim: unknown option --bogus"},
+      {{"--paced=yes"}, "vorel-sim: --paced takes no value"},
+      {{"--port", "80"}, "vorel-sim: a gateway option given without --gateway"},
+  };
+  const fs::path err = folder_ / "err.txt";
+  for (const auto& c : cases) {
+    std::string command = ShellQuoted(VOREL_SIM_PATH);
+    for (const std::string& arg : c.args) command += " " + ShellQuoted(arg);
+    const int status = std::system((command + " 2>" + ShellQuoted(err) + " </dev/null").c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << command;
+    EXPECT_EQ(WEXITSTATUS(status), 2) << command;
+    EXPECT_NE(ReadFile(err).find(c.said), std::string::npos) << ReadFile(err);
+  }
+  EXPECT_EQ(ReadFile(folder_ / "demo.xml"), demo);
+}
+
 }  // namespace
 }  // namespace vorel::test

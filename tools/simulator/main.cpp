@@ -5,11 +5,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <QString>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -59,6 +61,9 @@ constexpr const char* kUsage =
     "       vorel-sim --gateway [--port N] [--listen ADDRESS] [--users FILE] [--systems FILE]\n"
     "                 [--verbose] [--system FILE] [--serial N] [--hardware N]\n"
     "                 [--firmware M.N] [--clock \"YYYY-MM-DD HH:MM:SS\"] [--save FILE]\n"
+    "Options take --name VALUE or --name=VALUE; a wrong one is named with its value\n"
+    "(exit 2). --device must be a serial device or pseudo-terminal, --save a file that\n"
+    "can be written; both are checked before anything is served.\n"
     "Prints \"vorel-sim: serving DEVICE\" and polls there until stopped. --faults loses or\n"
     "damages that share of its frames (from --seed); --line-faults loses, damages and\n"
     "doubles bytes in both directions, each with that chance in a million per byte, at\n"
@@ -84,72 +89,139 @@ constexpr const char* kUsage =
     "Every system starts from the same memory with its own serial number; --save writes\n"
     "the first system's memory; --verbose prints each message served on stderr.\n";
 
-std::optional<Options> ParseOptions(int argc, char** argv) {
+// The options, or what is wrong with them: "--hardware 256: takes 0..255".
+struct Parsed {
+  std::optional<Options> options;
+  std::string error;
+};
+
+// A number within [low, high], or nothing.
+std::optional<int32_t> InRange(const std::string& text, int32_t low, int32_t high) {
+  const auto number = vorel::ParseInt32(text);
+  if (!number || *number < low || *number > high) return std::nullopt;
+  return number;
+}
+
+// A file --save can write: an existing regular file or a new one in a folder that is there.
+std::optional<std::string> SaveProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) return "is not a regular file";
+    if (::access(path.c_str(), W_OK) != 0) return "cannot be written";
+    return std::nullopt;
+  }
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  if (::access(folder.c_str(), W_OK) != 0) return "its folder cannot be written";
+  return std::nullopt;
+}
+
+// A device the controller's line can be served on: a character device (a serial port or
+// a pseudo-terminal), never a file that poll frames would overwrite.
+std::optional<std::string> DeviceProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::string("no such device");
+  if (!S_ISCHR(info.st_mode)) return std::string("is not a serial device");
+  return std::nullopt;
+}
+
+Parsed ParseOptions(int argc, char** argv) {
   Options options;
   // Options of one mode only are refused in the other.
   bool serialOnly = false;
   bool gatewayOnly = false;
   vorelsim::GatewayOptions& gateway = options.gatewayOptions;
   for (int i = 1; i < argc; ++i) {
-    const std::string name = argv[i];
-    if (name == "--paced") {
-      options.paced = true;
-      serialOnly = true;
+    std::string name = argv[i];
+    std::optional<std::string> given;  // --name=VALUE
+    if (const size_t equals = name.find('=');
+        name.starts_with("--") && equals != std::string::npos) {
+      given = name.substr(equals + 1);
+      name.resize(equals);
+    }
+    const auto flag = [&](bool& set) {
+      set = true;
+      return given ? Parsed{std::nullopt, name + " takes no value"} : Parsed{};
+    };
+    if (name == "--paced" || name == "--gateway" || name == "--verbose") {
+      bool& set = name == "--paced"     ? options.paced
+                  : name == "--gateway" ? options.gateway
+                                        : gateway.verbose;
+      if (name == "--paced") serialOnly = true;
+      if (Parsed wrong = flag(set); !wrong.error.empty()) return wrong;
       continue;
     }
-    if (name == "--gateway") {
-      options.gateway = true;
-      continue;
-    }
-    if (name == "--verbose") {
-      gateway.verbose = true;
-      continue;
-    }
-    if (i + 1 >= argc) return std::nullopt;
-    const std::string value = argv[++i];
-    const auto number = [&value] { return vorel::ParseInt32(value); };
+    if (!given && i + 1 >= argc) return {std::nullopt, name + " needs a value"};
+    const std::string value = given ? *given : std::string(argv[++i]);
+    const auto refuse = [&](const std::string& what) {
+      return Parsed{std::nullopt, name + " " + value + ": " + what};
+    };
     if (name == "--system") {
       options.system = value;
     } else if (name == "--device") {
+      if (auto problem = DeviceProblem(value)) return refuse(*problem);
       options.device = value;
       serialOnly = true;
     } else if (name == "--save") {
+      if (auto problem = SaveProblem(value)) return refuse(*problem);
       options.save = value;
-    } else if (name == "--serial" && number() && *number() >= 0) {
-      options.serial = static_cast<uint32_t>(*number());
-    } else if (name == "--hardware" && number()) {
-      options.hardware = *number();
-    } else if (name == "--firmware" && value.find('.') != std::string::npos) {
-      const auto dot = value.find('.');
-      const auto major = vorel::ParseInt32(value.substr(0, dot));
-      const auto minor = vorel::ParseInt32(value.substr(dot + 1));
-      if (!major || !minor) return std::nullopt;
+    } else if (name == "--serial") {
+      const auto number = InRange(value, 0, INT32_MAX);
+      if (!number) return refuse("takes 0..2147483647");
+      options.serial = static_cast<uint32_t>(*number);
+    } else if (name == "--hardware") {
+      const auto number = InRange(value, 0, 255);
+      if (!number) return refuse("takes 0..255");
+      options.hardware = *number;
+    } else if (name == "--firmware") {
+      const size_t dot = value.find('.');
+      const auto major =
+          dot == std::string::npos ? std::nullopt : InRange(value.substr(0, dot), 0, 255);
+      const auto minor =
+          dot == std::string::npos ? std::nullopt : InRange(value.substr(dot + 1), 0, 255);
+      if (!major || !minor) return refuse("takes MAJOR.MINOR, each 0..255");
       options.firmwareMajor = *major;
       options.firmwareMinor = *minor;
     } else if (name == "--clock") {
       options.clock = vorel::ParseLocalDateTime(value);
-      if (!options.clock) return std::nullopt;
-    } else if (name == "--cadence-ms" && number() && *number() > 0) {
-      options.cadenceMs = *number();
+      if (!options.clock || options.clock->year < 2000 || options.clock->year > 2255)
+        return refuse("takes \"YYYY-MM-DD HH:MM:SS\" of the years 2000..2255");
+    } else if (name == "--cadence-ms") {
+      const auto number = InRange(value, 1, 10000);
+      if (!number) return refuse("takes 1..10000");
+      options.cadenceMs = *number;
       serialOnly = true;
-    } else if (name == "--faults" && number() && *number() >= 0 && *number() <= 100) {
-      options.faults.percent = *number();
+    } else if (name == "--faults") {
+      const auto number = InRange(value, 0, 100);
+      if (!number) return refuse("takes 0..100");
+      options.faults.percent = *number;
       serialOnly = true;
-    } else if (name == "--line-faults" && number() && *number() >= 0 && *number() <= 100000) {
-      const auto ppm = static_cast<uint32_t>(*number());
+    } else if (name == "--line-faults") {
+      const auto number = InRange(value, 0, 100000);
+      if (!number) return refuse("takes 0..100000");
+      const auto ppm = static_cast<uint32_t>(*number);
       options.lineNoise = {ppm, ppm, ppm, true};
       serialOnly = true;
-    } else if (name == "--seed" && number()) {
-      options.faults.seed = static_cast<uint32_t>(*number());
+    } else if (name == "--seed") {
+      const auto number = vorel::ParseInt32(value);
+      if (!number) return refuse("takes a whole number");
+      options.faults.seed = static_cast<uint32_t>(*number);
       serialOnly = true;
-    } else if (name == "--boot-fault" &&
-               (value == "corrupt" || value == "silent" || value == "waiting")) {
-      if (value == "corrupt") options.bootFaults.corruptAt = 0x0000;
-      if (value == "silent") options.bootFaults.silent = true;
-      if (value == "waiting") options.bootFaults.waiting = true;
+    } else if (name == "--boot-fault") {
+      if (value == "corrupt") {
+        options.bootFaults.corruptAt = 0x0000;
+      } else if (value == "silent") {
+        options.bootFaults.silent = true;
+      } else if (value == "waiting") {
+        options.bootFaults.waiting = true;
+      } else {
+        return refuse("takes corrupt, silent or waiting");
+      }
       serialOnly = true;
-    } else if (name == "--port" && number() && *number() >= 0 && *number() <= 0xFFFF) {
-      gateway.port = *number();
+    } else if (name == "--port") {
+      const auto number = InRange(value, 0, 0xFFFF);
+      if (!number) return refuse("takes 0..65535");
+      gateway.port = *number;
       gatewayOnly = true;
     } else if (name == "--listen") {
       gateway.listen = value;
@@ -161,11 +233,13 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       gateway.systems = value;
       gatewayOnly = true;
     } else {
-      return std::nullopt;
+      return {std::nullopt, "unknown option " + name};
     }
   }
-  if (options.gateway ? serialOnly : gatewayOnly) return std::nullopt;
-  return options;
+  if (options.gateway && serialOnly) return {std::nullopt, "a serial option given with --gateway"};
+  if (!options.gateway && gatewayOnly)
+    return {std::nullopt, "a gateway option given without --gateway"};
+  return {options, {}};
 }
 
 vorel::sim::ControllerIdentity Identity(const Options& options) {
@@ -247,11 +321,12 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
-  const std::optional<Options> options = ParseOptions(argc, argv);
-  if (!options) {
-    std::cerr << kUsage;
+  const Parsed parsed = ParseOptions(argc, argv);
+  if (!parsed.options) {
+    std::cerr << "vorel-sim: " << parsed.error << "\n\n" << kUsage;
     return 2;
   }
+  const std::optional<Options>& options = parsed.options;
   const vorel::LocalDateTime now = options->clock.value_or(vorel::LocalNow());
   const std::optional<vorel::ControllerImage> memory = StartingMemory(*options, now);
   if (!memory) return 1;
