@@ -365,5 +365,36 @@ TEST(Session, AFirmwareOneImageKeepsItsLogsThroughEveryConversion) {
   EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + 25216, otherSent.begin()));
 }
 
+// One decision between an image and a system file for the window and vorelctl; a
+// file that is neither changes nothing.
+TEST(Session, LoadFileTellsAnImageFromASystemFile) {
+  Session packer;
+  ASSERT_TRUE(packer.LoadSystem(Golden(), kNow));
+  const auto& image = packer.Image().image.bytes;
+  const std::string imageBytes(image.begin(), image.end());
+  const struct {
+    std::string bytes;
+    FileKind kind;
+    bool ok;
+  } cases[] = {
+      {imageBytes, FileKind::kImage, true},
+      {Golden(), FileKind::kSystemFile, true},
+      {"PK\x03\x04 a zip archive", FileKind::kUnknown, false},
+      {imageBytes.substr(0, 32767), FileKind::kUnknown, false},
+  };
+  for (const auto& c : cases) {
+    Session session;
+    session.Configuration().MainSetup.SystemName = "Kept";
+    const Session::FileLoad load = session.LoadFile(c.bytes, kNow);
+    EXPECT_EQ(load.kind, c.kind);
+    EXPECT_EQ(static_cast<bool>(load.result), c.ok) << load.result.reason;
+    if (c.kind == FileKind::kUnknown)
+      EXPECT_EQ(session.Configuration().MainSetup.SystemName, "Kept");
+    else
+      EXPECT_EQ(session.Configuration().MainSetup.SystemName,
+                packer.Configuration().MainSetup.SystemName);
+  }
+}
+
 }  // namespace
 }  // namespace vorel

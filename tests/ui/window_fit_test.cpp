@@ -212,8 +212,12 @@ class WindowFitTest : public QObject {
         return;
       }
       // The folder is read on a thread of its own.
-      QTest::qWaitFor([details] { return details->model()->rowCount(details->rootIndex()) > 1; },
-                      5000);
+      if (!QTest::qWaitFor(
+              [details] { return details->model()->rowCount(details->rootIndex()) > 1; }, 5000)) {
+        faults = "the folder was not read";
+        dialog->reject();
+        return;
+      }
       QCoreApplication::processEvents();
       QHeaderView* header = details->header();
       for (int column = 1; column < header->count(); ++column) {

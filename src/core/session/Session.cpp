@@ -529,6 +529,23 @@ SessionResult Session::LoadSystem(std::optional<std::string_view> fileBytes,
   return result;
 }
 
+Session::FileLoad Session::LoadFile(std::string_view fileBytes, const LocalDateTime& now,
+                                    std::string_view source) {
+  const FileKind kind = ClassifyFile(fileBytes);
+  switch (kind) {
+    case FileKind::kImage: {
+      const auto* data = reinterpret_cast<const uint8_t*>(fileBytes.data());
+      const UnpackResult taken = TakeImage(std::span(data, fileBytes.size()));
+      return {kind, taken.Ok() ? SessionResult{} : SessionResult::Failed(taken.error)};
+    }
+    case FileKind::kSystemFile:
+      return {kind, LoadSystem(fileBytes, now, source)};
+    case FileKind::kUnknown:
+      break;
+  }
+  return {kind, SessionResult::Failed(kUnknownFileText)};
+}
+
 std::string Session::SystemFileBytes() const {
   return SaveSystemFile(config_, image_.image);
 }

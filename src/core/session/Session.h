@@ -221,6 +221,17 @@ class Session : private LinkListener,
   void PackImage(const LocalDateTime& now,
                  std::optional<std::string_view> masterLoginCode = std::nullopt);
 
+  // A file given to Load System, the command line or vorelctl: a 32768-byte memory
+  // image is taken as a completed read takes it (TakeImage), a system file is loaded
+  // (LoadSystem), anything else is refused before anything is cleared (`kind`
+  // kUnknown, reason kUnknownFileText).
+  struct FileLoad {
+    FileKind kind = FileKind::kUnknown;
+    SessionResult result;
+  };
+  FileLoad LoadFile(std::string_view fileBytes, const LocalDateTime& now,
+                    std::string_view source = {});
+
   // A whole controller image as a completed read takes it: cleared, then unpacked.
   // A refused image leaves the configuration cleared ("Bad data format or
   // version: %d.%d"). Bytes other than 32768 are refused before anything changes.

@@ -453,30 +453,29 @@ void TMainForm::LoadSystemBtnClick() {
 
 void TMainForm::LoadSystemFromFile(const QString& fileName) {
   settings_.lastSystemFileName = fileName.toStdString();
-  ReadOutcome read = ReadWholeFile(fileName, kSystemFileSizeLimit);
-  // Neither a system file nor an image: refused before anything is cleared.
-  if (read.bytes && ClassifyFile(*read.bytes) == FileKind::kUnknown) {
-    read = {std::nullopt, QString::fromLatin1(kUnknownFileText)};
-  }
-  if (!read.bytes) {
-    QString text = QString("Could not load the system file %1:\n%2").arg(fileName, read.error);
+  const ReadOutcome read = ReadWholeFile(fileName, kSystemFileSizeLimit);
+  const Session::FileLoad load =
+      read.bytes ? session_.LoadFile(*read.bytes, env_.Now(), FileIdentity(fileName).toStdString())
+                 : Session::FileLoad{};
+  // Unreadable, or neither a system file nor an image: refused before anything is cleared.
+  if (!read.bytes || load.kind == FileKind::kUnknown) {
+    const QString why = read.bytes ? QString::fromLatin1(kUnknownFileText) : read.error;
+    QString text = QString("Could not load the system file %1:\n%2").arg(fileName, why);
     // "vorel rb316entry": an access word in the wrong case, not a file.
     if (const auto hint = MistypedAccessWordHint(fileName.toStdString()))
       text += QStringLiteral("\n\n") + QString::fromStdString(*hint);
     env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk);
     return;
   }
-  if (ClassifyFile(*read.bytes) == FileKind::kImage) {
+  const SessionResult& loaded = load.result;
+  if (load.kind == FileKind::kImage) {
     // A memory image saved from a controller is taken as a completed read takes it.
-    const auto* data = reinterpret_cast<const uint8_t*>(read.bytes->data());
-    const UnpackResult taken = session_.TakeImage(std::span(data, read.bytes->size()));
-    if (!taken.Ok()) {
-      env_.ShowLoggedMessage(this, QString::fromStdString(taken.error), MsgType::Error, kMsgAbort);
+    if (!loaded) {
+      env_.ShowLoggedMessage(this, QString::fromStdString(loaded.reason), MsgType::Error,
+                             kMsgAbort);
     }
     return;
   }
-  const SessionResult loaded =
-      session_.LoadSystem(*read.bytes, env_.Now(), FileIdentity(fileName).toStdString());
   if (!loaded) {
     env_.ShowLoggedMessage(this,
                            QString("Could not load the system file %1:\n%2\n\nOnly the part of "
