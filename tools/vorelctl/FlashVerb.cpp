@@ -10,7 +10,7 @@
 #include "Verbs.h"
 #include "core/firmware/IntelHex.h"
 #include "core/session/Session.h"
-#include "io/FileAccess.h"
+#include "io/FirmwareFile.h"
 #include "io/HeadlessRunner.h"
 #include "io/Terminal.h"
 
@@ -19,14 +19,7 @@ namespace vorelctl {
 namespace {
 // Only a backstop: the programmer times out every step by itself.
 constexpr int kFlashTicks = 36000;
-constexpr int64_t kHexFileLimit = 4 * 1024 * 1024;
 constexpr const char* kCompleted = "Completed, OK.";
-
-std::optional<vorel::FirmwareTarget> FlashTarget(std::string_view text) {
-  if (text == "controller") return vorel::kControllerTarget;
-  if (text == "trigger") return vorel::kTriggerTarget;
-  return std::nullopt;
-}
 
 }  // namespace
 
@@ -36,18 +29,13 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
     return UsageError(err, *wrong);
   if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
   const auto port = parsed.Option("--port");
-  const auto target = FlashTarget(parsed.Option("--target").value_or(""));
+  const auto target = vorel::FirmwareTargetNamed(parsed.Option("--target").value_or(""));
   if (parsed.arguments.empty() || !port || !target)
     return UsageError(err, "flash needs --port DEVICE FILE --target controller|trigger");
 
   const QString path =
       QString::fromUtf8(parsed.arguments[0].data(), static_cast<int>(parsed.arguments[0].size()));
-  const vorel::ReadOutcome read = vorel::ReadWholeFile(path, kHexFileLimit);
-  if (!read.bytes) {
-    err << "vorelctl: Unable to open Intel hex file.\n";
-    return kExitFailure;
-  }
-  const vorel::HexLoad load = vorel::LoadIntelHex(*read.bytes, *target);
+  const vorel::FirmwareFile load = vorel::ReadFirmwareFile(path, *target);
   if (!load.image) {
     err << "vorelctl: " << load.error << '\n';
     return kExitFailure;

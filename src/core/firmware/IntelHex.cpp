@@ -188,6 +188,12 @@ std::string ChecksumText(uint16_t sum) {
   return text;
 }
 
+std::optional<FirmwareTarget> FirmwareTargetNamed(std::string_view name) {
+  if (name == "controller") return kControllerTarget;
+  if (name == "trigger") return kTriggerTarget;
+  return std::nullopt;
+}
+
 std::string FileDateText(const LocalDateTime& modified) {
   // The file's time is shown in steps of two seconds, as the file systems of the
   // service PCs keep it.

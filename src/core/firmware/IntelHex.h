@@ -29,6 +29,9 @@ struct FirmwareTarget {
 };
 inline constexpr FirmwareTarget kControllerTarget{256, 0xFC00};
 inline constexpr FirmwareTarget kTriggerTarget{128, 0x3800};
+// The target as the command line names it: "controller" or "trigger".
+std::optional<FirmwareTarget> FirmwareTargetNamed(std::string_view name);
+inline constexpr const char* kUnableToOpenHexText = "Unable to open Intel hex file.";
 
 struct FirmwareImage {
   std::vector<uint8_t> bytes;  // kImageSize bytes, 0xFF where no record wrote

@@ -1,31 +1,19 @@
 // The firmware update window.
 #include "ui/firmware/TFirmwareUpdateForm.h"
 
-#include <QDateTime>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "io/FileAccess.h"
+#include "io/FirmwareFile.h"
 
 namespace vorel {
 
 namespace {
 
-constexpr int64_t kHexFileLimit = 4 * 1024 * 1024;
 constexpr const char* kFilter = "Firmware file (*.hex)|*.hex|Any file (*.*)|*.*";
-
-LocalDateTime FileTime(const QString& path) {
-  const QDateTime modified = QFileInfo(path).lastModified();
-  const QDate date = modified.date();
-  const QTime time = modified.time();
-  // File times are shown in steps of two seconds, as the file systems of the field keep them.
-  return {date.year(),   date.month(),          date.day(),          time.hour(),
-          time.minute(), time.second() / 2 * 2, date.dayOfWeek() - 1};
-}
 
 }  // namespace
 
@@ -139,20 +127,14 @@ bool TFirmwareUpdateForm::LoadBtnClick() {
   // and nothing on screen speaks of the file before.
   loaded_.reset();
   const QString path = fileNameCombo_->currentText().trimmed();
-  const ReadOutcome read = ReadWholeFile(path, kHexFileLimit);
-  if (!read.bytes || !target_) {
-    ShowNothingLoaded();
-    env_.ShowLoggedMessage(this, QStringLiteral("Unable to open Intel hex file."), MsgType::Error,
-                           kMsgOk);
-    return false;
-  }
-  const HexLoad load = LoadIntelHex(*read.bytes, *target_);
+  const FirmwareFile load = target_ ? ReadFirmwareFile(path, *target_)
+                                    : FirmwareFile{{}, kUnableToOpenHexText, {}, 0, {}};
   if (!load.image) {
     ShowNothingLoaded();
     env_.ShowLoggedMessage(this, QString::fromStdString(load.error), MsgType::Error, kMsgOk);
     return false;
   }
-  values_[0]->setText(QString::fromStdString(FileDateText(FileTime(path))));
+  values_[0]->setText(QString::fromStdString(FileDateText(load.modified)));
   const FirmwareImage& image = *load.image;
   values_[1]->setText(QString::fromStdString(AddressText(image.codeStart)));
   values_[2]->setText(QString::fromStdString(AddressText(image.codeEnd)));
