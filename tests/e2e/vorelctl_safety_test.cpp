@@ -186,6 +186,16 @@ TEST_F(VorelctlTest, UsageErrorsSayWhatIsWrong) {
        0,
        nullptr},
       {"check without file", {"check"}, 2, "check needs FILE"},
+      // write checks its options as convert does.
+      {"write clock of 2300",
+       {"write", "--port", "/dev/null", in, "--clock", "2300-01-01 00:00:00"},
+       2,
+       "2000..2255"},
+      {"write master code of 9 umlauts",
+       {"write", "--port", "/dev/null", in, "--master-code",
+        "\xC3\x84\xC3\x84\xC3\x84\xC3\x84\xC3\x84\xC3\x84\xC3\x84\xC3\x84\xC3\x84"},
+       2,
+       "at most 8"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

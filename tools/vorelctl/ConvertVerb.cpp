@@ -31,10 +31,6 @@ std::optional<OutputKind> OutputKindOf(std::string_view path) {
   return std::nullopt;
 }
 
-// The years the controller's one-byte year (year - 2000) holds.
-constexpr int kFirstClockYear = 2000;
-constexpr int kLastClockYear = 2255;
-
 }  // namespace
 
 int Convert(Arguments args, std::ostream& /*out*/, std::ostream& err) {
@@ -49,20 +45,11 @@ int Convert(Arguments args, std::ostream& /*out*/, std::ostream& err) {
   if (!outputKind) return UsageError(err, "OUTPUT must end in .xml or .bin");
 
   std::optional<vorel::LocalDateTime> clock;
-  if (const auto text = parsed.Option("--clock")) {
-    clock = vorel::ParseLocalDateTime(*text);
-    if (!clock || clock->year < kFirstClockYear || clock->year > kLastClockYear)
-      return UsageError(err, "--clock takes \"YYYY-MM-DD HH:MM:SS\" of the years 2000..2255");
-  }
+  if (auto wrong = ReadClockOption(parsed, clock)) return UsageError(err, *wrong);
   std::optional<std::string> masterCode;
-  if (const auto text = parsed.Option("--master-code")) {
-    if (*outputKind != OutputKind::kImage)
-      return UsageError(err, "--master-code goes with an image OUTPUT (.bin) only");
-    // The terminal's UTF-8 as the controller's 8-bit characters.
-    masterCode = vorel::Ansi::FromUtf8(*text);
-    if (masterCode->size() > vorel::image::kLoginCodeMax)
-      return UsageError(err, "--master-code takes at most 8 characters");
-  }
+  if (auto wrong = ReadMasterCodeOption(parsed, masterCode)) return UsageError(err, *wrong);
+  if (masterCode && *outputKind != OutputKind::kImage)
+    return UsageError(err, "--master-code goes with an image OUTPUT (.bin) only");
 
   const vorel::LocalDateTime packClock = clock.value_or(vorel::LocalNow());
   vorel::Session session;

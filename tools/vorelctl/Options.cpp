@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#include "core/base/Ansi.h"
+#include "core/image/ControllerImage.h"
+#include "io/FileAccess.h"
+
 namespace vorelctl {
 
 std::optional<std::string> ParseArguments(Arguments args,
@@ -40,6 +44,31 @@ std::optional<std::string> ParseArguments(Arguments args,
 std::optional<std::string> SurplusArgument(const ParsedArguments& parsed, size_t count) {
   if (parsed.arguments.size() <= count) return std::nullopt;
   return "surplus argument '" + std::string(parsed.arguments[count]) + "'";
+}
+
+namespace {
+// The years the controller's one-byte year (year - 2000) holds.
+constexpr int kFirstClockYear = 2000;
+constexpr int kLastClockYear = 2255;
+}  // namespace
+
+std::optional<std::string> ReadClockOption(const ParsedArguments& parsed,
+                                           std::optional<vorel::LocalDateTime>& clock) {
+  const auto text = parsed.Option("--clock");
+  if (!text) return std::nullopt;
+  clock = vorel::ParseLocalDateTime(*text);
+  if (!clock || clock->year < kFirstClockYear || clock->year > kLastClockYear)
+    return "--clock takes \"YYYY-MM-DD HH:MM:SS\" of the years 2000..2255";
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadMasterCodeOption(const ParsedArguments& parsed,
+                                                std::optional<std::string>& code) {
+  const auto text = parsed.Option("--master-code");
+  if (!text) return std::nullopt;
+  code = vorel::Ansi::FromUtf8(*text);
+  if (code->size() > vorel::image::kLoginCodeMax) return "--master-code takes at most 8 characters";
+  return std::nullopt;
 }
 
 }  // namespace vorelctl

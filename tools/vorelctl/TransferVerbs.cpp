@@ -298,15 +298,11 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
   if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
   if (parsed.arguments.empty()) return UsageError(err, "write needs INPUT");
   if (auto wrong = CheckRoute(parsed)) return UsageError(err, *wrong);
-  vorel::LocalDateTime clock = vorel::LocalNow();
-  if (const auto text = parsed.Option("--clock")) {
-    const auto parsedClock = vorel::ParseLocalDateTime(*text);
-    if (!parsedClock) return UsageError(err, "--clock takes \"YYYY-MM-DD HH:MM:SS\"");
-    clock = *parsedClock;
-  }
-  const auto masterCode = parsed.Option("--master-code");
-  if (masterCode && masterCode->size() > vorel::image::kLoginCodeMax)
-    return UsageError(err, "--master-code takes at most 8 characters");
+  std::optional<vorel::LocalDateTime> givenClock;
+  if (auto wrong = ReadClockOption(parsed, givenClock)) return UsageError(err, *wrong);
+  const vorel::LocalDateTime clock = givenClock.value_or(vorel::LocalNow());
+  std::optional<std::string> masterCode;
+  if (auto wrong = ReadMasterCodeOption(parsed, masterCode)) return UsageError(err, *wrong);
 
   const auto linkTicks = LinkTicks(parsed);
   if (!linkTicks) return UsageError(err, "--timeout takes 1..3600");
@@ -324,10 +320,7 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
   Job job;
   job.kind = Job::Kind::kWrite;
   job.loginCode = vorel::Ansi::FromUtf8(parsed.Option("--login-code").value_or(""));
-  job.write = {
-      clock,
-      masterCode ? std::optional<std::string>(vorel::Ansi::FromUtf8(*masterCode)) : std::nullopt,
-      0};
+  job.write = {clock, masterCode, 0};
   job.verify = parsed.Option("--verify").has_value();
   JobRunner runner(session, job, prompts);
   const JobOutcome outcome = RunJob(parsed, headless, runner, true, *linkTicks, err);
