@@ -22,6 +22,26 @@ TEST(Messages, PayloadsByHand) {
   EXPECT_EQ(MachineResetCommand(message::kAllMachines), 0x1A);
 }
 
+// The controller's side of the same payloads, for the simulator: the hand vectors
+// above read back, and what a controller must not act on is refused.
+TEST(Messages, RequestsAsTheControllerReadsThem) {
+  const Bytes read = {0x40, 0x34, 0x12};
+  const auto request = DecodeMemoryRequest(read, false);
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->count, 64);
+  EXPECT_EQ(request->address, 0x1234);
+  const Bytes write = {0x02, 0xFE, 0x7F, 0xAA, 0x55};
+  const auto written = DecodeMemoryRequest(write, true);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(Bytes(written->data.begin(), written->data.end()), (Bytes{0xAA, 0x55}));
+  for (const Bytes& refused : {Bytes{0x40, 0x34}, Bytes{0x00, 0x00, 0x10}, Bytes{0x81, 0, 0},
+                               Bytes{0x03, 0xFE, 0x7F, 0xAA, 0x55}})
+    EXPECT_FALSE(DecodeMemoryRequest(refused, true)) << int(refused[0]);
+  EXPECT_EQ(DecodeManualControl(Bytes{0x7F, 0x01, 0x03, 0x0C, 0xFF, 0x3F}),
+            (ManualControlState{0x7F, 0x01, 0x0C03, 0x3FFF}));
+  EXPECT_FALSE(DecodeManualControl(Bytes{0x7F, 0x01, 0x03, 0x0C, 0xFF}));
+}
+
 TEST(Messages, MemoryRepliesCheckedBeforeReading) {
   const Bytes read = {0x35, 0x0B, 0x04, 0x02, 0x01, 0x00, 0x02, 0x00, 0x10, 0xDE, 0xAD};
   const auto reply = DecodeMemoryReply(read);

@@ -31,6 +31,24 @@ std::vector<uint8_t> EncodeMemoryWriteRequest(uint16_t address, std::span<const 
   return payload;
 }
 
+std::optional<MemoryRequest> DecodeMemoryRequest(std::span<const uint8_t> payload, bool write) {
+  constexpr size_t kRequestHeader = 3;  // count, address
+  if (payload.size() < kRequestHeader) return std::nullopt;
+  MemoryRequest request{payload[0], bytes::LoadLe16(payload, 1), {}};
+  if (request.count == 0 || request.count > message::kMemoryBlockMax) return std::nullopt;
+  if (write) {
+    if (payload.size() < kRequestHeader + request.count) return std::nullopt;
+    request.data = payload.subspan(kRequestHeader, request.count);
+  }
+  return request;
+}
+
+std::optional<ManualControlState> DecodeManualControl(std::span<const uint8_t> payload) {
+  if (payload.size() < message::kManualControlPayload) return std::nullopt;
+  return ManualControlState{payload[0], payload[1], bytes::LoadLe16(payload, 2),
+                            bytes::LoadLe16(payload, 4)};
+}
+
 std::optional<MemoryReply> DecodeMemoryReply(std::span<const uint8_t> message) {
   using namespace message;
   if (message.size() < kMemoryData) return std::nullopt;

@@ -71,6 +71,18 @@ std::array<uint8_t, message::kManualControlPayload> EncodeManualControl(
 std::vector<uint8_t> EncodeMemoryReadRequest(uint16_t address, uint8_t count);
 std::vector<uint8_t> EncodeMemoryWriteRequest(uint16_t address, std::span<const uint8_t> data);
 
+// The same payloads as the controller reads them: count, address and, for a write,
+// the data. Nothing for a count that is not 1..128 or a payload shorter than it says.
+struct MemoryRequest {
+  uint8_t count = 0;
+  uint16_t address = 0;
+  std::span<const uint8_t> data;  // a write's bytes, inside the payload
+};
+std::optional<MemoryRequest> DecodeMemoryRequest(std::span<const uint8_t> payload, bool write);
+
+// A ManualControl payload as the controller reads it; nothing when it is short.
+std::optional<ManualControlState> DecodeManualControl(std::span<const uint8_t> payload);
+
 // A MemoryReadReply or MemoryWriteReply: the count and address it answers and, for a
 // read, the data. Nothing when the message is shorter than its count says, the count
 // is not 1..128 or the code is another.

@@ -124,32 +124,33 @@ void ControllerSimulator::Serve(std::span<const uint8_t> message) {
       break;
     case kMemoryReadRequest:
     case kMemoryWriteRequest: {
-      if (payload.size() < 3) return;
-      const uint8_t count = payload[0];
-      const uint16_t address = bytes::LoadLe16(payload, 1);
-      if (count == 0 || count > kMemoryBlockMax || address + count > memory_.bytes.size()) return;
-      std::vector<uint8_t> reply(payload.begin(), payload.begin() + 3);
-      if (message[kCommand] == kMemoryReadRequest) {
-        reply.insert(reply.end(), memory_.bytes.begin() + address,
-                     memory_.bytes.begin() + address + count);
-        reply_ = Message(kMemoryReadReply, reply);
-      } else {
-        if (payload.size() < 3u + count) return;
-        std::copy_n(payload.begin() + 3, count, memory_.bytes.begin() + address);
+      const bool write = message[kCommand] == kMemoryWriteRequest;
+      const std::optional<MemoryRequest> request = DecodeMemoryRequest(payload, write);
+      if (!request || request->address + request->count > memory_.bytes.size()) return;
+      std::vector<uint8_t> reply = EncodeMemoryReadRequest(request->address, request->count);
+      if (write) {
+        std::copy(request->data.begin(), request->data.end(),
+                  memory_.bytes.begin() + request->address);
         ++memoryWrites_;
         reply_ = Message(kMemoryWriteReply, reply);
+      } else {
+        reply.insert(reply.end(), memory_.bytes.begin() + request->address,
+                     memory_.bytes.begin() + request->address + request->count);
+        reply_ = Message(kMemoryReadReply, reply);
       }
       ++requestsServed_;
       break;
     }
-    case kManualControl:
-      if (payload.size() < kManualControlPayload) return;
-      manual_ = {payload[0], payload[1], bytes::LoadLe16(payload, 2), bytes::LoadLe16(payload, 4)};
+    case kManualControl: {
+      const std::optional<ManualControlState> state = DecodeManualControl(payload);
+      if (!state) return;
+      manual_ = *state;
       if ((manual_.pumpOn & manual_.pumpControl) != 0 ||
           (manual_.onWord & manual_.controlWord) != 0)
         ++outputsSwitchedOn_;
       reply_ = StatusReport();
       break;
+    }
     case kControlCommand:
       if (!payload.empty()) {
         lastControlCommand_ = payload[0];
