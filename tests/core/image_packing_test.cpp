@@ -447,5 +447,23 @@ TEST(UnpackImage, GivesBackEveryFieldTheImageHolds) {
   EXPECT_EQ(back, expected);
 }
 
+// The soap amount alarm from literal offsets: switch at 560, alarm amounts from 561,
+// used amounts from 575, 16-bit hundredths.
+TEST(SoapAmounts, ReadAsTheSystemSetupShowsThem) {
+  ControllerImage image;
+  image.bytes[560] = 1;
+  image.bytes[561] = 0x39;  // 12345
+  image.bytes[562] = 0x30;
+  image.bytes[561 + 10] = 0xFF;  // pump 6: 65535
+  image.bytes[561 + 11] = 0xFF;
+  image.bytes[575] = 5;
+  const SoapAmounts soap = ReadSoapAmounts(image);
+  EXPECT_TRUE(soap.alarmOn);
+  EXPECT_EQ(soap.alarm[0], "123.45");
+  EXPECT_EQ(soap.alarm[1], "0.00");
+  EXPECT_EQ(soap.alarm[5], "655.35");
+  EXPECT_EQ(soap.used[0], "0.05");
+}
+
 }  // namespace
 }  // namespace vorel

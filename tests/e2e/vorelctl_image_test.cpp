@@ -89,7 +89,7 @@ TEST_F(VorelctlTest, ShowSummaryOfAReadImage) {
             "Serial number: 1234\n"
             "Hardware version: 3\n"
             "Firmware version: 2.5\n"
-            "Controller clock: 2026-12-08 10:11:12\n"
+            "Controller clock: 2026-12-08  10:11:12\n"
             "Enabled machines: 1, 4\n"
             "Used text: 0.0%\n");
 }

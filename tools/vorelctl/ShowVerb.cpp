@@ -21,15 +21,11 @@ std::optional<int> NumberArgument(std::string_view text, int lowest, int highest
   return *value;
 }
 
-// The controller's clock as read with the image; "-" when it holds no valid time
-// (a system file, or an image packed by the tool).
+// The controller's clock as the system setup window's watch shows it; "-" when it
+// holds no valid time (a system file, or an image packed by the tool).
 std::string ClockText(const vorel::ControllerClock& clock) {
-  if (!vorel::IsValidClock(clock)) return "-";
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d",
-                clock.year + vorel::image::kClockYearBase, clock.month, clock.day, clock.hours,
-                clock.minutes, clock.seconds);
-  return text;
+  const std::string watch = vorel::WatchText(clock);
+  return watch.empty() ? "-" : watch;
 }
 
 void PrintSummary(const vorel::Session& input, std::ostream& out) {

@@ -434,6 +434,22 @@ std::string WatchText(const ControllerClock& clock) {
   return text;
 }
 
+SoapAmounts ReadSoapAmounts(const ControllerImage& image) {
+  SoapAmounts amounts;
+  amounts.alarmOn = image.bytes[kSoapAlarmSwitch] != 0;
+  const auto hundredths = [&image](size_t at) {
+    const unsigned value = image.U16(at);
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%02u", value / 100, value % 100);
+    return std::string(text);
+  };
+  for (size_t pump = 0; pump < amounts.alarm.size(); ++pump) {
+    amounts.alarm[pump] = hundredths(kSoapAlarmAmounts + 2 * pump);
+    amounts.used[pump] = hundredths(kSoapUsedAmounts + 2 * pump);
+  }
+  return amounts;
+}
+
 std::string LoginCodeText(const ControllerImage& image) {
   return ReadText(image, kSystemLoginCode, kLoginCodeMax);
 }

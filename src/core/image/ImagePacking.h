@@ -2,6 +2,7 @@
 // the configuration from an image read from the controller (UnpackImage).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -98,6 +99,16 @@ bool IsValidClock(const ControllerClock& clock);
 // The system setup window's watch: "%04d-%02d-%02d  %02d:%02d:%02d" (two blanks), empty
 // when the clock is not valid.
 std::string WatchText(const ControllerClock& clock);
+
+// The soap amount alarm as the controller keeps it (the system setup window shows it,
+// the system file does not hold it): the switch, and the six alarm and six used
+// amounts of pumps 1..6 as "0.00" texts of the hundredths stored.
+struct SoapAmounts {
+  bool alarmOn = false;
+  std::array<std::string, 6> alarm;
+  std::array<std::string, 6> used;
+};
+SoapAmounts ReadSoapAmounts(const ControllerImage& image);
 // The controller's login code as stored, at most 8 characters.
 std::string LoginCodeText(const ControllerImage& image);
 // The one rule of the login code check, over the serial link and after a gateway read

@@ -29,7 +29,6 @@ constexpr const char* kWriteNewSystemQuestion =
     "The editors hold a new, empty system. Writing it replaces the controller's whole "
     "configuration. Write it anyway?";
 
-constexpr int kLoginCodeLength = 8;
 // The texts a write would drop are listed up to this many lines.
 constexpr size_t kListedTexts = 20;
 constexpr std::array<int, 3> kPanelWidths = {180, 130, 160};
@@ -126,7 +125,7 @@ TEEPROMForm::TEEPROMForm(Session& session, UiEnvironment& env, MainWindowLinks l
   loginCodeLabel_->setObjectName("LoginCodeLabel");
   loginCodeEdit_ = new QLineEdit(controller);
   loginCodeEdit_->setObjectName("LoginCodeEdit");
-  loginCodeEdit_->setMaxLength(kLoginCodeLength);
+  loginCodeEdit_->setMaxLength(static_cast<int>(image::kLoginCodeMax));
   controllerGrid->addWidget(serialNumberLabel_, 0, 0);
   controllerGrid->addWidget(serialNumberEdit_, 0, 1);
   controllerGrid->addWidget(writeSerialNumberBtn_, 0, 2);
@@ -258,7 +257,8 @@ void TEEPROMForm::ShowBackup() {
 Session::WriteRequest TEEPROMForm::WriteRequestFor(uint32_t serialNumber) const {
   Session::WriteRequest request{env_.Now(), std::nullopt, serialNumber};
   if (session_.Access().master)
-    request.masterCode = Ansi::fromQString(loginCodeEdit_->text().left(kLoginCodeLength));
+    request.masterCode = Ansi::fromQString(
+        loginCodeEdit_->text().left(static_cast<qsizetype>(image::kLoginCodeMax)));
   return request;
 }
 

@@ -382,11 +382,13 @@ void TSystemSetupForm::RefreshFromImage() {
   }
   // The soap amounts of the image, in litres: hundredths shown as "0.00".
   const ControllerImage& image = session_.Image().image;
-  soapAlarmBtn_->setChecked(image.bytes[image::kSoapAlarmSwitch] != 0);
-  for (size_t i = 0; i < soapEdits_.size(); ++i) {
-    const size_t at = (i < 6 ? image::kSoapAlarmAmounts : image::kSoapUsedAmounts) + 2 * (i % 6);
-    soapEdits_[i]->setText(QString::number(image.U16(at) * 0.01, 'f', 2));
+  const SoapAmounts soap = ReadSoapAmounts(image);
+  soapAlarmBtn_->setChecked(soap.alarmOn);
+  for (size_t pump = 0; pump < soap.alarm.size(); ++pump) {
+    soapEdits_[pump]->setText(QString::fromStdString(soap.alarm[pump]));
+    soapEdits_[soap.alarm.size() + pump]->setText(QString::fromStdString(soap.used[pump]));
   }
+
   serialLabel_->show();
   hardwareLabel_->show();
   firmwareLabel_->show();
