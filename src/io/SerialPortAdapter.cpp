@@ -1,6 +1,8 @@
 // The serial port adapter.
 #include "io/SerialPortAdapter.h"
 
+#include <QFileInfo>
+
 namespace vorel {
 
 namespace {
@@ -22,6 +24,22 @@ QString SerialPortAdapter::DeviceName(const QString& listText) {
   return listText;
 }
 
+namespace {
+
+// The technician's words for why a port did not open. Qt reports a port that another
+// program holds (its lock file) as a permission error, though the device may be used.
+QString OpenFailure(const QString& device, QSerialPort::SerialPortError error,
+                    const QString& qtReason) {
+  const QFileInfo info(device);
+  const bool path = device.startsWith(QLatin1Char('/'));
+  if (path && !info.exists()) return QStringLiteral("No such serial port");
+  if (error == QSerialPort::PermissionError && path && info.isReadable() && info.isWritable())
+    return QStringLiteral("The port is in use by another program");
+  return qtReason;
+}
+
+}  // namespace
+
 bool SerialPortAdapter::Open(const std::string& listText) {
   const QString device = DeviceName(QString::fromStdString(listText));
   // Qt shortens a device path to its port name ("/dev/pts/3" is "pts/3"), so the
@@ -37,9 +55,19 @@ bool SerialPortAdapter::Open(const std::string& listText) {
   port_.setStopBits(QSerialPort::OneStop);
   port_.setFlowControl(QSerialPort::NoFlowControl);
   lastError_.clear();
+  lastErrorCode_ = QSerialPort::NoError;
+  // A device path that is a plain file would take the frames as its new contents.
+  if (QFileInfo(device).isFile()) {
+    lastError_ = QStringLiteral("Not a serial port (a regular file)");
+    return false;
+  }
   if (!port_.open(QIODevice::ReadWrite)) {
     // The error handler has kept the port's reason already.
-    if (lastError_.isEmpty()) lastError_ = port_.errorString();
+    if (lastError_.isEmpty()) {
+      lastError_ = port_.errorString();
+      lastErrorCode_ = port_.error();
+    }
+    lastError_ = OpenFailure(device, lastErrorCode_, lastError_);
     return false;
   }
   port_.setDataTerminalReady(true);
@@ -69,6 +97,7 @@ void SerialPortAdapter::ReadyRead() {
 void SerialPortAdapter::ErrorOccurred(QSerialPort::SerialPortError error) {
   if (error == QSerialPort::NoError) return;
   lastError_ = port_.errorString();
+  lastErrorCode_ = error;
   // An adapter pulled out while open (or the line's other end gone): the port
   // closes, the next tick shows it and ends the work on it. Left open, a port whose
   // device vanished reports readiness for ever and keeps a core busy.

@@ -45,6 +45,7 @@ class SerialPortAdapter : public QObject, public SerialPort {
   int openings_ = 0;
   LinkEngine* engine_ = nullptr;
   QString lastError_;
+  QSerialPort::SerialPortError lastErrorCode_ = QSerialPort::NoError;
 };
 
 }  // namespace vorel
