@@ -34,23 +34,41 @@ ReadOutcome ReadWholeFile(const QString& path, int64_t maxBytes) {
   return {bytes.toStdString(), {}};
 }
 
-std::optional<QString> WriteFileReplacing(const QString& path, std::string_view bytes) {
-  // A symbolic link stays a link: the file it names is replaced.
+namespace {
+
+// A symbolic link stays a link: the file it names is replaced.
+QFileInfo Target(const QString& path) {
   QFileInfo target(path);
   if (target.isSymLink()) {
     const QString named = target.canonicalFilePath();
     target = QFileInfo(named.isEmpty() ? target.symLinkTarget() : named);
   }
+  return target;
+}
+
+}  // namespace
+
+std::optional<QString> CannotReplace(const QString& path) {
+  const QFileInfo target = Target(path);
   if (target.isDir()) return QStringLiteral("is a folder, not a file");
+  if (target.exists() && !target.isFile()) return QStringLiteral("is not a regular file");
   const QString folder = target.absolutePath();
   if (!QFileInfo(folder).isDir())
     return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
-  const bool replacing = target.exists();
+  if (!QFileInfo(folder).isWritable())
+    return QStringLiteral("the folder %1 cannot be written").arg(QDir::toNativeSeparators(folder));
   // Read-only by its permissions too, which the administrator could override.
   constexpr QFile::Permissions kAnyWrite =
       QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-  if (replacing && (!target.isWritable() || !(target.permissions() & kAnyWrite)))
+  if (target.exists() && (!target.isWritable() || !(target.permissions() & kAnyWrite)))
     return QStringLiteral("is read-only");
+  return std::nullopt;
+}
+
+std::optional<QString> WriteFileReplacing(const QString& path, std::string_view bytes) {
+  if (auto problem = CannotReplace(path)) return problem;
+  const QFileInfo target = Target(path);
+  const bool replacing = target.exists();
   QSaveFile file(target.absoluteFilePath());
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();

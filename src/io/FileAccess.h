@@ -20,8 +20,12 @@ struct ReadOutcome {
 // (a device, a pipe), and a file larger than `maxBytes`.
 ReadOutcome ReadWholeFile(const QString& path, int64_t maxBytes);
 
-// The reason on failure ("is a folder, not a file", "the folder X does not
-// exist", ...), nothing on success; the target is then the complete new file.
+// Why a file could not be written (replaced) there, before anything is done:
+// "is a folder, not a file", "the folder X does not exist", "is read-only", ...
+std::optional<QString> CannotReplace(const QString& path);
+
+// The reason on failure (those above, or the system's), nothing on success; the
+// target is then the complete new file.
 std::optional<QString> WriteFileReplacing(const QString& path, std::string_view bytes);
 
 // The PC's local date and time now.

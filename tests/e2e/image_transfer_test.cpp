@@ -39,6 +39,14 @@ TEST_F(TransferTest, ReadGivesTheControllersMemoryByteForByte) {
   EXPECT_EQ(read.exitCode, 0) << read.err;
   const RunResult asFile = Run({"read", "--port", sim.Device(), folder_ / "read.xml"});
   EXPECT_EQ(asFile.exitCode, 0) << asFile.err;
+  // A backup that cannot be kept is said, as the window says it; the read still counts.
+  WriteFile(folder_ / "not-a-folder", "");
+  setenv("VOREL_BACKUP_DIR", (folder_ / "not-a-folder").c_str(), 1);
+  const RunResult unkept = Run({"read", "--port", sim.Device(), folder_ / "again.bin"});
+  setenv("VOREL_BACKUP_DIR", (folder_ / "backups").c_str(), 1);
+  EXPECT_EQ(unkept.exitCode, 0) << unkept.err;
+  EXPECT_NE(unkept.err.find("vorelctl: warning: the read was not kept: "), std::string::npos)
+      << unkept.err;
   ASSERT_EQ(sim.Stop(), 0);
   EXPECT_EQ(ReadFile(folder_ / "read.bin"), ReadFile(folder_ / "memory.bin"));
   EXPECT_NE(ReadFile(folder_ / "read.xml").find("<SystemName>Wash &amp; Dry</SystemName>"),

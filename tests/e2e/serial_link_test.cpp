@@ -64,7 +64,7 @@ TEST_F(VorelctlTest, TheSimulatorRefusesWhatItCannotServe) {
       {{"--firmware", "1.x"}, "vorel-sim: --firmware 1.x: takes MAJOR.MINOR"},
       {{"--device", folder_ / "demo.xml"}, ": is not a serial device"},
       {{"--device", folder_ / "none"}, ": no such device"},
-      {{"--save", folder_ / "no" / "such.bin"}, ": its folder cannot be written"},
+      {{"--save", folder_ / "no" / "such.bin"}, "no/such.bin: the folder"},
       {{"--bogus", "1"}, "vorel-sim: unknown option --bogus"},
       {{"--paced=yes"}, "vorel-sim: --paced takes no value"},
       {{"--port", "80"}, "vorel-sim: a gateway option given without --gateway"},

@@ -186,6 +186,10 @@ TEST_F(VorelctlTest, UsageErrorsSayWhatIsWrong) {
        0,
        nullptr},
       {"check without file", {"check"}, 2, "check needs FILE"},
+      {"read into a missing folder",
+       {"read", "--port", "/dev/null", folder_ / "no" / "x.bin"},
+       1,
+       "does not exist"},
       // write checks its options as convert does.
       {"write clock of 2300",
        {"write", "--port", "/dev/null", in, "--clock", "2300-01-01 00:00:00"},

@@ -102,20 +102,6 @@ std::optional<int32_t> InRange(const std::string& text, int32_t low, int32_t hig
   return number;
 }
 
-// A file --save can write: an existing regular file or a new one in a folder that is there.
-std::optional<std::string> SaveProblem(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) == 0) {
-    if (!S_ISREG(info.st_mode)) return "is not a regular file";
-    if (::access(path.c_str(), W_OK) != 0) return "cannot be written";
-    return std::nullopt;
-  }
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  if (::access(folder.c_str(), W_OK) != 0) return "its folder cannot be written";
-  return std::nullopt;
-}
-
 // A device the controller's line can be served on: a character device (a serial port or
 // a pseudo-terminal), never a file that poll frames would overwrite.
 std::optional<std::string> DeviceProblem(const std::string& path) {
@@ -163,7 +149,8 @@ Parsed ParseOptions(int argc, char** argv) {
       options.device = value;
       serialOnly = true;
     } else if (name == "--save") {
-      if (auto problem = SaveProblem(value)) return refuse(*problem);
+      if (auto problem = vorel::CannotReplace(QString::fromStdString(value)))
+        return refuse(problem->toStdString());
       options.save = value;
     } else if (name == "--serial") {
       const auto number = InRange(value, 0, INT32_MAX);

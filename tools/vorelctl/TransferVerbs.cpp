@@ -254,6 +254,11 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
 
   const auto linkTicks = LinkTicks(parsed);
   if (!linkTicks) return UsageError(err, "--timeout takes 1..3600");
+  // Said before the controller is troubled, not after the whole read.
+  if (auto problem = vorel::CannotReplace(QString::fromStdString(output))) {
+    err << "vorelctl: " << output << ": " << problem->toStdString() << '\n';
+    return kExitFailure;
+  }
 
   vorel::HeadlessRunner headless;
   vorel::Session& session = headless.CurrentSession();
@@ -279,7 +284,13 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
     err << "vorelctl: " << output << ": " << failure->toStdString() << '\n';
     return kExitFailure;
   }
-  if (session.LastBackup().ok) err << "vorelctl: kept as " << session.LastBackup().where << '\n';
+  // The backup is reported as the window reports it: kept, or why not.
+  const vorel::ReadBackup::Kept& kept = session.LastBackup();
+  if (kept.ok) {
+    err << "vorelctl: kept as " << kept.where << '\n';
+  } else if (!kept.where.empty()) {
+    err << "vorelctl: warning: the read was not kept: " << kept.where << '\n';
+  }
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f", runner.Seconds());
   out << "Read " << bytes.size() << " bytes from controller "
