@@ -112,6 +112,8 @@ TEST_F(TransferTest, NoisyLineNeverSucceedsWithWrongBytes) {
   }
   const RunResult read = Run({"read", "--port", sim.Device(), folder_ / "read.bin"});
   ASSERT_EQ(sim.Stop(), 0);
+  // One lost frame in thirty does not end both.
+  EXPECT_TRUE(write.exitCode == 0 || read.exitCode == 0) << write.err << read.err;
   if (read.exitCode == 0) {
     EXPECT_EQ(ReadFile(folder_ / "read.bin"), ReadFile(folder_ / "memory.bin"));
   } else {

@@ -66,7 +66,8 @@ inline MainUnderTest StartedMain(const QStringList& arguments = {}) {
   MainUnderTest main(arguments);
   QSignalSpy activated(main.get(), &TMainForm::FirstActivationCompleted);
   main->show();
-  if (activated.isEmpty()) activated.wait(2000);
+  if (activated.isEmpty() && !activated.wait(2000))
+    qFatal("the main window did not finish its first activation");
   return main;
 }
 
@@ -81,11 +82,13 @@ struct SteppedMain {
 
   explicit SteppedMain(const ControllerImage& memory, const QStringList& arguments = {})
       : first(memory, {}), second(memory, {}) {
-    TestUi().SetSteppedTicks(true);
-    TestUi().SetSerialPorts([this] { return std::make_unique<sim::SimulatedLine>(first); }, false);
-    main = StartedMain(arguments);
-    TestUi().SetSerialPorts(nullptr, false);
-    TestUi().SetSteppedTicks(false);
+    {
+      TestUiScope scope;
+      TestUi().SetSteppedTicks(true);
+      TestUi().SetSerialPorts([this] { return std::make_unique<sim::SimulatedLine>(first); },
+                              false);
+      main = StartedMain(arguments);
+    }
     main->CommunicationWindow()->findChild<QComboBox*>("ComPortCombo")->setCurrentText("ttyUSB0");
     main->CommunicationWindow()->LocalBtnClick();
     Ticks(15);

@@ -83,6 +83,24 @@ inline UiEnvironment& TestUi() {
   return environment;
 }
 
+// What a test changes of the shared environment (serial ports, port source, read
+// backups, stepped ticks, settings store) goes back to the defaults when it leaves
+// the scope, also when a check fails on the way.
+class TestUiScope {
+ public:
+  TestUiScope() = default;
+  TestUiScope(const TestUiScope&) = delete;
+  TestUiScope& operator=(const TestUiScope&) = delete;
+  ~TestUiScope() {
+    UiEnvironment& ui = TestUi();
+    ui.SetSerialPorts(nullptr, false);
+    ui.SetPortSource(nullptr);
+    ui.SetReadBackup(nullptr);
+    ui.SetSteppedTicks(false);
+    ui.SetSettingsStore([] { return std::make_unique<MemorySettingsStore>(); });
+  }
+};
+
 // The control of that name, or the test ends at once.
 template <typename T>
 T* Find(QWidget* form, const QString& name) {

@@ -83,6 +83,7 @@ class CommunicationFormTest : public QObject {
   }
 
   void demonstrationHasALiveControllerAtOnce() {
+    test::TestUiScope scope;
     test::TestUi().SetSerialPorts(
         [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
     auto main = test::StartedMain();
@@ -91,7 +92,6 @@ class CommunicationFormTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(label->text(), QString("Ready"), 4000);
     QVERIFY(test::Find<QRadioButton>(main->CommunicationWindow(), "LocalBtn")->isChecked());
     QVERIFY(main->CurrentSession().Link().Count().syncs <= 1);
-    test::TestUi().SetSerialPorts(nullptr, false);
   }
 
   void linkAgainstTheSimulator() {

@@ -232,10 +232,10 @@ class LogFormsTest : public QObject {
   }
 
   void resetConfirmedByTheController() {
+    test::TestUiScope scope;
     test::TestUi().SetSerialPorts(
         [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
     auto main = test::StartedMain();
-    test::TestUi().SetSerialPorts(nullptr, false);
     Session& session = main->CurrentSession();
     QTRY_VERIFY_WITH_TIMEOUT(session.LinkReady(), 4000);
     PutNovemberAndFebruary(session.Image().image);

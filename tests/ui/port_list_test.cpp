@@ -51,6 +51,7 @@ class PortListTest : public QObject {
         QString::fromUtf8(sim.readLine()).trimmed().mid(QString("vorel-sim: serving ").size());
     auto source = std::make_shared<PtySource>();
     source->device = device.toStdString();
+    test::TestUiScope scope;
     test::TestUi().SetPortSource(source);
 
     auto main = test::StartedMain();
@@ -81,7 +82,6 @@ class PortListTest : public QObject {
     QCOMPARE(ports->itemText(1), device);
     QCOMPARE(source->probes.load(), 1);
     QVERIFY(main->CurrentSession().LinkReady());
-    test::TestUi().SetPortSource(nullptr);
     sim.kill();
     sim.waitForFinished();
   }

@@ -59,6 +59,7 @@ class SystemSetupFormTest : public QObject {
   }
 
   void manualControlAgainstTheDemonstrationController() {
+    test::TestUiScope scope;
     test::TestUi().SetSerialPorts(
         [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
     auto main = test::StartedMain();
@@ -71,7 +72,14 @@ class SystemSetupFormTest : public QObject {
     QVERIFY(test::Find<QCheckBox>(form, "PumpControl2Btn")->isChecked());
     QCOMPARE(main->CurrentSession().Manual().State().pumpOn, 0x02);
     // The controller reports pump 2 running; the button stays down.
-    QTest::qWait(300);
+    struct Reports : SessionObserver {
+      int pump2 = 0;
+      void StatusReportReceived(const StatusReport& report) override {
+        if (report.SetupPumps() & 0x02) ++pump2;
+      }
+    } reports;
+    const Attachment hearing = main->CurrentSession().Observe(reports);
+    QTRY_VERIFY_WITH_TIMEOUT(reports.pump2 > 0, 3000);
     QVERIFY(pump2->isChecked());
     QCOMPARE(pump2->text(), QString("2 ON"));  // not by colour alone
     test::SaveScreenshot(form, "system_setup_test");
@@ -79,7 +87,6 @@ class SystemSetupFormTest : public QObject {
     test::Find<QTabWidget>(form, "PageControl")->setCurrentIndex(0);
     QCOMPARE(main->CurrentSession().Manual().State(), ManualControlState{});
     QVERIFY(!pump2->isChecked());
-    test::TestUi().SetSerialPorts(nullptr, false);
   }
 
   // Over a pseudo-terminal: pump 2 switched by hand runs in vorel-sim's status

@@ -243,6 +243,7 @@ class WindowFitTest : public QObject {
 
   void aPositionFromAWiderScreenIsBroughtBack() {
     // Stored by a 2560 x 1440 screen.
+    test::TestUiScope scope;
     test::TestUi().SetSettingsStore([] {
       auto store = std::make_unique<test::MemorySettingsStore>();
       store->values["Left"] = 1900;
@@ -250,7 +251,6 @@ class WindowFitTest : public QObject {
       return store;
     });
     auto main = test::StartedMain();
-    test::TestUi().SetSettingsStore([] { return std::make_unique<test::MemorySettingsStore>(); });
     VERIFY_INSIDE(main.get());
   }
 };
