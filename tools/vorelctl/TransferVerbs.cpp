@@ -99,22 +99,20 @@ class JobRunner {
       case vorel::TransferEnd::kWriteCompleted:
       case vorel::TransferEnd::kVerified:
         return true;
-      case vorel::TransferEnd::kVerifyFailed:
-        return Fail("Verify failed at offset " + std::to_string(transfer.VerifyFailedAt()));
       case vorel::TransferEnd::kTimeout:
-        return Fail(transfer.SerialRequests() == 0 && session_.LocalMode() ? kNoAnswer
-                                                                           : "Timeout!");
+        // A controller that never answered a single request is not there at all.
+        if (transfer.SerialRequests() == 0 && session_.LocalMode() && transfer.EndReason().empty())
+          return Fail(kNoAnswer);
+        return Fail(transfer.EndText());
+      case vorel::TransferEnd::kVerifyFailed:
       case vorel::TransferEnd::kChecksumBad:
-        return Fail("Confirm received - bad checksum!");
       case vorel::TransferEnd::kNoConfirm:
-        return Fail("Timeout, no confirm received!");
       case vorel::TransferEnd::kFailedAt:
-        return Fail(transfer.View().panels[2]);
-      case vorel::TransferEnd::kCancelled:
-        return Fail(prompts_.RefusedTexts() ? "" : "cancelled");
       case vorel::TransferEnd::kConnectionLost:
       case vorel::TransferEnd::kStopped:
-        return Fail(transfer.EndReason());
+        return Fail(transfer.EndText());
+      case vorel::TransferEnd::kCancelled:
+        return Fail(prompts_.RefusedTexts() ? "" : "cancelled");
       default:
         return Fail(prompts_.Error().empty() ? "the transfer ended unfinished" : prompts_.Error());
     }

@@ -14,6 +14,9 @@ namespace {
 
 constexpr const char* kNoLoginAnswer = "Unable to check Login code.\n\nNo response from System";
 constexpr const char* kWrongLoginCode = "Wrong System login code";
+constexpr const char* kTimeoutText = "Timeout!";
+constexpr const char* kBadChecksumText = "Confirm received - bad checksum!";
+constexpr const char* kNoConfirmText = "Timeout, no confirm received!";
 constexpr const char* kLostBeforeWrite =
     "Connection lost before the write began: nothing was sent.";
 constexpr const char* kLostInLoginCheck =
@@ -242,7 +245,7 @@ void ImageTransfer::SerialReadBlock() {
         if (state_ != TransferState::kSerialRead) return;
         const auto read = reply ? DecodeMemoryReply(*reply) : std::nullopt;
         if (!read) {
-          view_.stateInfo = "Timeout!";
+          view_.stateInfo = kTimeoutText;
           view_.stateInfoVisible = true;
           Finish(TransferEnd::kTimeout);
           return;
@@ -271,7 +274,7 @@ void ImageTransfer::SerialWriteBlock() {
         if (state_ != TransferState::kSerialWrite) return;
         const auto written = reply ? DecodeMemoryReply(*reply) : std::nullopt;
         if (!written) {
-          view_.stateInfo = "Timeout!";
+          view_.stateInfo = kTimeoutText;
           view_.stateInfoVisible = true;
           Finish(TransferEnd::kTimeout);
           return;
@@ -340,7 +343,7 @@ void ImageTransfer::GatewayMessage(std::span<const uint8_t> message) {
       view_.look = ProgressLook::kGreen;
       Finish(TransferEnd::kWriteCompleted);
     } else {
-      view_.progress = "Confirm received - bad checksum!";
+      view_.progress = kBadChecksumText;
       view_.look = ProgressLook::kRed;
       Finish(TransferEnd::kChecksumBad);
     }
@@ -499,7 +502,7 @@ void ImageTransfer::TickOnce() {
         break;
       }
       if (--closingCountdown_ <= 0) {
-        view_.stateInfo = "Timeout!";
+        view_.stateInfo = kTimeoutText;
         view_.stateInfoVisible = true;
         StopEarly(TransferEnd::kTimeout, kLostBeforeClosing);
       }
@@ -509,7 +512,7 @@ void ImageTransfer::TickOnce() {
         if (--gapCountdown_ <= 0) GatewayWriteBlock();
       } else if (++confirmCount_ > kConfirmLimit) {
         view_.bar = 0;
-        view_.progress = "Timeout, no confirm received!";
+        view_.progress = kNoConfirmText;
         view_.look = ProgressLook::kRed;
         Finish(TransferEnd::kNoConfirm);
       } else {
@@ -524,13 +527,29 @@ void ImageTransfer::TickOnce() {
       if (readCountdown_ > 0) --readCountdown_;
       if (readCountdown_ == 0) {
         helper_.Cancel();
-        view_.stateInfo = "Timeout!";
+        view_.stateInfo = kTimeoutText;
         view_.stateInfoVisible = true;
         Finish(TransferEnd::kTimeout);
       }
       break;
     default:
       break;
+  }
+}
+
+std::string ImageTransfer::EndText() const {
+  if (!endReason_.empty()) return endReason_;
+  switch (end_) {
+    case TransferEnd::kTimeout:
+      return kTimeoutText;
+    case TransferEnd::kChecksumBad:
+      return kBadChecksumText;
+    case TransferEnd::kNoConfirm:
+      return kNoConfirmText;
+    case TransferEnd::kFailedAt:
+      return view_.panels[2];
+    default:
+      return {};
   }
 }
 

@@ -142,6 +142,10 @@ class ImageTransfer {
   TransferEnd LastEnd() const { return end_; }
   // Why the last operation stopped early, with how far it came ("" otherwise).
   const std::string& EndReason() const { return endReason_; }
+  // How the last operation ended, in the window's words: "Write completed", "Verify
+  // failed at offset 1234", "Timeout!", "Confirm received - bad checksum!", how far a
+  // stopped or lost one came, "Transfer faild at: %d"; "" where a box says it.
+  std::string EndText() const;
   // Bytes moved of the operation's range, and the range's size.
   size_t BytesDone() const { return cursor_ - moveStart_; }
   size_t BytesTotal() const { return moveEnd_ - moveStart_; }
