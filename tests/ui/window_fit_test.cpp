@@ -128,6 +128,8 @@ QStringList Unreadable(QWidget* window) {
 void WhileModal(QDialog* dialog, QString& why) {
   QTimer::singleShot(0, dialog, [dialog, &why] {
     why = Inside(dialog);
+    const QStringList unreadable = Unreadable(dialog);
+    if (!unreadable.isEmpty()) why += unreadable.join("; ");
     dialog->reject();
   });
 }
