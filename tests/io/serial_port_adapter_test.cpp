@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include "io/SerialPortAdapter.h"
 
@@ -24,16 +25,27 @@ void ProcessFor(int ms) {
   while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-TEST(SerialPortAdapter, TheOpenPortIsNotOpenedAgainForItsOwnName) {
-  int argc = 1;
-  char name[] = "test";
-  char* argv[] = {name, nullptr};
-  QCoreApplication application(argc, argv);
-  int master = -1;
-  int slave = -1;
-  char device[256] = {};
-  ASSERT_EQ(openpty(&master, &slave, device, nullptr, nullptr), 0);
-  close(slave);
+// An event loop for the port, and a pseudo-terminal: the port's device and the far end.
+class PseudoTerminal : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(openpty(&master_, &slave_, device_, nullptr, nullptr), 0); }
+  void TearDown() override {
+    if (master_ >= 0) close(master_);
+    if (slave_ >= 0) close(slave_);
+  }
+  int argc_ = 1;
+  char name_[5] = "test";
+  char* argv_[2] = {name_, nullptr};
+  QCoreApplication application_{argc_, argv_};
+  int master_ = -1;
+  int slave_ = -1;
+  char device_[256] = {};
+};
+
+TEST_F(PseudoTerminal, TheOpenPortIsNotOpenedAgainForItsOwnName) {
+  const char* device = device_;
+  close(slave_);
+  slave_ = -1;
 
   Counting sink;
   LinkEngine engine(sink, sink);
@@ -41,7 +53,7 @@ TEST(SerialPortAdapter, TheOpenPortIsNotOpenedAgainForItsOwnName) {
   port.SetEngine(&engine);
   ASSERT_TRUE(port.Open(device)) << port.LastError();
   const uint8_t bytes[] = {0x41, 0x42, 0x43};
-  ASSERT_EQ(write(master, bytes, sizeof bytes), 3);
+  ASSERT_EQ(write(master_, bytes, sizeof bytes), 3);
   // Open, a pick from the list, Local: the same device, given as the technician names it.
   ASSERT_TRUE(port.Open(device));
   ProcessFor(200);
@@ -49,42 +61,32 @@ TEST(SerialPortAdapter, TheOpenPortIsNotOpenedAgainForItsOwnName) {
   EXPECT_EQ(engine.Count().rxBytes, 3u);
 
   // The other end goes: the port closes rather than reporting readiness for ever.
-  close(master);
+  close(master_);
+  master_ = -1;
   ProcessFor(300);
   EXPECT_FALSE(port.IsOpen());
 }
 
 // Why a port did not open, in the technician's words: a port another program holds, a
 // plain file given as a port (left as it was), a device that is not there.
-TEST(SerialPortAdapter, APortThatDoesNotOpenSaysWhy) {
-  int argc = 1;
-  char name[] = "test";
-  char* argv[] = {name, nullptr};
-  QCoreApplication application(argc, argv);
-  int master = -1;
-  int slave = -1;
-  char device[256] = {};
-  ASSERT_EQ(openpty(&master, &slave, device, nullptr, nullptr), 0);
+TEST_F(PseudoTerminal, APortThatDoesNotOpenSaysWhy) {
+  const char* device = device_;
   SerialPortAdapter holder;
   ASSERT_TRUE(holder.Open(device)) << holder.LastError();
   SerialPortAdapter second;
   EXPECT_FALSE(second.Open(device));
   EXPECT_EQ(second.LastError(), "The port is in use by another program");
 
-  char file[] = "/tmp/vorel-port-XXXXXX";
-  const int fd = mkstemp(file);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(write(fd, "keep", 4), 4);
-  close(fd);
-  EXPECT_FALSE(second.Open(file));
+  QTemporaryFile file;
+  ASSERT_TRUE(file.open());
+  ASSERT_EQ(file.write("keep"), 4);
+  file.close();
+  EXPECT_FALSE(second.Open(file.fileName().toStdString()));
   EXPECT_EQ(second.LastError(), "Not a serial port (a regular file)");
-  EXPECT_EQ(QFileInfo(QString::fromLatin1(file)).size(), 4);
-  unlink(file);
+  EXPECT_EQ(QFileInfo(file.fileName()).size(), 4);
 
   EXPECT_FALSE(second.Open("/dev/ttyUSB-vorel-none"));
   EXPECT_EQ(second.LastError(), "No such serial port");
-  close(master);
-  close(slave);
 }
 
 }  // namespace

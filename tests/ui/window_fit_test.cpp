@@ -41,21 +41,39 @@ using namespace vorel;
 
 namespace {
 
-// The screen of this run, for the screenshots' names: "1920x1080", "1366x768_150".
-QString ScreenTag() {
-  const QString size = qEnvironmentVariableIsEmpty("VOREL_TEST_SCREEN")
-                           ? QStringLiteral("1920x1080")
-                           : qEnvironmentVariable("VOREL_TEST_SCREEN");
-  const QString scale = qEnvironmentVariable("VOREL_TEST_SCALE");
-  if (scale.isEmpty() || scale == "1") return size;
-  return size + "_" + QString::number(qRound(scale.toDouble() * 100));
+// The screen of this run, read once from the environment: VOREL_TEST_SCREEN (default
+// 1920x1080) and VOREL_TEST_SCALE, the desktop's scaling (1.5 for 150 %).
+struct TestScreen {
+  int width = 1920;
+  int height = 1080;
+  double scale = 1.0;
+  // For the screenshots' names: "1920x1080", "1920x1080_150".
+  QString Tag() const {
+    const QString size = QString("%1x%2").arg(width).arg(height);
+    return scale == 1.0 ? size : size + "_" + QString::number(qRound(scale * 100));
+  }
+};
+
+const TestScreen& Screen() {
+  static const TestScreen screen = [] {
+    TestScreen read;
+    const QList<QByteArray> sides = qgetenv("VOREL_TEST_SCREEN").split('x');
+    if (sides.size() == 2) {
+      read.width = sides[0].toInt();
+      read.height = sides[1].toInt();
+    }
+    if (!qEnvironmentVariableIsEmpty("VOREL_TEST_SCALE"))
+      read.scale = qgetenv("VOREL_TEST_SCALE").toDouble();
+    return read;
+  }();
+  return screen;
 }
 
 QString Inside(QWidget* window) {
   static QMap<QString, int> shots;  // System setup once per page
   const QString name = window->objectName();
   const int shot = ++shots[name];
-  test::SaveScreenshot(window, "fit_" + ScreenTag() + "_" + name +
+  test::SaveScreenshot(window, "fit_" + Screen().Tag() + "_" + name +
                                    (shot > 1 ? "_" + QString::number(shot) : QString()));
   const QRect area = window->screen()->availableGeometry();
   const QRect frame = window->frameGeometry();
@@ -258,29 +276,20 @@ class WindowFitTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-  // VOREL_TEST_SCALE: the desktop's scaling (1.5 for 150 %); the screen then has as many
-  // more pixels, so that the windows have the room they have at 100 %.
-  const double scale = qEnvironmentVariableIsEmpty("VOREL_TEST_SCALE")
-                           ? 1.0
-                           : qgetenv("VOREL_TEST_SCALE").toDouble();
-  if (scale != 1.0) qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
-  // VOREL_TEST_DPI: larger type by the screen's resolution (144 for 150 %), sizes in
-  // pixels staying as they are.
-  const QByteArray dpi =
-      qEnvironmentVariableIsEmpty("VOREL_TEST_DPI") ? QByteArray("96") : qgetenv("VOREL_TEST_DPI");
-  QByteArray size = qgetenv("VOREL_TEST_SCREEN");
-  if (size.isEmpty()) size = "1920x1080";
-  const QList<QByteArray> sides = size.split('x');
+  // A scaled desktop gets a screen with as many more pixels, so that the windows have
+  // the room they have at 100 %.
+  const TestScreen& screen = Screen();
+  if (screen.width <= 0 || screen.height <= 0 || screen.scale <= 0) return 2;
+  if (screen.scale != 1.0) qputenv("QT_SCALE_FACTOR", QByteArray::number(screen.scale));
   QTemporaryDir folder;
   const QString config = folder.filePath("screen.json");
   QFile file(config);
-  if (sides.size() != 2 || !file.open(QIODevice::WriteOnly)) return 2;
-  const auto scaled = [scale](const QByteArray& side) {
-    return QByteArray::number(qRound(side.toInt() * scale));
-  };
-  file.write("{\"screens\": [{\"name\": \"Screen\", \"x\": 0, \"y\": 0, \"width\": " +
-             scaled(sides[0]) + ", \"height\": " + scaled(sides[1]) + ", \"logicalDpi\": " + dpi +
-             ", \"logicalBaseDpi\": 96, \"dpr\": 1}]}");
+  if (!file.open(QIODevice::WriteOnly)) return 2;
+  file.write(QString("{\"screens\": [{\"name\": \"Screen\", \"x\": 0, \"y\": 0, \"width\": %1, "
+                     "\"height\": %2, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}")
+                 .arg(qRound(screen.width * screen.scale))
+                 .arg(qRound(screen.height * screen.scale))
+                 .toUtf8());
   file.close();
   qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
   QApplication application(argc, argv);
