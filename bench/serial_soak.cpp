@@ -97,7 +97,7 @@ struct NoisyBench : SerialPort {
         turns(turnsPerTick) {
     line = session.AttachSerialPort(*this);
     answering = session.AttachTransferPrompts(prompts);
-    session.Local().SkipStartupDelay();
+    session.SkipStartupDelay();
     session.SelectMode(true);
   }
   void SetEngine(LinkEngine*) override {}
@@ -120,7 +120,7 @@ struct NoisyBench : SerialPort {
       const std::vector<uint8_t> sent = controller.NextTurn();
       const std::vector<uint8_t> arrived = toTool.Pass(sent);
       censusToTool.Watch(sent, arrived);
-      session.Link().Receive(arrived);
+      session.ReceiveSerial(arrived);
     }
     session.Tick();
   }
@@ -169,7 +169,8 @@ void VaryConfiguration(SystemConfiguration& config, std::mt19937& random) {
 
 ControllerImage StartingMemory() {
   Session packer;
-  packer.Configuration().MainSetup.SystemName = "Soak laundry";
+  packer.EditConfiguration(
+      [](SystemConfiguration& config) { config.MainSetup.SystemName = "Soak laundry"; });
   packer.PackImage(kNow);
   ControllerImage memory = packer.Image().image;
   std::mt19937 random(7);
@@ -269,7 +270,7 @@ int main(int argc, char** argv) {
     const bool idle = bench.RunOperation();
     if (!idle) {
       ++f.hangs;
-      bench.session.Transfer().Stop();
+      bench.session.StopTransfer();
       bench.RunOperation();
     }
     for (int t = 0; t < 10; ++t) bench.Tick();  // the closing command, the link settles
@@ -283,7 +284,8 @@ int main(int argc, char** argv) {
     bench.SetNoise(levels[i % 3]);
     if (i < options.writes) {
       ++f.writes;
-      VaryConfiguration(bench.session.Configuration(), random);
+      bench.session.EditConfiguration(
+          [&](SystemConfiguration& config) { VaryConfiguration(config, random); });
       unseenBefore = unseen();
       if (!bench.session.Write("", {kNow, std::nullopt, 0})) {
         std::fprintf(stderr, "write %d did not start\n", i);

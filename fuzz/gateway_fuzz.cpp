@@ -75,7 +75,9 @@ void DecodeEverything(std::span<const uint8_t> message,
 struct Gateway final : GatewaySocket, RemotePrompts, TransferPrompts {
   bool pickFirst = false;
   bool retry = false;
+  RemoteLink* remote = nullptr;
 
+  void SetRemote(RemoteLink* link) override { remote = link; }
   void Open(const std::string&, uint16_t) override {}
   void Close() override {}
   bool IsConnected() const override { return true; }
@@ -154,8 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Attachment prompts = session.AttachRemotePrompts(gateway);
   const Attachment transferPrompts = session.AttachTransferPrompts(gateway);
   session.SelectMode(false);
-  session.Remote().ConnectClick("gateway");
-  session.Remote().Connected();
+  session.GatewayConnectClick("gateway");
+  gateway.remote->Connected();
   struct Watching : TickHooks {
     bool supervising = false;
     bool Supervising() override { return supervising; }
@@ -168,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t end = 0;
     while (end < rest.size() && rest[end] != frame::kEtx) ++end;
     const size_t take = end < rest.size() ? end + 1 : end;
-    session.Remote().Receive(rest.first(take));
+    gateway.remote->Receive(rest.first(take));
     rest = rest.subspan(take);
     if (session.LinkReady() && !session.Transfer().Busy()) {
       if (writeDue) {

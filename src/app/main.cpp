@@ -83,7 +83,6 @@ int main(int argc, char* argv[]) {
   vorel::Session session(vorel::ParseAccessWords(words));
   const std::unique_ptr<vorel::SerialPort> port = environment.NewSerialPort();
   vorel::GatewaySocketAdapter socket;
-  socket.SetRemote(&session.Remote());
   vorel::ReadBackupFolder backups;
   const vorel::Attachment portAttached = session.AttachSerialPort(*port);
   const vorel::Attachment socketAttached = session.AttachGatewaySocket(socket);

@@ -19,7 +19,7 @@ class GatewaySocketAdapter : public QObject, public GatewaySocket {
   explicit GatewaySocketAdapter(QObject* parent = nullptr);
 
   // Where the events go; none are delivered while there is none.
-  void SetRemote(RemoteLink* remote) { remote_ = remote; }
+  void SetRemote(RemoteLink* remote) override { remote_ = remote; }
   // Told of a socket error after the remote link has heard of it: the text the
   // socket gives ("Connection refused").
   void SetErrorReporter(std::function<void(const QString&)> report) { report_ = std::move(report); }

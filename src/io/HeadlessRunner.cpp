@@ -71,19 +71,17 @@ class HeadlessRunner::Signals {
 HeadlessRunner::HeadlessRunner(AccessFlags access)
     : session_(access), signals_(std::make_unique<Signals>()) {
   serialAttachment_ = session_.AttachSerialPort(serial_);
-  socket_.SetRemote(&session_.Remote());
   socketAttachment_ = session_.AttachGatewaySocket(socket_);
 }
 
 HeadlessRunner::~HeadlessRunner() {
   // The socket and the port close before the session forgets them.
   session_.SelectMode(false);
-  socket_.SetRemote(nullptr);
 }
 
 bool HeadlessRunner::OpenSerial(const std::string& device, std::string& why) {
   // The start-up delay is the window's; a command line opens at once.
-  session_.Local().SkipStartupDelay();
+  session_.SkipStartupDelay();
   session_.SetPortName(device);
   session_.SelectMode(true);
   if (session_.PortOpen()) return true;

@@ -27,12 +27,13 @@ void SimulatedPort::Close() {
 ControllerImage SimulatedPort::DemoMemory() {
   Session session;
   session.NewSystem(LocalNow());
-  SystemConfiguration& config = session.Configuration();
-  config.MainSetup.SystemName = "Demonstration laundry";
-  for (int m = 0; m < 3; ++m) {
-    config.MachineData[m].Enabled = true;
-    config.MachineData[m].Comment = "Washer " + std::to_string(m + 1);
-  }
+  session.EditConfiguration([](SystemConfiguration& config) {
+    config.MainSetup.SystemName = "Demonstration laundry";
+    for (int m = 0; m < 3; ++m) {
+      config.MachineData[m].Enabled = true;
+      config.MachineData[m].Comment = "Washer " + std::to_string(m + 1);
+    }
+  });
   session.PackImage(LocalNow());
   ControllerImage memory = session.Image().image;
   sim::SetIdentity(memory, {}, LocalNow());

@@ -30,7 +30,8 @@ struct Prompts : TransferPrompts {
 // The controller's memory: a packed system with a name, its logs filled with a pattern.
 ControllerImage SeededMemory(const std::string& loginCode = {}) {
   Session packer;
-  packer.Configuration().MainSetup.SystemName = "Seeded laundry";
+  packer.EditConfiguration(
+      [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Seeded laundry"; });
   packer.PackImage(kNow);
   ControllerImage memory = packer.Image().image;
   for (size_t i = image::kAlarmLog; i < image::kSize; ++i) memory.bytes[i] = uint8_t(i * 7 + 3);
@@ -52,7 +53,7 @@ struct SerialBench {
   explicit SerialBench(const ControllerImage& memory, int faultPercent = 0, int turnsPerTick = 5,
                        AccessFlags access = {})
       : session(access), controller(memory, {faultPercent, 11}), turns(turnsPerTick) {
-    session.Local().SkipStartupDelay();
+    session.SkipStartupDelay();
     session.SelectMode(true);
     Run(10);  // the link comes up
   }
@@ -134,7 +135,8 @@ TEST(ImageTransfer, LostAndDamagedFramesNeverGiveWrongBytes) {
     if (read == TransferEnd::kReadCompleted) {
       EXPECT_EQ(bench.session.LastReadImage()->bytes, bench.controller.Memory().bytes);
     }
-    bench.session.Configuration().MainSetup.SystemName = "Written through noise";
+    bench.session.EditConfiguration(
+        [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Written through noise"; });
     ASSERT_TRUE(bench.session.Write("", {kNow, std::nullopt, 0}));
     bench.Run(1000);
     ASSERT_EQ(bench.session.Transfer().LastEnd(), TransferEnd::kWriteCompleted);
@@ -210,7 +212,7 @@ TEST(ImageTransfer, NoAnswerToTheLoginCheckAndStopDuringIt) {
   SerialBench stopped(SeededMemory(), 100);
   ASSERT_TRUE(stopped.session.Write("", {kNow, std::nullopt, 0}));
   stopped.Run(3);
-  stopped.session.Transfer().Stop();
+  stopped.session.StopTransfer();
   stopped.Run(30);
   EXPECT_EQ(stopped.session.Transfer().LastEnd(), TransferEnd::kStopped) << "Stop is no pass";
   EXPECT_EQ(stopped.session.Transfer().View().stateInfo, "Stopped");
@@ -218,9 +220,11 @@ TEST(ImageTransfer, NoAnswerToTheLoginCheckAndStopDuringIt) {
 
 TEST(ImageTransfer, TextsThatDoNotFitAreAskedAbout) {
   SerialBench bench(SeededMemory());
-  for (MachineSettings& machine : bench.session.Configuration().MachineData)
-    for (ProgramRecord& program : machine.Programs)
-      for (std::string& comment : program.LineComments) comment = std::string(40, 'x');
+  bench.session.EditConfiguration([](SystemConfiguration& config) {
+    for (MachineSettings& machine : config.MachineData)
+      for (ProgramRecord& program : machine.Programs)
+        for (std::string& comment : program.LineComments) comment = std::string(40, 'x');
+  });
   bench.prompts.writeDropped = false;
   ASSERT_TRUE(bench.session.Write("", {kNow, std::nullopt, 0}));
   bench.Run(50);

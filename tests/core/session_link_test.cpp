@@ -21,7 +21,8 @@ constexpr int kQuietLimit = LinkEngine::kLinkAliveTicks + RequestHelper::kSlotTi
 
 ControllerImage Memory(const std::string& loginCode = {}) {
   Session packer;
-  packer.Configuration().MainSetup.SystemName = "Quiet laundry";
+  packer.EditConfiguration(
+      [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Quiet laundry"; });
   packer.PackImage(kNow);
   ControllerImage memory = packer.Image().image;
   std::copy(loginCode.begin(), loginCode.end(), memory.bytes.begin() + image::kSystemLoginCode);
@@ -55,7 +56,7 @@ struct Bench {
   Attachment hearing = session.Observe(heard);
 
   Bench() {
-    session.Local().SkipStartupDelay();
+    session.SkipStartupDelay();
     session.SetPortName("ttyUSB0");
     session.SelectMode(true);
     Run(5);
@@ -165,7 +166,7 @@ TEST(SessionLink, CloseAModeOrAPortEndsAWriteAtOnce) {
       {"Close", [](Session& s) { s.ClosePort(); }},
       {"Remote", [](Session& s) { s.SelectMode(false); }},
       {"another port", [](Session& s) { s.OpenPort("ttyUSB1"); }},
-      {"Stop", [](Session& s) { s.Transfer().Stop(); }},
+      {"Stop", [](Session& s) { s.StopTransfer(); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -221,9 +222,9 @@ TEST(SessionLink, AWriteIsCompleteOnlyWhenTheClosingCommandArrived) {
 
 TEST(SessionLink, ManualControlEndsWithItsConnection) {
   Bench bench;
-  bench.session.Manual().PressPump(3, true, /*serialLink=*/true);
-  bench.session.Calibration().Open(2, 0);
-  ASSERT_TRUE(bench.session.Calibration().Start(30));
+  bench.session.PressPump(3, true);
+  bench.session.OpenCalibration(2, 0);
+  ASSERT_TRUE(bench.session.StartCalibration(30));
   bench.Run(5);
   EXPECT_GT(bench.first.OutputsSwitchedOn(), 0u) << "the pumps went on by hand";
 

@@ -33,6 +33,7 @@ struct Recorder : SessionObserver {
   void ConfigurationCleared() override { events += "C"; }
   void ConfigurationReplaced() override { events += "R"; }
   void ImageChanged() override { events += "I"; }
+  void ConfigurationEdited() override { events += "E"; }
 };
 
 TEST(Session, LoadStartsFromANewSystemWhateverWasOpenBefore) {
@@ -41,10 +42,11 @@ TEST(Session, LoadStartsFromANewSystemWhateverWasOpenBefore) {
 
   Session used;
   ASSERT_TRUE(used.LoadSystem(Golden(), kNow));
-  used.Configuration().MachineData[3].AllowNoProgram = true;
-  used.Image().image.bytes[image::kAlarmLog + 5] = 0x77;
-  used.Image().image.bytes[image::kDataLog + 9] = 0x55;
-  used.MarkChanged();
+  ControllerImage read = used.Image().image;  // a controller with logs
+  read.bytes[image::kAlarmLog + 5] = 0x77;
+  read.bytes[image::kDataLog + 9] = 0x55;
+  ASSERT_TRUE(used.TakeImage(read.bytes).Ok());
+  used.EditConfiguration([](SystemConfiguration& c) { c.MachineData[3].AllowNoProgram = true; });
   ASSERT_TRUE(used.LoadSystem(kLacking, kNow));
 
   EXPECT_EQ(used.SystemFileBytes(), fresh.SystemFileBytes());
@@ -57,15 +59,17 @@ TEST(Session, LoadStartsFromANewSystemWhateverWasOpenBefore) {
 
 TEST(Session, LoadKeepsTheLoginCodeOfTheLastRead) {
   Session session;
-  auto& bytes = session.Image().image.bytes;
-  std::copy_n("SECRET12", 8, bytes.begin() + image::kSystemLoginCode);
+  ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
+  ControllerImage read = session.Image().image;
+  std::copy_n("SECRET12", 8, read.bytes.begin() + image::kSystemLoginCode);
+  ASSERT_TRUE(session.TakeImage(read.bytes).Ok());
   ASSERT_TRUE(session.LoadSystem(kLacking, kNow));
   EXPECT_EQ(LoginCodeText(session.Image().image), "SECRET12");
 }
 
 TEST(Session, FailedLoadsKeepWhatWasReadAndSayWhy) {
   Session session;
-  session.Configuration().MainSetup.SystemName = "Before";
+  session.EditConfiguration([&](SystemConfiguration& c) { c.MainSetup.SystemName = "Before"; });
   const SessionResult unreadable = session.LoadSystem(std::nullopt, kNow);
   EXPECT_FALSE(unreadable);
   EXPECT_EQ(session.Configuration(), SystemConfiguration{});
@@ -96,7 +100,7 @@ TEST(Session, FailedLoadsKeepWhatWasReadAndSayWhy) {
 TEST(Session, SaveHandsTheFileToTheWriterAndCountsOnlyAWrittenFile) {
   Session session;
   ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
-  session.MarkChanged();
+  session.EditConfiguration([](SystemConfiguration&) {});  // an edit that changes no value
   const SessionResult failed = session.SaveSystem(
       [](std::string_view) { return std::optional<std::string>("disk full"); }, kNow);
   EXPECT_FALSE(failed);
@@ -118,9 +122,9 @@ TEST(Session, SaveHandsTheFileToTheWriterAndCountsOnlyAWrittenFile) {
 TEST(Session, NewSystemKeepsAllowNoProgramAsClearingDoes) {
   Session session;
   ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
-  session.Configuration().MachineData[0].AllowNoProgram = true;
-  session.Configuration().MachineData[4].Enabled = true;
-  session.MarkChanged();
+  session.EditConfiguration(
+      [&](SystemConfiguration& c) { c.MachineData[0].AllowNoProgram = true; });
+  session.EditConfiguration([&](SystemConfiguration& c) { c.MachineData[4].Enabled = true; });
   session.NewSystem(kNow);
   EXPECT_TRUE(session.Configuration().MachineData[0].AllowNoProgram);
   EXPECT_FALSE(session.Configuration().MachineData[4].Enabled);
@@ -148,11 +152,14 @@ TEST(Session, TakeImageRefusesAWrongSizeBeforeChangingAnything) {
   }
 }
 
+// Every change reaches the configuration or the image through an operation: the
+// observers hear it, and only the technician's edits count as unsaved work.
 TEST(Session, ObserversHearEachWorkflowInOrder) {
   struct Case {
     const char* name;
     void (*run)(Session&);
     std::string events;
+    bool changed = false;
   };
   const Case cases[] = {
       {"clear all", [](Session& s) { s.ClearAll(); }, "CI"},
@@ -165,6 +172,20 @@ TEST(Session, ObserversHearEachWorkflowInOrder) {
        "IR"},
       {"refused image", [](Session& s) { s.TakeImage(std::vector<uint8_t>(image::kSize, 0)); },
        "CII"},
+      {"an editor's edit",
+       [](Session& s) {
+         s.EditConfiguration([](SystemConfiguration& c) { c.MachineData[2].Comment = "Dryer"; });
+       },
+       "E", true},
+      {"what a trigger unit told",
+       [](Session& s) {
+         s.AdjustConfiguration(
+             [](SystemConfiguration& c) { c.MachineData[2].Trigger.SetIdentification(1, 0x21); });
+       },
+       "E", false},
+      {"copy machine 1 to all", [](Session& s) { s.CopyMachines(0, kCopyToAll); }, "E", true},
+      {"copy machine 1 onto itself", [](Session& s) { s.CopyMachines(0, 0); }, "", false},
+      {"name and filter into the image", [](Session& s) { s.PackNameAndFilter(); }, "I"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -173,6 +194,7 @@ TEST(Session, ObserversHearEachWorkflowInOrder) {
     session.AddObserver(&recorder);
     c.run(session);
     EXPECT_EQ(recorder.events, c.events);
+    EXPECT_EQ(session.Changed(), c.changed);
     session.RemoveObserver(&recorder);
     c.run(session);
     EXPECT_EQ(recorder.events, c.events);
@@ -184,6 +206,20 @@ TEST(Session, ObserversHearEachWorkflowInOrder) {
 
 namespace vorel {
 namespace {
+
+TEST(Session, TheSystemSetupNameAndFilterGoIntoTheImage) {
+  Session session;
+  session.NewSystem(kNow);
+  session.EditConfiguration([](SystemConfiguration& c) {
+    c.MainSetup.SystemName = "Harbour";
+    c.PCsettings.DefaultInputFilter = "7";
+  });
+  session.PackNameAndFilter();
+  const auto& bytes = session.Image().image.bytes;
+  EXPECT_EQ(std::string(bytes.begin() + image::kSystemName, bytes.begin() + image::kSystemName + 8),
+            std::string("Harbour\0", 8));
+  EXPECT_EQ(bytes[image::kDefaultInputFilter], 7);
+}
 
 TEST(ValueCheck, TheToolsOwnFileReachesTheControllerUnchanged) {
   Session session;
@@ -282,7 +318,11 @@ TEST(Session, AnUntouchedNewSystemIsKnownAsSuch) {
     bool untouched;
   } cases[] = {
       {"start-up", [](Session&) {}, true},
-      {"an edit", [](Session& s) { s.MarkChanged(); }, false},
+      {"an edit",
+       [](Session& s) {
+         s.EditConfiguration([](SystemConfiguration& c) { c.MainSetup.SystemName = "Edited"; });
+       },
+       false},
       {"New System", [](Session& s) { s.NewSystem(kNow); }, true},
       {"a load", [](Session& s) { s.LoadSystem(Golden(), kNow); }, false},
       {"an image", [](Session& s) { s.TakeImage(s.Image().image.bytes); }, false},
@@ -384,7 +424,7 @@ TEST(Session, LoadFileTellsAnImageFromASystemFile) {
   };
   for (const auto& c : cases) {
     Session session;
-    session.Configuration().MainSetup.SystemName = "Kept";
+    session.EditConfiguration([&](SystemConfiguration& c) { c.MainSetup.SystemName = "Kept"; });
     const Session::FileLoad load = session.LoadFile(c.bytes, kNow);
     EXPECT_EQ(load.kind, c.kind);
     EXPECT_EQ(static_cast<bool>(load.result), c.ok) << load.result.reason;

@@ -25,6 +25,13 @@ Bytes Poll(uint8_t s) {
   return frame;
 }
 
+// The serial link in use on `port`, the controller not yet heard.
+void UseSerialLink(Session& session) {
+  session.SkipStartupDelay();
+  session.SetPortName("ttyS0");
+  session.SelectMode(true);
+}
+
 // A status report of `length` 44 or 64 as the controller sends it, decoded.
 StatusReport ReportWithPumps(uint8_t pumps, uint16_t outputs, uint8_t length = 64) {
   Bytes message(length, 0);
@@ -40,10 +47,11 @@ TEST(ManualControl, Pump3ByHandGoesOutWithTheNextPoll) {
   Session session;
   Capture wire;
   const Attachment port = session.AttachSerialPort(wire);
-  session.Link().Receive(Poll(5));  // into step
-  session.Manual().PressPump(3, true, /*serialLink=*/true);
+  UseSerialLink(session);
+  session.ReceiveSerial(Poll(5));  // into step
+  session.PressPump(3, true);
   EXPECT_TRUE(session.Manual().PumpControlled(3));
-  session.Link().Receive(Poll(1));
+  session.ReceiveSerial(Poll(1));
   ASSERT_EQ(wire.messages.size(), 2u);
   const Bytes& manual = wire.messages.back();
   ASSERT_EQ(manual.size(), 12u);
@@ -52,7 +60,7 @@ TEST(ManualControl, Pump3ByHandGoesOutWithTheNextPoll) {
   EXPECT_EQ(manual[7], 0x04);  // pump-control bit 2
 
   // Unchecking Control leaves the on-bit: the pump goes back to the controller.
-  session.Manual().SetPumpControl(3, false);
+  session.SetPumpControl(3, false);
   EXPECT_EQ(session.Manual().State().pumpOn, 0x04);
   EXPECT_EQ(session.Manual().State().pumpControl, 0x00);
 }
@@ -113,17 +121,18 @@ TEST(MachineReset, TakenByTheNextPoll) {
   Session session;
   Capture wire;
   const Attachment port = session.AttachSerialPort(wire);
-  session.Link().Receive(Poll(5));
-  session.PendingReset().Press(MachineReset::kAll);
-  session.Link().Receive(Poll(1));
+  UseSerialLink(session);
+  session.ReceiveSerial(Poll(5));
+  session.PressMachineReset(MachineReset::kAll);
+  session.ReceiveSerial(Poll(1));
   EXPECT_EQ(wire.messages.size(), 1u);  // that poll gets no answer
   EXPECT_TRUE(session.PendingReset().Done());
-  session.Link().Receive(Poll(1));
+  session.ReceiveSerial(Poll(1));
   ASSERT_EQ(wire.messages.size(), 2u);
   EXPECT_EQ(wire.messages.back(), (Bytes{0x38, 0x07, 0x01, 0x01, 0x02, 0xA2, 0x1A}));
 
   // The "OK" goes with the connection it was sent on.
-  session.PendingReset().Forget();
+  session.ForgetMachineReset();
   EXPECT_FALSE(session.PendingReset().Done());
 
   // Pressed with nothing chosen: the poll sends nothing and says no "OK".

@@ -18,6 +18,7 @@ struct ScriptedGateway : GatewaySocket, RemotePrompts {
   std::vector<std::vector<uint8_t>> sent;
   GatewayReceiver receiver;
   Session* session = nullptr;
+  RemoteLink* remote = nullptr;  // the session's, while this socket is attached
   Attachment socket;
   Attachment prompts;
 
@@ -28,8 +29,8 @@ struct ScriptedGateway : GatewaySocket, RemotePrompts {
     socket = into.AttachGatewaySocket(*this);
     prompts = into.AttachRemotePrompts(*this);
     into.SelectMode(false);
-    into.Remote().ConnectClick("gateway");
-    into.Remote().Connected();
+    into.GatewayConnectClick("gateway");
+    remote->Connected();
     into.Tick();  // the login is asked for from the tick after the connection
     std::vector<uint8_t> entry = {'B', 'D', '7', 0};
     entry.insert(entry.end(), name.begin(), name.end());
@@ -44,9 +45,10 @@ struct ScriptedGateway : GatewaySocket, RemotePrompts {
   void Feed(const std::vector<uint8_t>& message) {
     std::vector<uint8_t> frame;
     AppendGatewayFrame(frame, message);
-    session->Remote().Receive(frame);
+    remote->Receive(frame);
   }
 
+  void SetRemote(RemoteLink* link) override { remote = link; }
   void Open(const std::string&, uint16_t) override {}
   void Close() override {}
   bool IsConnected() const override { return true; }

@@ -30,7 +30,6 @@ class MainUnderTest {
     parts_->port = TestUi().NewSerialPort();
     if (!parts_->port) parts_->port = std::make_unique<SerialPortAdapter>();
     parts_->portAttached = session.AttachSerialPort(*parts_->port);
-    parts_->socket.SetRemote(&session.Remote());
     parts_->socketAttached = session.AttachGatewaySocket(parts_->socket);
     if (ReadBackup* backup = TestUi().Backup())
       parts_->backupAttached = session.AttachReadBackup(*backup);

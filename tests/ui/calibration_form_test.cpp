@@ -23,7 +23,7 @@ namespace {
 
 ControllerImage Memory() {
   Session packer;
-  packer.Configuration().MachineData[0].Enabled = true;
+  packer.EditConfiguration([&](SystemConfiguration& c) { c.MachineData[0].Enabled = true; });
   packer.PackImage(test::TestUi().Now());
   return packer.Image().image;
 }

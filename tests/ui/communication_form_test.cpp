@@ -60,17 +60,17 @@ class CommunicationFormTest : public QObject {
     form->show();
     // A frame whose length byte is wrong: 30 07 01 02 01 C4 sums to FF but has 6 bytes.
     const std::vector<uint8_t> bad = {0x02, 0x30, 0x07, 0x01, 0x10, 0x22, 0x01, 0xC4, 0x03};
-    main->CurrentSession().Link().Receive(bad);
+    main->CurrentSession().ReceiveSerial(bad);
     QVERIFY(!form->ErrorForm()->isVisible());
     test::Find<QCheckBox>(form, "ShowChecksumErrorBtn")->setChecked(true);
-    main->CurrentSession().Link().Receive(bad);
+    main->CurrentSession().ReceiveSerial(bad);
     QVERIFY(form->ErrorForm()->isVisible());
     QCOMPARE(test::Find<QLabel>(form->ErrorForm(), "ChecksumErrorCountLabel")->text(),
              QString("2"));
     form->ErrorForm()->close();
     QCOMPARE(main->CurrentSession().Link().Count().checksumErrors, 0u);
     // Escape on the error window is its Close too: the counts start again.
-    main->CurrentSession().Link().Receive(bad);
+    main->CurrentSession().ReceiveSerial(bad);
     QVERIFY(form->ErrorForm()->isVisible());
     QTest::keyClick(form->ErrorForm(), Qt::Key_Escape);
     QVERIFY(!form->ErrorForm()->isVisible());

@@ -22,7 +22,8 @@ namespace {
 
 ControllerImage Memory() {
   Session packer;
-  packer.Configuration().MainSetup.SystemName = "Corner laundry";
+  packer.EditConfiguration(
+      [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Corner laundry"; });
   packer.PackImage(test::TestUi().Now());
   return packer.Image().image;
 }
@@ -56,7 +57,8 @@ class ConnectionLossTest : public QObject {
       form->show();
       QVERIFY2(stepped.main->CurrentSession().LinkReady(), c.name);
       test::ScriptedDialogs dialogs;
-      stepped.main->CurrentSession().MarkChanged();  // a system worth writing
+      stepped.main->CurrentSession().EditConfiguration(  // a system worth writing
+          [](SystemConfiguration& config) { config.MainSetup.SystemName = "Written"; });
       test::Find<QPushButton>(form, "WriteBtn")->click();
       stepped.Ticks(8);
       QVERIFY2(Panel(form).startsWith("Writing "), c.name);

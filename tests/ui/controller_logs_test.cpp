@@ -26,7 +26,8 @@ namespace {
 // machines and whose alarm history holds three alarms.
 QByteArray SeededMemory() {
   Session packer;
-  packer.Configuration().MainSetup.SystemName = "Seeded laundry";
+  packer.EditConfiguration(
+      [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Seeded laundry"; });
   packer.PackImage({2012, 9, 1, 8, 0, 0, 5});
   ControllerImage image = packer.Image().image;
   const size_t log = ConsumptionLogOffset(image);

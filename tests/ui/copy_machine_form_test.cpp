@@ -54,10 +54,12 @@ class CopyMachineFormTest : public QObject {
     auto main = StartedMain();
     TMachineForm* source = main->MachineWindow(2);
     source->show();
-    MachineSettings& three = main->Configuration().MachineData[2];
-    three.Comment = "Washer";
-    three.Programs[1].Name = "Towels";
-    main->Configuration().MachineData[5].AllowNoProgram = true;
+    main->CurrentSession().EditConfiguration([](SystemConfiguration& config) {
+      config.MachineData[2].Comment = "Washer";
+      config.MachineData[2].Programs[1].Name = "Towels";
+    });
+    main->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[5].AllowNoProgram = true; });
     // An unsaved edit in the source's trigger window is stored before the copy.
     source->TriggerSetupBtnClick();
     Find<QLineEdit>(source->TriggerForm(), "LowLevelAdjustEdit")->setText("40");
@@ -77,14 +79,16 @@ class CopyMachineFormTest : public QObject {
 
   void equalMachinesCopyNothing() {
     auto main = StartedMain();
-    main->Configuration().MachineData[3].Comment = "four";
+    main->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[3].Comment = "four"; });
     QCOMPARE(Copy(*main, 3, 3), QString("Copy ?"));
     QCOMPARE(main->Configuration().MachineData[4].Comment, std::string());
   }
 
   void targetEditorShowsTheCopyUnmodified() {
     auto main = StartedMain();
-    main->Configuration().MachineData[0].Programs[0].Comment = "from one";
+    main->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[0].Programs[0].Comment = "from one"; });
     TMachineForm* target = main->MachineWindow(1);
     target->show();
     target->ProgramBtnClick(1);
@@ -101,7 +105,8 @@ class CopyMachineFormTest : public QObject {
 
   void cancelAtTheQuestionCopiesNothing() {
     auto main = StartedMain();
-    main->Configuration().MachineData[0].Comment = "one";
+    main->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[0].Comment = "one"; });
     main->MachineWindow(0)->show();
     main->MachineWindow(0)->ProgramBtnClick(1);
     Find<QLineEdit>(main->MachineWindow(0)->ProgramEditor(0), "ProgramNameEdit")->setText("x");

@@ -129,7 +129,8 @@ class EEPROMFormTest : public QObject {
     test::SaveScreenshot(form, "eeprom_read");
 
     // A changed name is what a write would change.
-    session.Configuration().MainSetup.SystemName = "Harbour laundry";
+    session.EditConfiguration(
+        [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Harbour laundry"; });
     QTimer::singleShot(0, form, [form] {
       auto* dialog = form->findChild<QDialog*>("CompareDialog");
       QVERIFY(dialog);
@@ -177,10 +178,11 @@ class EEPROMFormTest : public QObject {
     // Master mode asks the controller nothing before packing, so no link is needed.
     auto main = test::StartedMain({"ChiefAccess"});
     Session& session = main->CurrentSession();
-    for (MachineSettings& machine : session.Configuration().MachineData)
-      for (ProgramRecord& program : machine.Programs)
-        for (std::string& comment : program.LineComments) comment = std::string(40, 'x');
-    session.MarkChanged();  // as the program editor's Save does
+    session.EditConfiguration([](SystemConfiguration& config) {  // as the editors' Save does
+      for (MachineSettings& machine : config.MachineData)
+        for (ProgramRecord& program : machine.Programs)
+          for (std::string& comment : program.LineComments) comment = std::string(40, 'x');
+    });
     TEEPROMForm* form = main->ReadWriteWindow();
     form->show();
     test::Find<QLineEdit>(form, "LoginCodeEdit")->setText(QString::fromUtf8("Sesam\u00E9"));

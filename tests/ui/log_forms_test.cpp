@@ -13,6 +13,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
@@ -60,6 +61,16 @@ void PutAlarm(ControllerImage& image, int slot, int kind, int number, int year, 
 }
 
 // A pressure alarm and pump 2's low level active; two alarms in slots 0 and 5.
+// The session as after a read of a controller whose memory is a new system's with
+// `put` applied (its logs).
+void TakeRead(Session& session, const std::function<void(ControllerImage&)>& put) {
+  Session packer;
+  packer.NewSystem(test::TestUi().Now());
+  ControllerImage image = packer.Image().image;
+  put(image);
+  session.TakeImage(image.bytes);
+}
+
 void PutAlarms(ControllerImage& image) {
   const size_t log = AlarmLogOffset(image);
   image.bytes[log + alarms::kStateFlags] = 0x01;
@@ -83,8 +94,7 @@ class LogFormsTest : public QObject {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const auto restore = qScopeGuard([&locale] { QLocale::setDefault(locale); });
     Session session;
-    PutNovemberAndFebruary(session.Image().image);
-    session.PackImage(test::TestUi().Now());
+    TakeRead(session, PutNovemberAndFebruary);
     const ControllerImage before = session.Image().image;
     TLogDataForm form(session, test::TestUi(), {});
     form.show();
@@ -163,7 +173,7 @@ class LogFormsTest : public QObject {
 
   void alarmViews() {
     Session session;
-    PutAlarms(session.Image().image);
+    TakeRead(session, PutAlarms);
     TAlarmLogForm form(session, test::TestUi(), {});
     form.show();
     auto* memo = test::Find<QPlainTextEdit>(&form, "Memo");
@@ -189,15 +199,16 @@ class LogFormsTest : public QObject {
     QVERIFY(test::Find<QLabel>(&form, "NoWashDataLabel")->isVisible());
     QTest::qWait(50);
     test::SaveScreenshot(&form, "log_data_empty");
-    PutNovemberAndFebruary(session.Image().image);
-    session.PackImage(test::TestUi().Now());
+    TakeRead(session, PutNovemberAndFebruary);
     QVERIFY(test::Find<QLabel>(&form, "NoWashDataLabel")->isHidden());
   }
 
   void resetWithoutLinkSaysNotConnected() {
     Session session;  // the gateway side, never logged in
-    PutNovemberAndFebruary(session.Image().image);
-    PutAlarms(session.Image().image);
+    TakeRead(session, [](ControllerImage& image) {
+      PutNovemberAndFebruary(image);
+      PutAlarms(image);
+    });
     TLogDataForm logData(session, test::TestUi(), {});
     TAlarmLogForm alarmLog(session, test::TestUi(), {});
     const ControllerImage before = session.Image().image;
@@ -238,8 +249,10 @@ class LogFormsTest : public QObject {
     auto main = test::StartedMain();
     Session& session = main->CurrentSession();
     QTRY_VERIFY_WITH_TIMEOUT(session.LinkReady(), 4000);
-    PutNovemberAndFebruary(session.Image().image);
-    PutAlarms(session.Image().image);
+    TakeRead(session, [](ControllerImage& image) {
+      PutNovemberAndFebruary(image);
+      PutAlarms(image);
+    });
     test::ScriptedDialogs dialogs;
     dialogs.answers = {kMsgYes, kMsgYes};
 
@@ -270,7 +283,9 @@ class LogFormsTest : public QObject {
   void screenshots() {
     if (qEnvironmentVariableIsEmpty("VOREL_SCREENSHOT_DIR")) QSKIP("no VOREL_SCREENSHOT_DIR");
     Session session;
-    ControllerImage& image = session.Image().image;
+    Session packer;
+    packer.NewSystem(test::TestUi().Now());
+    ControllerImage image = packer.Image().image;
     // Eight months of a laundry with four machines: wash counts, softener and volumes.
     for (int slot = 0; slot < 8; ++slot) {
       for (int m = 0; m < 4; ++m) {
@@ -283,6 +298,7 @@ class LogFormsTest : public QObject {
       }
     }
     PutAlarms(image);
+    session.TakeImage(image.bytes);
     TLogDataForm logData(session, test::TestUi(), {});
     logData.show();
     test::Find<QComboBox>(&logData, "FromComboBox")->setCurrentIndex(0);

@@ -54,7 +54,7 @@ class MachineFormTest : public QObject {
     auto main = StartedMain();
     TMachineForm* machine = main->MachineWindow(0);
     machine->show();
-    MachineSettings& settings = main->Configuration().MachineData[0];
+    const MachineSettings& settings = main->Configuration().MachineData[0];
     QVERIFY(!main->SystemDataChanged());
 
     auto* shortFlush = Find<QLineEdit>(machine, "ShortFlushTimeEdit");
@@ -159,7 +159,8 @@ class MachineFormTest : public QObject {
     Find<QLineEdit>(machine->ProgramEditor(0), "ProgramCommentEdit")->setText("edited");
     // The second editor's working copy differs from the stored program without a
     // modified flag: Save all stores it too.
-    main->Configuration().MachineData[0].Programs[1].Comment = "changed beneath";
+    main->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[0].Programs[1].Comment = "changed beneath"; });
     machine->SaveAll();
     QCOMPARE(main->Configuration().MachineData[0].Programs[0].Comment, std::string("edited"));
     QCOMPARE(main->Configuration().MachineData[0].Programs[1].Comment, std::string(""));
@@ -253,7 +254,9 @@ class MachineFormTest : public QObject {
 
   void weighingTriggerShowsTheWeight() {
     auto main = StartedMain();
-    main->Configuration().MachineData[0].Trigger.bytes[trigger::kType] = trigger::kTypeWeight3;
+    main->CurrentSession().EditConfiguration([](SystemConfiguration& config) {
+      config.MachineData[0].Trigger.bytes[trigger::kType] = trigger::kTypeWeight3;
+    });
     TMachineForm* machine = main->MachineWindow(0);
     machine->show();
     machine->ApplyTriggerFrame(TriggerFrame(0x0A, 0x06, 15));

@@ -183,7 +183,8 @@ class MainFormTest : public QObject {
     auto store = std::make_shared<test::MemorySettingsStore>();
     auto form = Started({}, store);
     QVERIFY(form->FirstActivationDone());
-    form->Configuration().MainSetup.SystemName = "Kept";
+    form->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Kept"; });
     form->activateWindow();
     QEvent activation(QEvent::ActivationChange);
     QCoreApplication::sendEvent(form.get(), &activation);
@@ -232,10 +233,12 @@ class MainFormTest : public QObject {
   void clearMachineAsksFirst() {
     auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
     test::ScriptedDialogs dialogs;
-    auto& machines = form->Configuration().MachineData;
-    machines[2].Comment = "three";
-    machines[2].AllowNoProgram = true;
-    machines[4].Comment = "five";
+    form->CurrentSession().EditConfiguration([](SystemConfiguration& config) {
+      config.MachineData[2].Comment = "three";
+      config.MachineData[2].AllowNoProgram = true;
+      config.MachineData[4].Comment = "five";
+    });
+    const auto& machines = form->Configuration().MachineData;
 
     dialogs.answers = {kMsgNo};
     form->findChild<QAction*>("ClearMachine3Btn")->trigger();
@@ -261,11 +264,16 @@ class MainFormTest : public QObject {
 
   void newSystemResetsTheConfiguration() {
     auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
-    form->Configuration().MainSetup.SystemName = "Hotel";
-    form->Configuration().MachineData[5].Enabled = true;
-    ProgramRecord& program = form->Configuration().MachineData[0].Programs[0];
+    form->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Hotel"; });
+    form->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[5].Enabled = true; });
+    const ProgramRecord& program = form->Configuration().MachineData[0].Programs[0];
     form->SetCopiedProgram(&program);
+    test::ScriptedDialogs dialogs;
+    dialogs.answers = {kMsgNo};  // the edits are not saved
     form->findChild<QAction*>("NewSystemBtn")->trigger();
+    QCOMPARE(dialogs.asked.size(), 1);
     QCOMPARE(form->Configuration().MainSetup.SystemName, std::string());
     QVERIFY(!form->Configuration().MachineData[5].Enabled);
     QVERIFY(form->CopiedProgram() == nullptr);
@@ -286,10 +294,12 @@ class MainFormTest : public QObject {
     const QString path = folder.filePath("hotel.xml");
     auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
     test::ScriptedDialogs dialogs;
-    form->Configuration().MainSetup.SystemName = "Hotel & Spa";
-    form->Configuration().MachineData[3].Enabled = true;
-    form->Configuration().MachineData[3].Programs[0].Name = "Sheets";
-    form->ConfigurationEdited();
+    form->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Hotel & Spa"; });
+    form->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[3].Enabled = true; });
+    form->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[3].Programs[0].Name = "Sheets"; });
     dialogs.fileNames = {path};
     form->findChild<QAction*>("SaveSystemBtn")->trigger();
     QCOMPARE(dialogs.fileRequests.last().title, QString("Save System data"));
@@ -318,7 +328,8 @@ class MainFormTest : public QObject {
   void cancelledLoadChangesNothing() {
     auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
     test::ScriptedDialogs dialogs;
-    form->Configuration().MainSetup.SystemName = "Kept";
+    form->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MainSetup.SystemName = "Kept"; });
     dialogs.fileNames = {QString()};
     form->findChild<QAction*>("LoadSystemBtn")->trigger();
     QCOMPARE(form->Configuration().MainSetup.SystemName, std::string("Kept"));
@@ -442,7 +453,6 @@ class MainFormTest : public QObject {
                QString("The system data has been changed.\n\nSave it before going on?"));
       QCOMPARE(form->Configuration().MachineData[0].Comment.empty(), c.goesOn);
 
-      form->ConfigurationEdited();
       dialogs.answers = {c.answer};
       dialogs.fileNames = {QString()};
       const int fileDialogs = dialogs.fileRequests.size();
@@ -450,8 +460,8 @@ class MainFormTest : public QObject {
       QCOMPARE(dialogs.fileRequests.size(), fileDialogs + (c.goesOn ? 1 : 0));
 
       dialogs.answers = {c.answer};
-      form->Configuration().MachineData[1].Comment = "x";
-      form->ConfigurationEdited();
+      form->CurrentSession().EditConfiguration(
+          [&](SystemConfiguration& c) { c.MachineData[1].Comment = "x"; });
       QVERIFY(form->close() == c.goesOn);
     }
   }
@@ -460,8 +470,8 @@ class MainFormTest : public QObject {
     QTemporaryDir folder;
     auto form = Started({}, std::make_shared<test::MemorySettingsStore>());
     test::ScriptedDialogs dialogs;
-    form->Configuration().MachineData[0].Comment = "keep me";
-    form->ConfigurationEdited();
+    form->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MachineData[0].Comment = "keep me"; });
     dialogs.answers = {kMsgYes};
     dialogs.fileNames = {QString()};  // the save dialog cancelled: nothing is lost
     form->findChild<QAction*>("NewSystemBtn")->trigger();

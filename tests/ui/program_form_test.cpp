@@ -36,13 +36,14 @@ class FakeContext : public ProgramEditorContext {
       for (int slot = 0; slot < kProgramSlots; ++slot) machine[slot] = ClearedProgram(slot + 1);
     }
   }
-  ProgramRecord& StoredProgram(int machineIndex, int slotIndex) override {
+  const ProgramRecord& StoredProgram(int machineIndex, int slotIndex) const override {
     return programs[machineIndex][slotIndex];
   }
   std::string DefaultInputFilter() const override { return defaultInputFilter; }
   const ProgramRecord* CopiedProgram() const override { return copied; }
   void SetCopiedProgram(const ProgramRecord* program) override { copied = program; }
-  void ProgramSaved(int machineIndex, int slotIndex) override {
+  void StoreProgram(int machineIndex, int slotIndex, const ProgramChange& change) override {
+    change(programs[machineIndex][slotIndex]);
     saved.append({machineIndex, slotIndex});
   }
 };

@@ -133,7 +133,8 @@ class SystemSetupFormTest : public QObject {
 
   void closingWritesNameAndFilterAndKeepsTheEdits() {
     auto main = test::StartedMain();
-    main->CurrentSession().Configuration().MainSetup.SystemName = std::string(45, 'N');
+    main->CurrentSession().EditConfiguration(
+        [&](SystemConfiguration& c) { c.MainSetup.SystemName = std::string(45, 'N'); });
     TSystemSetupForm* form = main->SystemSetupWindow();
     form->show();
     auto* recipient = test::Find<QLineEdit>(form, "AlarmRecipient5Edit");

@@ -239,8 +239,10 @@ vorel::sim::ControllerIdentity Identity(const Options& options) {
 std::optional<vorel::ControllerImage> StartingMemory(const Options& options,
                                                      const vorel::LocalDateTime& now) {
   vorel::Session session;
+  vorel::ControllerImage memory;
   if (options.system.empty()) {
     session.NewSystem(now);
+    memory = session.Image().image;
   } else {
     const auto file =
         vorel::ReadWholeFile(QString::fromStdString(options.system), vorel::kSystemFileSizeLimit);
@@ -249,13 +251,15 @@ std::optional<vorel::ControllerImage> StartingMemory(const Options& options,
       return std::nullopt;
     }
     if (vorel::ClassifyFile(*file.bytes) == vorel::FileKind::kImage) {
-      std::copy(file.bytes->begin(), file.bytes->end(), session.Image().image.bytes.begin());
-    } else if (!session.LoadSystem(*file.bytes, now)) {
+      // A memory image is the controller's memory as it stands.
+      std::copy(file.bytes->begin(), file.bytes->end(), memory.bytes.begin());
+    } else if (session.LoadSystem(*file.bytes, now)) {
+      memory = session.Image().image;
+    } else {
       std::cerr << "vorel-sim: " << options.system << ": cannot be loaded\n";
       return std::nullopt;
     }
   }
-  vorel::ControllerImage memory = session.Image().image;
   vorel::sim::SetIdentity(memory, Identity(options), now);
   return memory;
 }

@@ -124,7 +124,7 @@ std::optional<std::string> GatewayClient::Connect(vorel::HeadlessRunner& runner)
     if (!failure_ || *failure_ == "Disconnected") failure_ = text.toStdString();
   });
   session_.SelectMode(false);
-  session_.Remote().ConnectClick(target_.host, target_.port);
+  session_.GatewayConnectClick(target_.host, target_.port);
   const auto done = [this] {
     if (failure_) return true;
     return target_.system.empty() ? listComplete_ : session_.Remote().LoggedIn();

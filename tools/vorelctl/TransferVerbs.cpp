@@ -76,7 +76,7 @@ class JobRunner {
 
   // One step after the link is ready; true when finished.
   bool Step() {
-    vorel::ImageTransfer& transfer = session_.Transfer();
+    const vorel::ImageTransfer& transfer = session_.Transfer();
     if (!started_) {
       started_ = true;
       elapsed_.start();
@@ -188,7 +188,7 @@ JobOutcome RunJob(const ParsedArguments& parsed, vorel::HeadlessRunner& runner, 
   // From here every step has its own limit: the link-alive time, the request
   // helper's repeats, the transfer's time-outs.
   const auto outcome = runner.Run([&] { return (client && client->Failure()) || job.Step(); },
-                                  kJobTicks, [&] { session.Transfer().Stop(); });
+                                  kJobTicks, [&] { session.StopTransfer(); });
   if (outcome == vorel::HeadlessRunner::Outcome::kInterrupted) return stopped();
   if (client && client->Failure()) return {client->Failure()};
   if (outcome == vorel::HeadlessRunner::Outcome::kDeadline) return {std::string("Timeout!")};

@@ -19,8 +19,13 @@ namespace vorel {
 // The TCP socket to the gateway. Opening is asynchronous: the socket later reports
 // Connected, Disconnected or an error to the remote link. Closing reports nothing.
 // Writes are buffered by the socket, in order, and never wait.
+class RemoteLink;
+
 class GatewaySocket : public ByteSink {
  public:
+  // Where the socket's events go (Connected, Receive, ...): the session's remote
+  // link while the socket is attached, none afterwards.
+  virtual void SetRemote(RemoteLink* remote) {}
   virtual void Open(const std::string& host, uint16_t port) = 0;
   virtual void Close() = 0;
   virtual bool IsConnected() const = 0;

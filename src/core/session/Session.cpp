@@ -52,9 +52,20 @@ Attachment Session::AttachSerialPort(SerialPort& port) {
 
 Attachment Session::AttachGatewaySocket(GatewaySocket& socket) {
   gateway_.socket = &socket;
+  socket.SetRemote(&remote_);
   return Guarded([this, &socket] {
+    socket.SetRemote(nullptr);
     if (gateway_.socket == &socket) gateway_.socket = nullptr;
   });
+}
+
+Attachment Session::ListenToLink(LinkListener& listener) {
+  link_.AddListener(&listener);
+  return Guarded([this, &listener] { link_.RemoveListener(&listener); });
+}
+
+bool Session::QueueRequest(uint8_t type, uint8_t destination, std::span<const uint8_t> payload) {
+  return link_.QueueRequest(type, destination, payload);
 }
 
 Attachment Session::AttachRemotePrompts(RemotePrompts& prompts) {
@@ -486,6 +497,32 @@ void Session::RemoveObserver(SessionObserver* observer) {
 void Session::ClearConfiguration() {
   ClearSystemSettings(config_);
   for (MachineSettings& machine : config_.MachineData) ClearMachine(machine);
+}
+
+void Session::EditConfiguration(const ConfigurationChange& change) {
+  change(config_);
+  changed_ = true;
+  Notify(&SessionObserver::ConfigurationEdited);
+}
+
+void Session::AdjustConfiguration(const ConfigurationChange& change) {
+  change(config_);
+  Notify(&SessionObserver::ConfigurationEdited);
+}
+
+CopyOutcome Session::CopyMachines(int fromIndex, int toPosition) {
+  CopyOutcome outcome = vorel::CopyMachines(config_, fromIndex, toPosition);
+  if (!outcome.targetIndexes.empty()) {
+    changed_ = true;
+    Notify(&SessionObserver::ConfigurationEdited);
+  }
+  return outcome;
+}
+
+void Session::PackNameAndFilter() {
+  PackSystemName(image_.image, config_.MainSetup.SystemName);
+  PackDefaultInputFilter(image_.image, config_.PCsettings.DefaultInputFilter);
+  Notify(&SessionObserver::ImageChanged);
 }
 
 void Session::ClearAll() {

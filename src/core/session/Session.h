@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/app/AccessLevels.h"
+#include "core/config/CopyMachine.h"
 #include "core/config/SystemConfiguration.h"
 #include "core/firmware/BootProgrammer.h"
 #include "core/image/ImagePacking.h"
@@ -37,6 +38,9 @@ class SessionObserver {
   virtual ~SessionObserver() = default;
   // The configuration went back to a new system: every editor shows it cleared.
   virtual void ConfigurationCleared() {}
+  // An editor's change, or what a trigger unit told of itself, reached the
+  // configuration (EditConfiguration, CopyMachines).
+  virtual void ConfigurationEdited() {}
   // A load or an image filled the configuration: every editor shows it anew.
   virtual void ConfigurationReplaced() {}
   // The image was packed, taken or invalidated: the status bar follows it.
@@ -161,9 +165,9 @@ class Session : private LinkListener,
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  SystemConfiguration& Configuration() { return config_; }
+  // What the editors and the status bar show. Every change goes through the
+  // operations below, so that it is counted and the observers hear of it.
   const SystemConfiguration& Configuration() const { return config_; }
-  ImageState& Image() override { return image_; }
   const ImageState& Image() const { return image_; }
   const AccessFlags& Access() const { return access_; }
 
@@ -177,8 +181,22 @@ class Session : private LinkListener,
   // The editors hold the new, empty system of start-up or "New System...": nothing
   // was loaded, read or edited since. Writing it would wipe a controller's programs.
   bool HoldsUntouchedNewSystem() const { return untouched_ && !changed_; }
-  // An edit reached the configuration.
-  void MarkChanged() { changed_ = true; }
+
+  // An editor's change: applied to the configuration, counted as changed (exit, New
+  // and Load ask first), and heard by the observers as ConfigurationEdited.
+  using ConfigurationChange = std::function<void(SystemConfiguration&)>;
+  void EditConfiguration(const ConfigurationChange& change);
+  // A change the technician did not make: what a trigger unit told of itself (its
+  // kind and version), or what a rule of the controller implies (alarm group 0
+  // receives every alarm sent to groups 1 and 2). Applied and heard, but not
+  // counted as an edit to save.
+  void AdjustConfiguration(const ConfigurationChange& change);
+  // "Copy machine": the source machine onto one machine or all (CopyMachines);
+  // counted as changed when any machine was copied onto.
+  CopyOutcome CopyMachines(int fromIndex, int toPosition);
+  // The system setup window's name and default input filter into the image, where
+  // the controller reads them (the status bar hears ImageChanged).
+  void PackNameAndFilter();
 
   // Start-up and the clear before a load: a new system (machines keep their
   // `AllowNoProgram`, as clearing a machine does) and no valid image.
@@ -246,9 +264,20 @@ class Session : private LinkListener,
 
   // The controller link: the engine, the local side's rules, the serial port and
   // the mode. The port is the program's (a real one, or the demonstration's).
-  LinkEngine& Link() { return link_; }
   const LinkEngine& Link() const { return link_; }
-  LocalLink& Local() { return local_; }
+  const LocalLink& Local() const { return local_; }
+  // Who else hears the link's messages (the system setup window's Ethernet
+  // monitor), for as long as the handle lives.
+  [[nodiscard]] Attachment ListenToLink(LinkListener& listener);
+  // Bytes from the controller's serial line, as the attached port delivers them.
+  void ReceiveSerial(std::span<const uint8_t> bytes) { link_.Receive(bytes); }
+  // The communication window's test buttons: a request queued for the next poll,
+  // the sequence number moved on, the checksum error count back to zero.
+  bool QueueRequest(uint8_t type, uint8_t destination, std::span<const uint8_t> payload);
+  void AdvanceSequence() { link_.AdvanceSequence(); }
+  void ClearChecksumErrors() { link_.ClearChecksumErrors(); }
+  // The start-up delay ends at once (vorelctl and the tests, which wait for nothing).
+  void SkipStartupDelay() { local_.SkipStartupDelay(); }
   [[nodiscard]] Attachment AttachSerialPort(SerialPort& port);
   bool PortOpen() const { return serial_ && serial_->IsOpen(); }
   // The list text of the port this program holds open; empty when none is.
@@ -274,8 +303,12 @@ class Session : private LinkListener,
 
   // The gateway side: its socket and the remote login window (none: the socket
   // never opens, every prompt is cancelled).
-  RemoteLink& Remote() { return remote_; }
   const RemoteLink& Remote() const { return remote_; }
+  // "Connect" on the communication window (or vorelctl's): connects to `host`, or
+  // disconnects while the button says so.
+  void GatewayConnectClick(const std::string& host, uint16_t port = gateway::kPort) {
+    remote_.ConnectClick(host, port);
+  }
   [[nodiscard]] Attachment AttachGatewaySocket(GatewaySocket& socket);
   [[nodiscard]] Attachment AttachRemotePrompts(RemotePrompts& prompts);
   // The caption's remote system, while logged in.
@@ -305,7 +338,8 @@ class Session : private LinkListener,
   TransferButtons Buttons() const;
   // The last write read back and compared.
   bool Verify() { return transfer_.StartVerify(); }
-  ImageTransfer& Transfer() { return transfer_; }
+  // "Stop", or a window closing under a transfer.
+  void StopTransfer() { transfer_.Stop(); }
   const ImageTransfer& Transfer() const { return transfer_; }
   [[nodiscard]] Attachment AttachTransferPrompts(TransferPrompts& prompts);
   [[nodiscard]] Attachment AttachReadBackup(ReadBackup& backup);
@@ -354,10 +388,39 @@ class Session : private LinkListener,
 
   // What the poll answer sends: the manual control of the system setup window, a
   // machine reset waiting for the next poll, the Ethernet monitor.
-  vorel::ManualControl& Manual() { return manual_; }
-  // The pump calibration test, on the same manual control.
-  CalibrationTest& Calibration() { return calibration_; }
-  MachineReset& PendingReset() { return reset_; }
+  const vorel::ManualControl& Manual() const { return manual_; }
+  // A button of the manual control pressed (`down`) or released, and its control
+  // check box; a press switches only over a ready serial link.
+  void PressPump(int pump, bool down) { manual_.PressPump(pump, down, SerialLinkReady()); }
+  void PressMachine(int machine, bool down) {
+    manual_.PressMachine(machine, down, SerialLinkReady());
+  }
+  void PressOutput(ManualOutput output, bool down) {
+    manual_.PressOutput(output, down, SerialLinkReady());
+  }
+  void SetPumpControl(int pump, bool controlled) { manual_.SetPumpControl(pump, controlled); }
+  void SetMachineControl(int machine, bool controlled) {
+    manual_.SetMachineControl(machine, controlled);
+  }
+  void SetOutputControl(ManualOutput output, bool controlled) {
+    manual_.SetOutputControl(output, controlled);
+  }
+  void ResetManualControl() { manual_.Reset(); }
+  // The serial link in use and the controller answering.
+  bool SerialLinkReady() const { return localMode_ && link_.LinkReady(); }
+
+  // The pump calibration test, on the same manual control: opened for pump 1..7 of
+  // machine index 0..9, started for 15..60 s (false when refused), closed with
+  // every output it switched off.
+  const CalibrationTest& Calibration() const { return calibration_; }
+  void OpenCalibration(int pump, int machineIndex) { calibration_.Open(pump, machineIndex); }
+  bool StartCalibration(int testSeconds) { return calibration_.Start(testSeconds); }
+  void CloseCalibration() { calibration_.Close(); }
+
+  // The machine reset chosen on this connection: its "OK" shown, hidden, forgotten.
+  const MachineReset& PendingReset() const { return reset_; }
+  void HideMachineResetDone() { reset_.HideDone(); }
+  void ForgetMachineReset() { reset_.Forget(); }
   void SetEthernetMonitor(bool on) { monitorOn_ = on; }
 
  private:
@@ -393,6 +456,7 @@ class Session : private LinkListener,
   }
   // The transfer's host.
   bool SerialPath() const override { return localMode_; }
+  ImageState& HostImage() override { return image_; }
   bool SendGateway(std::span<const uint8_t> message) override { return remote_.Send(message); }
   bool PrepareWrite(bool writeSerial) override;
   TransferEnd TakeReadImage(std::span<const uint8_t> bytes, bool gateway) override;

@@ -134,7 +134,7 @@ void ImageTransfer::LoginCheckReply(std::optional<std::vector<uint8_t>> reply) {
     state_ = TransferState::kLoginRejected;
     return;
   }
-  auto& bytes = host_.Image().image.bytes;
+  auto& bytes = host_.HostImage().image.bytes;
   std::copy(code->data.begin(), code->data.end(), bytes.begin() + image::kSystemLoginCode);
   state_ = TransferState::kLoginAccepted;
 }
@@ -215,7 +215,7 @@ void ImageTransfer::BeginRead(bool verify) {
 }
 
 void ImageTransfer::BeginWrite(size_t start) {
-  const ImageState& state = host_.Image();
+  const ImageState& state = host_.HostImage();
   rangeStart_ = moveStart_ = cursor_ = start;
   rangeEnd_ = moveEnd_ = WriteRangeEnd(state);
   written_.assign(state.image.bytes.begin() + static_cast<std::ptrdiff_t>(rangeStart_),
@@ -377,7 +377,7 @@ void ImageTransfer::ReadFinished() {
   view_.panels[2] = end != TransferEnd::kReadCompleted ? "Read not taken"
                     : gateway                          ? "Transfer completed"
                                                        : "Read completed";
-  const ImageState& image = host_.Image();
+  const ImageState& image = host_.HostImage();
   if (image.ImageValid) {
     view_.panels[0] = ControllerDateText(image.image);
     view_.panels[1] = UsedTextLabel(image.usedTextPercent);

@@ -87,7 +87,7 @@ class TransferHost {
   virtual ~TransferHost() = default;
   virtual bool SerialPath() const = 0;
   virtual bool SendGateway(std::span<const uint8_t> message) = 0;
-  virtual ImageState& Image() = 0;
+  virtual ImageState& HostImage() = 0;
   // After the login check: the questions before a write, then the packing (with the
   // new serial number for Write serial). False ends the operation.
   virtual bool PrepareWrite(bool writeSerial) = 0;

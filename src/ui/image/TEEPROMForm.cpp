@@ -349,11 +349,11 @@ void TEEPROMForm::CompareBtnClick() {
 }
 
 void TEEPROMForm::StopBtnClick() {
-  session_.Transfer().Stop();
+  session_.StopTransfer();
 }
 
 void TEEPROMForm::CloseBtnClick() {
-  session_.Transfer().Stop();
+  session_.StopTransfer();
   close();
 }
 
@@ -376,7 +376,7 @@ void TEEPROMForm::showEvent(QShowEvent* event) {
 
 void TEEPROMForm::closeEvent(QCloseEvent* event) {
   // A transfer never runs on behind a closed window.
-  if (session_.Transfer().Busy()) session_.Transfer().Stop();
+  if (session_.Transfer().Busy()) session_.StopTransfer();
   QWidget::closeEvent(event);
 }
 

@@ -153,18 +153,18 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env, QWi
       {"Test Tx", "TestTxBtn",
        [this] {
          const uint8_t payload[] = {'A', 'B', 'C', 'D'};
-         session_.Link().QueueRequest(message::kManualControl, frame::kController, payload);
+         session_.QueueRequest(message::kManualControl, frame::kController, payload);
        }},
       {"EEPROM", "EEPROMBtn",
        [this] {
-         session_.Link().QueueRequest(message::kMemoryReadRequest, frame::kController,
-                                      EncodeMemoryReadRequest(0x1234, 64));
+         session_.QueueRequest(message::kMemoryReadRequest, frame::kController,
+                               EncodeMemoryReadRequest(0x1234, 64));
        }},
-      {"Seq++", "SeqBtn", [this] { session_.Link().AdvanceSequence(); }},
+      {"Seq++", "SeqBtn", [this] { session_.AdvanceSequence(); }},
       {"Flash", "FlashBtn",
        [this] {
          const uint8_t payload[] = {0x01, 0x00};
-         session_.Link().QueueRequest(message::kEnterBootLoader, frame::kLastTriggerUnit, payload);
+         session_.QueueRequest(message::kEnterBootLoader, frame::kLastTriggerUnit, payload);
        }},
   };
   for (const auto& diagnostic : diagnostics) {
@@ -176,7 +176,7 @@ TCommunicationForm::TCommunicationForm(Session& session, UiEnvironment& env, QWi
   statusBar_ = MakeStatusPanels(this, kPanelWidths, panels_);
   root->addWidget(statusBar_);
 
-  errorForm_ = new TCommunicationErrorForm([this] { session_.Link().ClearChecksumErrors(); }, this);
+  errorForm_ = new TCommunicationErrorForm([this] { session_.ClearChecksumErrors(); }, this);
 
   remoteLoginForm_ = new TRemoteLoginForm(this);
   prompts_ = std::make_unique<RemoteLoginPrompts>(*remoteLoginForm_, env_);
@@ -280,7 +280,7 @@ void TCommunicationForm::CloseBtnClick() {
 void TCommunicationForm::RemoteConnectBtnClick() {
   // Connected, the button disconnects: the address does not matter.
   if (session_.Remote().View().connectShowsDisconnect) {
-    session_.Remote().ConnectClick({}, gateway::kPort);
+    session_.GatewayConnectClick({}, gateway::kPort);
     RenderRemote();
     return;
   }
@@ -292,7 +292,7 @@ void TCommunicationForm::RemoteConnectBtnClick() {
         MsgType::Error, kMsgOk);
     return;
   }
-  session_.Remote().ConnectClick(address->host, address->port);
+  session_.GatewayConnectClick(address->host, address->port);
   RenderRemote();
 }
 

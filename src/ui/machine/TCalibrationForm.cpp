@@ -100,7 +100,7 @@ std::optional<std::string> TCalibrationForm::Calibrate(int pump, int machineInde
       machineIndex >= manual::kMachines) {
     return std::nullopt;
   }
-  session_.Calibration().Open(pump, machineIndex);
+  session_.OpenCalibration(pump, machineIndex);
   setWindowTitle(QString("Pump %1 calibration").arg(pump));
   currentEdit_->setText(QString::number(currentMlPerMinute));
   adjustSize();
@@ -144,7 +144,7 @@ void TCalibrationForm::StartTestBtnClick() {
   const int seconds =
       StrToIntDef(testTimeEdit_->text().toStdString(), calibration::kDefaultTestSeconds);
   testTimeEdit_->setText(QString::number(seconds));
-  if (!session_.Calibration().Start(seconds)) {
+  if (!session_.StartCalibration(seconds)) {
     Say(QStringLiteral("The test time is 15..60 s."));
     return;
   }
@@ -197,7 +197,7 @@ void TCalibrationForm::OKBtnClick() {
 
 void TCalibrationForm::done(int result) {
   // However the dialog closes, a running pump stops at once.
-  session_.Calibration().Close();
+  session_.CloseCalibration();
   QDialog::done(result);
 }
 

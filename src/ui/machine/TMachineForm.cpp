@@ -201,11 +201,14 @@ void TMachineForm::BuildWindow() {
 void TMachineForm::Initialise() {
   setWindowTitle(QString("Machine %1").arg(machineIndex_ + 1));
   if (triggerForm_) return;
-  triggerForm_ =
-      new TTriggerForm(host_.Machine(machineIndex_).Trigger, machineIndex_, host_.Ui(), this);
+  const auto editTrigger = [this](const TTriggerForm::Change& change, bool byTechnician) {
+    host_.EditMachine(
+        machineIndex_, [&](MachineSettings& machine) { change(machine.Trigger); }, byTechnician);
+  };
+  triggerForm_ = new TTriggerForm(host_.Machine(machineIndex_).Trigger, editTrigger, machineIndex_,
+                                  host_.Ui(), this);
   triggerForm_->SetProgramNames([this](int slot) { return ProgramCaption(slot); });
   connect(triggerForm_, &TTriggerForm::TypeTextChanged, this, &TMachineForm::SetTriggerCaption);
-  connect(triggerForm_, &TTriggerForm::Stored, this, [this] { host_.ConfigurationEdited(); });
   triggerForm_->ShowData();
 }
 
@@ -239,26 +242,26 @@ void TMachineForm::FillControls(bool renameDefaultProgramItems) {
 
 void TMachineForm::SettingsEdited() {
   if (filling_) return;
-  MachineSettings& machine = host_.Machine(machineIndex_);
-  machine.DefaultProgram = defaultProgramCombo_->currentIndex();
-  machine.AllowNoProgram = allowNoProgramBtn_->isChecked();
-  // A number still on its way to one the field holds ("2" of "24") stays out of
-  // the configuration; leaving the edit puts the stored value back.
-  const auto take = [](std::string& field, const QLineEdit* edit) {
-    if (edit->hasAcceptableInput()) field = Ansi::fromQString(edit->text());
-  };
-  take(machine.ShortFlushTime, shortFlushEdit_);
-  take(machine.LongFlushTime, longFlushEdit_);
-  take(machine.ProgramTimeout, timeoutEdit_);
-  const int pump = softnerPumpCombo_->currentIndex();
-  machine.SoftnerPump = pump >= 0 ? kSoftnerPumpItems[pump] : "";
-  machine.Comment = Ansi::fromQString(commentEdit_->text());
-  for (int p = 0; p < kPumpCount; ++p) take(machine.Calibration[p], calibrationEdits_[p]);
-  host_.ConfigurationEdited();
+  host_.EditMachine(machineIndex_, [this](MachineSettings& machine) {
+    machine.DefaultProgram = defaultProgramCombo_->currentIndex();
+    machine.AllowNoProgram = allowNoProgramBtn_->isChecked();
+    // A number still on its way to one the field holds ("2" of "24") stays out of
+    // the configuration; leaving the edit puts the stored value back.
+    const auto take = [](std::string& field, const QLineEdit* edit) {
+      if (edit->hasAcceptableInput()) field = Ansi::fromQString(edit->text());
+    };
+    take(machine.ShortFlushTime, shortFlushEdit_);
+    take(machine.LongFlushTime, longFlushEdit_);
+    take(machine.ProgramTimeout, timeoutEdit_);
+    const int pump = softnerPumpCombo_->currentIndex();
+    machine.SoftnerPump = pump >= 0 ? kSoftnerPumpItems[pump] : "";
+    machine.Comment = Ansi::fromQString(commentEdit_->text());
+    for (int p = 0; p < kPumpCount; ++p) take(machine.Calibration[p], calibrationEdits_[p]);
+  });
 }
 
 void TMachineForm::Clear() {
-  ClearMachine(host_.Machine(machineIndex_));
+  host_.EditMachine(machineIndex_, ClearMachine);
   ShowCleared();
 }
 

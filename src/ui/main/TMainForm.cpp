@@ -387,13 +387,26 @@ void TMainForm::PackImage() {
   session_.PackImage(env_.Now());
 }
 
-ProgramRecord& TMainForm::StoredProgram(int machineIndex, int slotIndex) {
+const ProgramRecord& TMainForm::StoredProgram(int machineIndex, int slotIndex) const {
   return session_.Configuration().MachineData[machineIndex].Programs[slotIndex];
 }
 
-void TMainForm::ProgramSaved(int machineIndex, int slotIndex) {
-  session_.MarkChanged();
+void TMainForm::StoreProgram(int machineIndex, int slotIndex, const ProgramChange& change) {
+  session_.EditConfiguration([&](SystemConfiguration& config) {
+    change(config.MachineData[machineIndex].Programs[slotIndex]);
+  });
   machineForms_[machineIndex]->ProgramSaved(slotIndex);
+}
+
+void TMainForm::EditMachine(int machineIndex, const MachineChange& change, bool byTechnician) {
+  const auto onMachine = [&](SystemConfiguration& config) {
+    change(config.MachineData[machineIndex]);
+  };
+  if (byTechnician) {
+    session_.EditConfiguration(onMachine);
+  } else {
+    session_.AdjustConfiguration(onMachine);
+  }
 }
 
 bool TMainForm::SystemDataChanged() const {
@@ -532,13 +545,11 @@ void TMainForm::ClearMachineBtnClick(int tag) {
     if (env_.ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes)
       return;
     machineForms_[tag - 1]->Clear();
-    session_.MarkChanged();
   } else if (tag == kClearAllTag) {
     const QString question = QStringLiteral("Clear all data for all Machines\n\nAre you sure?");
     if (env_.ShowLoggedMessage(this, question, MsgType::Warning, kMsgYes | kMsgNo) != kMsgYes)
       return;
     for (TMachineForm* machine : machineForms_) machine->Clear();
-    session_.MarkChanged();
   }
 }
 
@@ -550,9 +561,8 @@ QString TMainForm::CopyMachines(int fromIndex, int toPosition) {
   if (fromIndex >= 0 && fromIndex < kMachineCount && fromIndex != toPosition) {
     machineForms_[fromIndex]->StoreTrigger();
   }
-  const CopyOutcome outcome = vorel::CopyMachines(session_.Configuration(), fromIndex, toPosition);
+  const CopyOutcome outcome = session_.CopyMachines(fromIndex, toPosition);
   for (int target : outcome.targetIndexes) machineForms_[target]->AfterCopy();
-  if (!outcome.targetIndexes.empty()) session_.MarkChanged();
   return QString::fromStdString(outcome.status);
 }
 

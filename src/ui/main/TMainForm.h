@@ -50,8 +50,8 @@ class TMainForm : public QMainWindow,
   ~TMainForm() override;
 
   Session& CurrentSession() { return session_; }
-  SystemConfiguration& Configuration() { return session_.Configuration(); }
-  ImageState& Image() { return session_.Image(); }
+  const SystemConfiguration& Configuration() const { return session_.Configuration(); }
+  const ImageState& Image() const { return session_.Image(); }
   bool ImageValid() const { return session_.Image().ImageValid; }
   bool SetupFlag() const { return session_.Access().setup; }
   bool MasterFlag() const { return session_.Access().master; }
@@ -65,23 +65,23 @@ class TMainForm : public QMainWindow,
 
   // What the machine windows and program editors need.
   UiEnvironment& Ui() override { return env_; }
-  MachineSettings& Machine(int machineIndex) override {
+  const MachineSettings& Machine(int machineIndex) const override {
     return session_.Configuration().MachineData[machineIndex];
   }
-  void ConfigurationEdited() override { session_.MarkChanged(); }
+  void EditMachine(int machineIndex, const MachineChange& change, bool byTechnician) override;
   std::optional<std::string> RunCalibration(int pump, int machineIndex, int currentMlPerMinute,
                                             const QWidget* machineWindow) override;
   TCalibrationForm* CalibrationWindow() const { return calibrationForm_; }
   TFirmwareUpdateForm* FirmwareWindow() const { return firmwareForm_; }
   void FirmwareUpdateMQ350BtnClick();
   void FirmwareUpdateTriggerBtnClick();
-  ProgramRecord& StoredProgram(int machineIndex, int slotIndex) override;
+  const ProgramRecord& StoredProgram(int machineIndex, int slotIndex) const override;
   std::string DefaultInputFilter() const override {
     return session_.Configuration().PCsettings.DefaultInputFilter;
   }
   const ProgramRecord* CopiedProgram() const override { return copiedProgram_; }
   void SetCopiedProgram(const ProgramRecord* program) override { copiedProgram_ = program; }
-  void ProgramSaved(int machineIndex, int slotIndex) override;
+  void StoreProgram(int machineIndex, int slotIndex, const ProgramChange& change) override;
 
   // The configuration changed since the last New, Load or Save, or an editor holds
   // unsaved edits.

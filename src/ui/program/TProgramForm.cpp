@@ -605,7 +605,7 @@ void TProgramForm::PlaceBeside(QWidget* editor, const QRect& machineFrame, int s
   editor->move(area.left() + position.left, area.top() + position.top);
 }
 
-ProgramRecord& TProgramForm::Stored() {
+const ProgramRecord& TProgramForm::Stored() const {
   return context_.StoredProgram(machineIndex_, slotIndex_);
 }
 
@@ -756,8 +756,9 @@ void TProgramForm::Load() {
 }
 
 void TProgramForm::Save() {
-  SaveProgram(ReadHeader(), working_, Stored());
-  context_.ProgramSaved(machineIndex_, slotIndex_);
+  const ProgramHeader header = ReadHeader();
+  context_.StoreProgram(machineIndex_, slotIndex_,
+                        [&](ProgramRecord& stored) { SaveProgram(header, working_, stored); });
   SetModified(false);
 }
 

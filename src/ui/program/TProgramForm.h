@@ -109,7 +109,7 @@ class TProgramForm : public QWidget {
   static void FinishPage(QGridLayout* grid, int lastRow);
   void ConnectEditors();
 
-  ProgramRecord& Stored();
+  const ProgramRecord& Stored() const;
   ProgramHeader ReadHeader() const;
   void WriteHeader(const ProgramHeader& header);
   void ReadPanel();

@@ -88,15 +88,13 @@ TSystemSetupForm::TSystemSetupForm(Session& session, QWidget* parent)
   root->addWidget(pages_);
 
   monitor_ = std::make_unique<MonitorListener>(*this);
-  session_.Link().AddListener(monitor_.get());
+  monitorListening_ = session_.ListenToLink(*monitor_);
   observing_ = session_.Observe(*this);
   RefreshFromImage();
   UpdateResetControls();
 }
 
-TSystemSetupForm::~TSystemSetupForm() {
-  session_.Link().RemoveListener(monitor_.get());
-}
+TSystemSetupForm::~TSystemSetupForm() = default;
 
 QWidget* TSystemSetupForm::BuildMainPage() {
   auto* page = new QWidget(this);
@@ -360,7 +358,7 @@ void TSystemSetupForm::RefreshFromImage() {
   refreshing_ = true;
   const SystemConfiguration& config = session_.Configuration();
   const ControllerInfo info = ReadControllerInfo(session_.Image().image);
-  const bool serial = SerialLink();
+  const bool serial = session_.SerialLinkReady();
   for (QCheckBox* box : pumpControlBtns_) box->setEnabled(serial);
   for (QCheckBox* box : machineControlBtns_) box->setEnabled(serial);
   for (QCheckBox* box : outputControlBtns_) box->setEnabled(serial);
@@ -413,25 +411,25 @@ void TSystemSetupForm::ConfigurationCleared() {
 
 void TSystemSetupForm::StoreEdits() {
   if (refreshing_) return;
-  SystemConfiguration& config = session_.Configuration();
-  config.MainSetup.SystemName = Ansi::fromQString(systemNameEdit_->text());
-  config.PCsettings.DefaultInputFilter = Ansi::fromQString(filterEdit_->text());
-  for (int r = 0; r < kRecipientCount; ++r)
-    config.Alarm.Recipient[r] = Ansi::fromQString(recipientEdits_[r]->text());
-  for (int g = 0; g < 3; ++g) {
-    for (size_t k = 0; k < kAlarmMembers.size(); ++k)
-      config.Alarm.Group[g].*kAlarmMembers[k] = groupBtns_[g][k]->isChecked();
-  }
-  for (int n = 0; n < kAlarmLevelInputs; ++n)
-    config.Alarm.ActiveLevel.Level[n] = levelBtns_[n]->isChecked();
-  session_.MarkChanged();
+  session_.EditConfiguration([this](SystemConfiguration& config) {
+    config.MainSetup.SystemName = Ansi::fromQString(systemNameEdit_->text());
+    config.PCsettings.DefaultInputFilter = Ansi::fromQString(filterEdit_->text());
+    for (int r = 0; r < kRecipientCount; ++r)
+      config.Alarm.Recipient[r] = Ansi::fromQString(recipientEdits_[r]->text());
+    for (int g = 0; g < 3; ++g) {
+      for (size_t k = 0; k < kAlarmMembers.size(); ++k)
+        config.Alarm.Group[g].*kAlarmMembers[k] = groupBtns_[g][k]->isChecked();
+    }
+    for (int n = 0; n < kAlarmLevelInputs; ++n)
+      config.Alarm.ActiveLevel.Level[n] = levelBtns_[n]->isChecked();
+  });
 }
 
 void TSystemSetupForm::MachineBtnClick(int machine) {
   if (refreshing_ || machine < 1 || machine > kMachineCount) return;
-  session_.Configuration().MachineData[machine - 1].Enabled =
-      machineBtns_[machine - 1]->isChecked();
-  session_.MarkChanged();
+  const bool enabled = machineBtns_[machine - 1]->isChecked();
+  session_.EditConfiguration(
+      [&](SystemConfiguration& config) { config.MachineData[machine - 1].Enabled = enabled; });
   if (machinesChanged_) machinesChanged_();
 }
 
@@ -442,7 +440,9 @@ void TSystemSetupForm::GroupAlarmBtnClick() {
 }
 
 void TSystemSetupForm::ApplyGroupRule() {
-  const std::array<bool, 5> changeable = ApplyGroupZeroRule(session_.Configuration().Alarm);
+  std::array<bool, 5> changeable{};
+  session_.AdjustConfiguration(
+      [&](SystemConfiguration& config) { changeable = ApplyGroupZeroRule(config.Alarm); });
   for (size_t k = 0; k < changeable.size(); ++k) {
     groupBtns_[0][k]->setChecked(session_.Configuration().Alarm.Group[0].*kAlarmMembers[k]);
     groupBtns_[0][k]->setEnabled(changeable[k]);
@@ -450,34 +450,34 @@ void TSystemSetupForm::ApplyGroupRule() {
 }
 
 void TSystemSetupForm::PumpOnBtnClick(int pump) {
-  session_.Manual().PressPump(pump, pumpOnBtns_[pump - 1]->isChecked(), SerialLink());
+  session_.PressPump(pump, pumpOnBtns_[pump - 1]->isChecked());
   RenderManual();
 }
 
 void TSystemSetupForm::PumpControlBtnClick(int pump) {
-  session_.Manual().SetPumpControl(pump, pumpControlBtns_[pump - 1]->isChecked());
+  session_.SetPumpControl(pump, pumpControlBtns_[pump - 1]->isChecked());
   RenderManual();
 }
 
 void TSystemSetupForm::MachineOnBtnClick(int machine) {
-  session_.Manual().PressMachine(machine, machineOnBtns_[machine - 1]->isChecked(), SerialLink());
+  session_.PressMachine(machine, machineOnBtns_[machine - 1]->isChecked());
   RenderManual();
 }
 
 void TSystemSetupForm::MachineControlBtnClick(int machine) {
-  session_.Manual().SetMachineControl(machine, machineControlBtns_[machine - 1]->isChecked());
+  session_.SetMachineControl(machine, machineControlBtns_[machine - 1]->isChecked());
   RenderManual();
 }
 
 void TSystemSetupForm::OutputOnBtnClick(ManualOutput output) {
   const auto index = static_cast<size_t>(output);
-  session_.Manual().PressOutput(output, outputOnBtns_[index]->isChecked(), SerialLink());
+  session_.PressOutput(output, outputOnBtns_[index]->isChecked());
   RenderManual();
 }
 
 void TSystemSetupForm::OutputControlBtnClick(ManualOutput output) {
   const auto index = static_cast<size_t>(output);
-  session_.Manual().SetOutputControl(output, outputControlBtns_[index]->isChecked());
+  session_.SetOutputControl(output, outputControlBtns_[index]->isChecked());
   RenderManual();
 }
 
@@ -500,7 +500,7 @@ void TSystemSetupForm::RenderManual() {
 }
 
 void TSystemSetupForm::ResetManualControl() {
-  session_.Manual().Reset();
+  session_.ResetManualControl();
   RenderManual();
 }
 
@@ -521,7 +521,7 @@ void TSystemSetupForm::LinkStateChanged() {
 }
 
 void TSystemSetupForm::UpdateResetControls() {
-  session_.PendingReset().Forget();
+  session_.ForgetMachineReset();
   resetOkLabel_->hide();
   const bool allowed = session_.MachineResetAllowed();
   resetCombo_->setEnabled(allowed);
@@ -531,7 +531,7 @@ void TSystemSetupForm::UpdateResetControls() {
 
 void TSystemSetupForm::ResetMachineBtnClick() {
   resetOkLabel_->hide();
-  session_.PendingReset().HideDone();
+  session_.HideMachineResetDone();
   const int index = resetCombo_->currentIndex();
   session_.PressMachineReset(index >= 0 ? std::optional<int>(index) : std::nullopt);
 }
@@ -554,7 +554,7 @@ void TSystemSetupForm::showEvent(QShowEvent* event) {
   if (event->spontaneous()) return;
   pages_->setCurrentIndex(0);
   RefreshFromImage();
-  session_.PendingReset().Forget();
+  session_.ForgetMachineReset();
   monitorBtn_->setChecked(false);
   resetOkLabel_->hide();
 }
@@ -563,9 +563,7 @@ void TSystemSetupForm::closeEvent(QCloseEvent* event) {
   monitorBtn_->setChecked(false);
   ResetManualControl();
   // The name and the filter go straight into the image, as the controller reads them.
-  PackSystemName(session_.Image().image, session_.Configuration().MainSetup.SystemName);
-  PackDefaultInputFilter(session_.Image().image,
-                         session_.Configuration().PCsettings.DefaultInputFilter);
+  session_.PackNameAndFilter();
   RefreshFromImage();
   QWidget::closeEvent(event);
 }

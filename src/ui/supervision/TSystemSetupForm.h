@@ -69,13 +69,13 @@ class TSystemSetupForm : public QWidget, private SessionObserver {
   void ResetManualControl();
   void RenderManual();
   void UpdateResetControls();
-  bool SerialLink() const { return session_.LocalMode() && session_.Link().LinkReady(); }
 
   Session& session_;
   Attachment observing_;
   std::function<void()> machinesChanged_;
   class MonitorListener;
   std::unique_ptr<MonitorListener> monitor_;
+  Attachment monitorListening_;
   bool refreshing_ = false;
 
   QTabWidget* pages_ = nullptr;

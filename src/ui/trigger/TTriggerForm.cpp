@@ -35,9 +35,13 @@ QLabel* Label(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TTriggerForm::TTriggerForm(TriggerData& data, int machineIndex, UiEnvironment& environment,
-                           QWidget* parent)
-    : QWidget(parent, Qt::Window), data_(data), machineIndex_(machineIndex), env_(environment) {
+TTriggerForm::TTriggerForm(const TriggerData& data, Editor edit, int machineIndex,
+                           UiEnvironment& environment, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      data_(data),
+      edit_(std::move(edit)),
+      machineIndex_(machineIndex),
+      env_(environment) {
   setObjectName("TriggerForm");
   BuildWindow();
   SetNumberEditValidators(this, kTriggerNumberEdits);
@@ -267,7 +271,7 @@ bool TTriggerForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TTriggerForm::Reset() {
   typeChangedLabel_->hide();
-  data_.Reset();
+  edit_([](TriggerData& data) { data.Reset(); }, false);
   ShowData();
 }
 
@@ -356,9 +360,8 @@ void TTriggerForm::Store() {
   SetModified(false);
   TriggerPanel panel;
   PanelFromControls(panel);
-  StoreTrigger(panel, data_);
+  edit_([&](TriggerData& data) { StoreTrigger(panel, data); }, true);
   ShowData();
-  emit Stored();
 }
 
 void TTriggerForm::SetModified(bool modified) {
@@ -368,8 +371,9 @@ void TTriggerForm::SetModified(bool modified) {
 
 void TTriggerForm::TriggerTypeComboBoxChange(int position) {
   SetModified(true);
-  const bool changed = ChangeTriggerType(data_, position);
-  if (changed) emit Stored();
+  TriggerData changedData = data_;
+  const bool changed = ChangeTriggerType(changedData, position);
+  if (changed) edit_([&](TriggerData& data) { data = changedData; }, true);
   ShowData();
   if (!changed) return;
   typeChangedLabel_->setText(QStringLiteral(
@@ -395,7 +399,7 @@ void TTriggerForm::CloseBtnClick() {
 }
 
 void TTriggerForm::SetIdentification(const UnitIdentification& ident) {
-  data_.SetIdentification(ident.unitKind, ident.version);
+  edit_([&](TriggerData& data) { data.SetIdentification(ident.unitKind, ident.version); }, false);
   identified_ = true;
   if (isVisible()) UpdateIdentificationLine(ident.programNumber);
 }

@@ -25,8 +25,14 @@ class TTriggerForm : public QWidget {
   Q_OBJECT
 
  public:
-  // `data`: the machine's trigger block in the configuration.
-  TTriggerForm(TriggerData& data, int machineIndex, UiEnvironment& environment,
+  // How the window changes the trigger block: through the session, counted as the
+  // technician's edit (`byTechnician`) or only recorded (what the unit told of itself,
+  // the defaults of a cleared machine).
+  using Change = std::function<void(TriggerData&)>;
+  using Editor = std::function<void(const Change& change, bool byTechnician)>;
+
+  // `data`: the machine's trigger block in the configuration, changed only by `edit`.
+  TTriggerForm(const TriggerData& data, Editor edit, int machineIndex, UiEnvironment& environment,
                QWidget* parent = nullptr);
 
   // The captions of the machine's six program buttons, for the Electrolux lists.
@@ -58,8 +64,6 @@ class TTriggerForm : public QWidget {
  signals:
   // Every show and store hands the current type text to the machine window.
   void TypeTextChanged(const QString& typeText);
-  // The trigger block in the configuration changed.
-  void Stored();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -74,7 +78,8 @@ class TTriggerForm : public QWidget {
   void UpdateIdentificationLine(std::optional<uint8_t> programNumber);
   void SetModified(bool modified);
 
-  TriggerData& data_;
+  const TriggerData& data_;
+  Editor edit_;
   int machineIndex_;
   UiEnvironment& env_;
   std::function<QString(int)> programNames_;
