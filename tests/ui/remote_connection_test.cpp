@@ -1,7 +1,9 @@
 // The remote side of the communication window against vorel-sim's gateway on
 // loopback: connect, log in, pick a system from the list, "Ready" with "Full access"
 // and the caption; status polls while the system setup window is open and none once
-// it is closed; a rejected login offering Retry.
+// it is closed; a rejected login offering Retry. The window's clock is the test's:
+// its timer is off and each 100 ms tick is stepped, with the gateway's bytes let in
+// between ticks, so the counts do not depend on how fast the machine is.
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -10,9 +12,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
+#include <vector>
 
 #include "MainFormStarter.h"
 #include "UiTestSupport.h"
+#include "core/link/Gateway.h"
 #include "ui/link/TCommunicationForm.h"
 #include "ui/link/TRemoteLoginForm.h"
 #include "ui/supervision/TSystemSetupForm.h"
@@ -59,6 +64,42 @@ class LoginAnswers : public QObject {
   QTimer timer_;
 };
 
+// The main window with its timer off; each tick comes after the socket's events.
+struct SteppedGatewayMain {
+  test::MainUnderTest main;
+  SteppedGatewayMain() {
+    test::TestUiScope scope;
+    test::TestUi().SetSteppedTicks(true);
+    main = test::StartedMain();
+  }
+  TMainForm* operator->() const { return main.get(); }
+  void Ticks(int n) {
+    for (int t = 0; t < n; ++t) {
+      QCoreApplication::processEvents();
+      main->MainTimer100ms();
+    }
+  }
+  // Ticks until `done`, letting the gateway's answers arrive between them; at most
+  // `limit` ticks.
+  bool Until(const std::function<bool()>& done, int limit) {
+    for (int t = 0; t < limit && !done(); ++t) {
+      QTest::qWait(5);
+      Ticks(1);
+    }
+    return done();
+  }
+  // The status polls the tool sent since the last call, by the bytes it sent.
+  int PollsSent() {
+    std::vector<uint8_t> frame;
+    AppendGatewayFrame(frame, GatewayStatusPollMessage());
+    const uint32_t sent = main->CurrentSession().Remote().TxBytes();
+    const int polls = static_cast<int>((sent - sentBefore) / frame.size());
+    sentBefore = sent;
+    return polls;
+  }
+  uint32_t sentBefore = 0;
+};
+
 }  // namespace
 
 class RemoteConnectionTest : public QObject {
@@ -81,10 +122,11 @@ class RemoteConnectionTest : public QObject {
   void cleanup() {
     sim_.kill();
     sim_.waitForFinished();
+    served_ = 0;
   }
 
   void connectLoginPickAndPoll() {
-    auto main = test::StartedMain();
+    SteppedGatewayMain main;
     TCommunicationForm* form = main->CommunicationWindow();
     form->show();
     form->RemoteBtnClick();
@@ -92,29 +134,29 @@ class RemoteConnectionTest : public QObject {
     LoginAnswers answers(form->RemoteLoginWindow(), {"wash"}, 1);
     test::Find<QPushButton>(form, "RemoteConnectBtn")->click();
     auto* state = test::Find<QLabel>(form, "RemoteStateLabel");
-    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QString("Ready"), 5000);
+    QVERIFY(main.Until([&] { return state->text() == "Ready"; }, 300));
     QCOMPARE(state->palette().color(QPalette::Window), QColor(0x00, 0xFF, 0x00));
     QCOMPARE(answers.lists, 1);
     QCOMPARE(test::Find<QLabel>(form, "RemoteAccessLabel")->text(), QString("Full access"));
     QCOMPARE(test::Find<QLabel>(form, "RemoteSystemNameLabel2")->text(),
              QString("4300 / Laundry South"));
-    QTRY_COMPARE(test::Find<QLabel>(form, "RemoteSystemIPaddressLabel")->text(),
-                 QString("10.0.0.9"));
+    auto* address = test::Find<QLabel>(form, "RemoteSystemIPaddressLabel");
+    QVERIFY(main.Until([&] { return address->text() == "10.0.0.9"; }, 100));
     QCOMPARE(test::Find<QPushButton>(form, "RemoteConnectBtn")->text(), QString("Disconnect"));
     QVERIFY(main->windowTitle().endsWith("        System: Laundry South (4300)."));
     QVERIFY(test::Find<QLineEdit>(form->RemoteLoginWindow(), "PasswordEdit")->text().isEmpty());
     test::SaveScreenshot(form, "communication_remote");
 
-    // Polls every 1.1 s while the system setup window is open, none once it is closed.
-    Polls();
+    // A poll every 11 ticks (1.1 s) while the system setup window is open, none once
+    // it is closed; the gateway serves each one.
+    main.PollsSent();
     main->Systemsetup1Click();
-    QTest::qWait(3500);
-    QVERIFY2(Polls() >= 2, "polls while the system setup window is open");
+    main.Ticks(33);
+    QCOMPARE(main.PollsSent(), 3);
+    QTRY_COMPARE(PollsServed(), 3);
     main->SystemSetupWindow()->close();
-    QTest::qWait(300);
-    Polls();
-    QTest::qWait(3000);
-    QCOMPARE(Polls(), 0);
+    main.Ticks(33);
+    QCOMPARE(main.PollsSent(), 0);
 
     test::Find<QPushButton>(form, "RemoteConnectBtn")->click();
     QCOMPARE(state->text(), QString("Disconnected"));
@@ -124,14 +166,14 @@ class RemoteConnectionTest : public QObject {
   void rejectedLoginOffersRetry() {
     test::ScriptedDialogs dialogs;
     dialogs.answers = {kMsgRetry};
-    auto main = test::StartedMain();
+    SteppedGatewayMain main;
     TCommunicationForm* form = main->CommunicationWindow();
     form->RemoteBtnClick();
     test::Find<QComboBox>(form, "GatewayServerAddressCombo")->setCurrentText(address_);
     LoginAnswers answers(form->RemoteLoginWindow(), {"wrong", "wash"}, 0);
     test::Find<QPushButton>(form, "RemoteConnectBtn")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(test::Find<QLabel>(form, "RemoteStateLabel")->text(),
-                              QString("Ready"), 5000);
+    auto* state = test::Find<QLabel>(form, "RemoteStateLabel");
+    QVERIFY(main.Until([&] { return state->text() == "Ready"; }, 300));
     QCOMPARE(answers.logins, 2);
     QCOMPARE(dialogs.asked.size(), 1);
     QCOMPARE(dialogs.asked[0].text, QString("Invalid user name or password"));
@@ -145,15 +187,16 @@ class RemoteConnectionTest : public QObject {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(text);
   }
-  // Status polls the gateway served since the last call.
-  int Polls() {
-    QCoreApplication::processEvents();
-    return QString::fromUtf8(sim_.readAllStandardError()).count("gateway: status poll");
+  // Status polls the gateway served so far.
+  int PollsServed() {
+    served_ += QString::fromUtf8(sim_.readAllStandardError()).count("gateway: status poll");
+    return served_;
   }
 
   QTemporaryDir folder_;
   QProcess sim_;
   QString address_;
+  int served_ = 0;
 };
 
 QTEST_MAIN(RemoteConnectionTest)
