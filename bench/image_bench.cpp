@@ -18,7 +18,7 @@ int main() {
   bool ok = true;
   const double unpack = bench::MedianMicroseconds(kRuns, [&] {
     state = packed;
-    ok = UnpackImage(target, state).Ok() && ok;
+    ok = UnpackImage(target, state).taken.ok && ok;
   });
 
   std::printf("texts: %s\n", UsedTextLabel(packed.usedTextPercent).c_str());

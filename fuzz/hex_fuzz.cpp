@@ -17,12 +17,12 @@ namespace {
 using namespace vorel;
 
 void LoadFor(std::string_view text, const FirmwareTarget& target) {
-  const HexLoad load = LoadIntelHex(text, target);
-  if (!load.image) {
-    Require(!load.error.empty(), "a refused file without a reason");
+  const Loaded<FirmwareImage, FirmwareRefusal> load = LoadIntelHex(text, target);
+  if (!load) {
+    Require(!load.why.text.empty(), "a refused file without a reason");
     return;
   }
-  const FirmwareImage& image = *load.image;
+  const FirmwareImage& image = *load;
   Require(image.bytes.size() == firmware::kImageSize, "an image of another size");
   Require(image.codeStart <= image.codeEnd && image.codeEnd < target.memorySize,
           "code outside the unit's memory");

@@ -53,8 +53,8 @@ void CheckSystemFile(const SystemConfiguration& config, const ControllerImage& i
   ImageState state;
   ResetImage(state, /*wholeImage=*/true);
   std::vector<ValueChange> changes;
-  const SystemFileResult loaded = LoadSystemFile(saved, again, state.image, &changes);
-  if (!loaded) Fail("the system file of an image does not load", loaded.Describe());
+  const Outcome loaded = LoadSystemFile(saved, again, state.image, &changes);
+  if (!loaded) Fail("the system file of an image does not load", loaded.reason);
   const std::string resaved = SaveSystemFile(again, state.image);
   if (changes.empty() && resaved != saved)
     Fail("the system file of an image loads into something else, unnoted",
@@ -195,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)ControllerDateText(state.image);
   (void)FormatStatusText(state);
   (void)UsedTextLabel(state.usedTextPercent);
-  if (unpacked.Ok() && Hash(data, size) % kSystemFileOneIn == 0)
+  if (unpacked.taken.ok && Hash(data, size) % kSystemFileOneIn == 0)
     CheckSystemFile(config, state.image);
 
   ReadLogs(state.image);

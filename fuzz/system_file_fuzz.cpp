@@ -34,13 +34,13 @@ uint32_t Hash(std::string_view bytes) {
 
 // A load as the session does it: a new system, the whole image cleared, the file's
 // elements, then the packing.
-struct Loaded {
+struct LoadedFile {
   SystemConfiguration config;
   ImageState state;
   std::vector<ValueChange> changes;
-  SystemFileResult result;
+  Outcome result;
 
-  explicit Loaded(std::string_view bytes) {
+  explicit LoadedFile(std::string_view bytes) {
     ResetImage(state, /*wholeImage=*/true);
     result = LoadSystemFile(bytes, config, state.image, &changes);
     PackImage(config, state, kNow);
@@ -53,14 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   (void)ClassifyFile(bytes);
 
-  const Loaded first(bytes);
-  (void)first.result.Describe();
+  const LoadedFile first(bytes);
+  (void)first.result;
   (void)DescribeChanges(first.changes, 20);
   if (Hash(bytes) % kRoundTripOneIn != 0) return 0;
 
   const std::string saved = SaveSystemFile(first.config, first.state.image);
-  const Loaded second(saved);
-  if (!second.result) Fail("the saved file does not load again", second.result.Describe());
+  const LoadedFile second(saved);
+  if (!second.result) Fail("the saved file does not load again", second.result.reason);
   const std::string again = SaveSystemFile(second.config, second.state.image);
   if (again != saved)
     Fail("the saved file loads into something else", fuzz::FirstDifference(saved, again));

@@ -17,21 +17,24 @@ LocalDateTime FromDateAndTime(const QDate& date, const QTime& time) {
 
 }  // namespace
 
-ReadOutcome ReadWholeFile(const QString& path, int64_t maxBytes) {
+Loaded<std::string> ReadWholeFile(const QString& path, int64_t maxBytes) {
+  const auto refused = [](const QString& why) {
+    return Loaded<std::string>::Refused(why.toStdString());
+  };
   const QFileInfo info(path);
-  if (!info.exists()) return {std::nullopt, QStringLiteral("no such file")};
-  if (info.isDir()) return {std::nullopt, QStringLiteral("is a folder, not a file")};
-  if (!info.isFile()) return {std::nullopt, QStringLiteral("is not a regular file")};
+  if (!info.exists()) return refused(QStringLiteral("no such file"));
+  if (info.isDir()) return refused(QStringLiteral("is a folder, not a file"));
+  if (!info.isFile()) return refused(QStringLiteral("is not a regular file"));
   const QString tooLarge = QStringLiteral("is larger than %1 MiB, too large to be a system file")
                                .arg(maxBytes / (1024 * 1024));
-  if (info.size() > maxBytes) return {std::nullopt, tooLarge};
+  if (info.size() > maxBytes) return refused(tooLarge);
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {std::nullopt, file.errorString()};
+  if (!file.open(QIODevice::ReadOnly)) return refused(file.errorString());
   // One byte more than allowed tells a file that grew since it was looked at.
   const QByteArray bytes = file.read(maxBytes + 1);
-  if (file.error() != QFileDevice::NoError) return {std::nullopt, file.errorString()};
-  if (bytes.size() > maxBytes) return {std::nullopt, tooLarge};
-  return {bytes.toStdString(), {}};
+  if (file.error() != QFileDevice::NoError) return refused(file.errorString());
+  if (bytes.size() > maxBytes) return refused(tooLarge);
+  return bytes.toStdString();
 }
 
 namespace {
@@ -48,40 +51,43 @@ QFileInfo Target(const QString& path) {
 
 }  // namespace
 
-std::optional<QString> CannotReplace(const QString& path) {
+Outcome CheckReplaceable(const QString& path) {
+  const auto refused = [](const QString& why) { return Outcome::Failed(why.toStdString()); };
   const QFileInfo target = Target(path);
-  if (target.isDir()) return QStringLiteral("is a folder, not a file");
-  if (target.exists() && !target.isFile()) return QStringLiteral("is not a regular file");
+  if (target.isDir()) return refused(QStringLiteral("is a folder, not a file"));
+  if (target.exists() && !target.isFile()) return refused(QStringLiteral("is not a regular file"));
   const QString folder = target.absolutePath();
   if (!QFileInfo(folder).isDir())
-    return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
+    return refused(
+        QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder)));
   if (!QFileInfo(folder).isWritable())
-    return QStringLiteral("the folder %1 cannot be written").arg(QDir::toNativeSeparators(folder));
+    return refused(
+        QStringLiteral("the folder %1 cannot be written").arg(QDir::toNativeSeparators(folder)));
   // Read-only by its permissions too, which the administrator could override.
   constexpr QFile::Permissions kAnyWrite =
       QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
   if (target.exists() && (!target.isWritable() || !(target.permissions() & kAnyWrite)))
-    return QStringLiteral("is read-only");
-  return std::nullopt;
+    return refused(QStringLiteral("is read-only"));
+  return Outcome::Done();
 }
 
-std::optional<QString> WriteFileReplacing(const QString& path, std::string_view bytes) {
-  if (auto problem = CannotReplace(path)) return problem;
+Outcome WriteFileReplacing(const QString& path, std::string_view bytes) {
+  if (Outcome replaceable = CheckReplaceable(path); !replaceable) return replaceable;
   const QFileInfo target = Target(path);
   const bool replacing = target.exists();
   QSaveFile file(target.absoluteFilePath());
   file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  if (!file.open(QIODevice::WriteOnly)) return Outcome::Failed(file.errorString().toStdString());
   // The new file keeps the permissions the technician gave the old one.
   if (replacing) file.setPermissions(target.permissions());
   if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
       static_cast<qint64>(bytes.size())) {
     const QString reason = file.errorString();
     file.cancelWriting();
-    return reason;
+    return Outcome::Failed(reason.toStdString());
   }
-  if (!file.commit()) return file.errorString();
-  return std::nullopt;
+  if (!file.commit()) return Outcome::Failed(file.errorString().toStdString());
+  return Outcome::Done();
 }
 
 LocalDateTime LocalNow() {

@@ -8,25 +8,23 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/Result.h"
 #include "core/image/ImagePacking.h"
 
 namespace vorel {
 
-struct ReadOutcome {
-  std::optional<std::string> bytes;
-  QString error;  // why the file could not be read: "no such file", ...
-};
-// Refused before anything is read: a folder, anything that is not a regular file
-// (a device, a pipe), and a file larger than `maxBytes`.
-ReadOutcome ReadWholeFile(const QString& path, int64_t maxBytes);
+// The whole file, or why it could not be read ("no such file", ...). Refused before
+// anything is read: a folder, anything that is not a regular file (a device, a pipe),
+// and a file larger than `maxBytes`.
+Loaded<std::string> ReadWholeFile(const QString& path, int64_t maxBytes);
 
-// Why a file could not be written (replaced) there, before anything is done:
+// Whether a file can be written (replaced) there, checked before anything is done:
 // "is a folder, not a file", "the folder X does not exist", "is read-only", ...
-std::optional<QString> CannotReplace(const QString& path);
+Outcome CheckReplaceable(const QString& path);
 
-// The reason on failure (those above, or the system's), nothing on success; the
-// target is then the complete new file.
-std::optional<QString> WriteFileReplacing(const QString& path, std::string_view bytes);
+// Done, with the target then the complete new file; or the reason (those above, or
+// the system's) with the target as it was.
+Outcome WriteFileReplacing(const QString& path, std::string_view bytes);
 
 // The PC's local date and time now.
 LocalDateTime LocalNow();

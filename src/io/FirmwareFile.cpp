@@ -8,23 +8,20 @@
 
 namespace vorel {
 
-FirmwareFile ReadFirmwareFile(const QString& path, const FirmwareTarget& target) {
+Loaded<FirmwareFile, FirmwareRefusal> ReadFirmwareFile(const QString& path,
+                                                       const FirmwareTarget& target) {
+  using Read = Loaded<FirmwareFile, FirmwareRefusal>;
+  const Loaded<std::string> read = ReadWholeFile(path, kFirmwareFileLimit);
+  if (!read) return Read::Refused({kUnableToOpenHexText, 0, read.why});
   FirmwareFile file;
-  const ReadOutcome read = ReadWholeFile(path, kFirmwareFileLimit);
-  if (!read.bytes) {
-    file.error = kUnableToOpenHexText;
-    file.openError = read.error.toStdString();
-    return file;
-  }
   const QDateTime modified = QFileInfo(path).lastModified();
   const QDate date = modified.date();
   const QTime time = modified.time();
   file.modified = {date.year(),   date.month(),  date.day(),          time.hour(),
                    time.minute(), time.second(), date.dayOfWeek() - 1};
-  HexLoad load = LoadIntelHex(*read.bytes, target);
-  file.image = std::move(load.image);
-  file.error = std::move(load.error);
-  file.line = load.line;
+  Loaded<FirmwareImage, FirmwareRefusal> load = LoadIntelHex(*read, target);
+  if (!load) return Read::Refused(std::move(load.why));
+  file.image = std::move(*load);
   return file;
 }
 

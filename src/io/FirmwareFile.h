@@ -15,14 +15,13 @@ namespace vorel {
 inline constexpr int64_t kFirmwareFileLimit = 4 * 1024 * 1024;
 
 struct FirmwareFile {
-  std::optional<FirmwareImage> image;  // nothing when the file was refused
-  // "Unable to open Intel hex file." or the loader's message box text.
-  std::string error;
-  std::string openError;  // why the file could not be opened, in the system's words
-  size_t line = 0;        // the refused line, from 1; 0 for the file as a whole
+  FirmwareImage image;
   LocalDateTime modified;
 };
 
-FirmwareFile ReadFirmwareFile(const QString& path, const FirmwareTarget& target);
+// The loaded file, or why not: "Unable to open Intel hex file." (with the system's
+// reason) or the loader's message box text.
+Loaded<FirmwareFile, FirmwareRefusal> ReadFirmwareFile(const QString& path,
+                                                       const FirmwareTarget& target);
 
 }  // namespace vorel

@@ -31,7 +31,7 @@ QString ReadBackupFolder::BaseName(uint32_t serialNumber, const LocalDateTime& a
 ReadBackup::Kept ReadBackupFolder::Keep(uint32_t serialNumber, std::span<const uint8_t> image,
                                         std::string_view systemFile) {
   if (!QDir().mkpath(folder_))
-    return {false, "the folder " + folder_.toStdString() + " cannot be made"};
+    return Kept::Refused("the folder " + folder_.toStdString() + " cannot be made");
   const QDir dir(folder_);
   const QString base = BaseName(serialNumber, clock_());
   // Two reads within a second get a number; nothing earlier is ever replaced.
@@ -43,15 +43,15 @@ ReadBackup::Kept ReadBackupFolder::Keep(uint32_t serialNumber, std::span<const u
   }
   const QString imagePath = dir.filePath(name + ".bin");
   const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  if (auto failure = WriteFileReplacing(imagePath, bytes))
-    return {false, imagePath.toStdString() + ": " + failure->toStdString()};
+  if (const Outcome written = WriteFileReplacing(imagePath, bytes); !written)
+    return Kept::Refused(imagePath.toStdString() + ": " + written.reason);
   const QString filePath = dir.filePath(name + ".xml");
-  if (auto failure = WriteFileReplacing(filePath, systemFile)) {
+  if (const Outcome written = WriteFileReplacing(filePath, systemFile); !written) {
     // Both or neither: an image without its system file is no backup the label names.
     QFile::remove(imagePath);
-    return {false, filePath.toStdString() + ": " + failure->toStdString()};
+    return Kept::Refused(filePath.toStdString() + ": " + written.reason);
   }
-  return {true, QDir::toNativeSeparators(imagePath).toStdString()};
+  return QDir::toNativeSeparators(imagePath).toStdString();
 }
 
 }  // namespace vorel

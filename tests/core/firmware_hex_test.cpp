@@ -131,9 +131,9 @@ TEST(IntelHex, GeneratedFiles) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const HexLoad load = LoadIntelHex(c.text, c.target);
-    ASSERT_TRUE(load.image) << load.error;
-    const FirmwareImage& image = *load.image;
+    const Loaded<FirmwareImage, FirmwareRefusal> load = LoadIntelHex(c.text, c.target);
+    ASSERT_TRUE(load) << load.why.text;
+    const FirmwareImage& image = *load;
     EXPECT_EQ(image.bytes.size(), 0x20000u);
     EXPECT_EQ(image.codeStart, c.codeStart);
     EXPECT_EQ(image.codeEnd, c.codeEnd);
@@ -151,27 +151,28 @@ TEST(IntelHex, GeneratedFiles) {
 }
 
 TEST(IntelHex, RecordsLandBehindTheirBases) {
-  const HexLoad linear = LoadIntelHex(DataFile("controller_srec.hex"), kControllerTarget);
-  ASSERT_TRUE(linear.image);
-  const std::vector<uint8_t> atLinear(linear.image->bytes.begin() + 0x10010,
-                                      linear.image->bytes.begin() + 0x10014);
+  const Loaded<FirmwareImage, FirmwareRefusal> linear =
+      LoadIntelHex(DataFile("controller_srec.hex"), kControllerTarget);
+  ASSERT_TRUE(linear);
+  const std::vector<uint8_t> atLinear(linear->bytes.begin() + 0x10010,
+                                      linear->bytes.begin() + 0x10014);
   EXPECT_EQ(atLinear, (std::vector<uint8_t>{0x10, 0x8A, 0xF2, 0x09}));
-  EXPECT_EQ(linear.image->bytes[0x0010], 0xFF);
+  EXPECT_EQ(linear->bytes[0x0010], 0xFF);
 
-  const HexLoad segment =
+  const Loaded<FirmwareImage, FirmwareRefusal> segment =
       LoadIntelHex(DataFile("page_objcopy.hex") + DataFile("segment_objcopy.hex"), kTriggerTarget);
-  ASSERT_TRUE(segment.image);
-  const std::vector<uint8_t> atSegment(segment.image->bytes.begin() + 0x12340,
-                                       segment.image->bytes.begin() + 0x12344);
+  ASSERT_TRUE(segment);
+  const std::vector<uint8_t> atSegment(segment->bytes.begin() + 0x12340,
+                                       segment->bytes.begin() + 0x12344);
   EXPECT_EQ(atSegment, (std::vector<uint8_t>{0xA1, 0x69, 0x3E, 0x5C}));
-  EXPECT_EQ(segment.image->bytes[0x2340], 0xFF);
+  EXPECT_EQ(segment->bytes[0x2340], 0xFF);
 }
 
 // Lines under 9 characters, CR LF endings and start address records change nothing.
 TEST(IntelHex, SkippedAndIgnoredLines) {
   const std::string plain = DataFile("trigger_objcopy.hex");
-  const HexLoad reference = LoadIntelHex(plain, kTriggerTarget);
-  ASSERT_TRUE(reference.image);
+  const Loaded<FirmwareImage, FirmwareRefusal> reference = LoadIntelHex(plain, kTriggerTarget);
+  ASSERT_TRUE(reference);
   std::string crlf;
   for (char c : plain) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   const std::string variants[] = {
@@ -181,11 +182,11 @@ TEST(IntelHex, SkippedAndIgnoredLines) {
   };
   for (const std::string& text : variants) {
     SCOPED_TRACE(text.substr(0, 40));
-    const HexLoad load = LoadIntelHex(text, kTriggerTarget);
-    ASSERT_TRUE(load.image) << load.error;
-    EXPECT_EQ(load.image->bytes, reference.image->bytes);
-    EXPECT_EQ(load.image->codeSum, reference.image->codeSum);
-    EXPECT_EQ(load.image->displaySum, reference.image->displaySum);
+    const Loaded<FirmwareImage, FirmwareRefusal> load = LoadIntelHex(text, kTriggerTarget);
+    ASSERT_TRUE(load) << load.why.text;
+    EXPECT_EQ(load->bytes, reference->bytes);
+    EXPECT_EQ(load->codeSum, reference->codeSum);
+    EXPECT_EQ(load->displaySum, reference->displaySum);
   }
 }
 
@@ -220,10 +221,10 @@ TEST(IntelHex, RefusesTheWholeFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 40));
-    const HexLoad load = LoadIntelHex(c.text, kTriggerTarget);
-    EXPECT_FALSE(load.image);
-    EXPECT_EQ(load.error, c.error);
-    EXPECT_EQ(load.line, c.line);
+    const Loaded<FirmwareImage, FirmwareRefusal> load = LoadIntelHex(c.text, kTriggerTarget);
+    EXPECT_FALSE(load);
+    EXPECT_EQ(load.why.text, c.error);
+    EXPECT_EQ(load.why.line, c.line);
   }
 }
 

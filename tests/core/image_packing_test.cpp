@@ -140,7 +140,7 @@ TEST(UnpackImage, GoldenImageGivesTheConfigurationBack) {
 
   SystemConfiguration config;
   const UnpackResult result = UnpackImage(config, state);
-  ASSERT_TRUE(result.Ok()) << result.error;
+  ASSERT_TRUE(result.taken.ok) << result.taken.reason;
   EXPECT_EQ(result.loginCode, "1234");
   EXPECT_EQ(state.image.bytes[558], 0);
   EXPECT_EQ(result.dateText, "Date: 2025-12-31 07:08:09");
@@ -324,10 +324,10 @@ TEST(UnpackImage, RefusesAForeignFormatAndLeavesEveryMachineCleared) {
     for (auto& machine : config.MachineData) machine.Enabled = true;
 
     const UnpackResult result = UnpackImage(config, state);
-    EXPECT_EQ(result.error, c.error);
+    EXPECT_EQ(result.taken.reason, c.error);
     EXPECT_EQ(result.loginCode, "CODE");
-    EXPECT_EQ(state.ImageValid, result.Ok());
-    if (result.Ok()) {
+    EXPECT_EQ(state.ImageValid, result.taken.ok);
+    if (result.taken.ok) {
       EXPECT_EQ(config.MainSetup.VersionMajor, 1);
       EXPECT_EQ(config.MainSetup.VersionMinor, 7);
       continue;
@@ -351,7 +351,7 @@ TEST(UnpackImage, EnableMaskOnlySwitchesMachinesOn) {
   Put(state.image.bytes, 100, {0x04, 0x02});
   SystemConfiguration config;
   for (auto& machine : config.MachineData) machine.Enabled = true;
-  ASSERT_TRUE(UnpackImage(config, state).Ok());
+  ASSERT_TRUE(UnpackImage(config, state).taken.ok);
   for (int m = 0; m < kMachineCount; ++m) {
     EXPECT_EQ(config.MachineData[m].Enabled, m == 0 || m == 2 || m == 9) << m;
   }
@@ -364,7 +364,7 @@ TEST(UnpackImage, HostileImageIsReadSafely) {
   Put(state.image.bytes, 5, {1, 1});
   std::fill(state.image.bytes.begin() + kText, state.image.bytes.begin() + kLogs, 'X');
   SystemConfiguration config;
-  ASSERT_TRUE(UnpackImage(config, state).Ok());
+  ASSERT_TRUE(UnpackImage(config, state).taken.ok);
   EXPECT_EQ(config.MainSetup.SystemName, std::string(40, '\xFF'));
   EXPECT_EQ(config.Alarm.Recipient[7], std::string(50, '\xFF'));
   const MachineSettings& m = config.MachineData[9];
@@ -430,7 +430,7 @@ TEST(UnpackImage, GivesBackEveryFieldTheImageHolds) {
   SystemConfiguration config = EveryFieldChanged();
   ImageState state = Packed(config);
   SystemConfiguration back = GoldenConfiguration();  // stale editors
-  ASSERT_TRUE(UnpackImage(back, state).Ok());
+  ASSERT_TRUE(UnpackImage(back, state).taken.ok);
 
   SystemConfiguration expected = config;
   expected.MachineData[0].Enabled = true;

@@ -45,7 +45,7 @@ TEST(Session, LoadStartsFromANewSystemWhateverWasOpenBefore) {
   ControllerImage read = used.Image().image;  // a controller with logs
   read.bytes[image::kAlarmLog + 5] = 0x77;
   read.bytes[image::kDataLog + 9] = 0x55;
-  ASSERT_TRUE(used.TakeImage(read.bytes).Ok());
+  ASSERT_TRUE(used.TakeImage(read.bytes).taken.ok);
   used.EditConfiguration([](SystemConfiguration& c) { c.MachineData[3].AllowNoProgram = true; });
   ASSERT_TRUE(used.LoadSystem(kLacking, kNow));
 
@@ -62,7 +62,7 @@ TEST(Session, LoadKeepsTheLoginCodeOfTheLastRead) {
   ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
   ControllerImage read = session.Image().image;
   std::copy_n("SECRET12", 8, read.bytes.begin() + image::kSystemLoginCode);
-  ASSERT_TRUE(session.TakeImage(read.bytes).Ok());
+  ASSERT_TRUE(session.TakeImage(read.bytes).taken.ok);
   ASSERT_TRUE(session.LoadSystem(kLacking, kNow));
   EXPECT_EQ(LoginCodeText(session.Image().image), "SECRET12");
 }
@@ -70,12 +70,12 @@ TEST(Session, LoadKeepsTheLoginCodeOfTheLastRead) {
 TEST(Session, FailedLoadsKeepWhatWasReadAndSayWhy) {
   Session session;
   session.EditConfiguration([&](SystemConfiguration& c) { c.MainSetup.SystemName = "Before"; });
-  const SessionResult unreadable = session.LoadSystem(std::nullopt, kNow);
+  const Outcome unreadable = session.LoadSystem(std::nullopt, kNow);
   EXPECT_FALSE(unreadable);
   EXPECT_EQ(session.Configuration(), SystemConfiguration{});
   EXPECT_FALSE(session.Changed());  // nothing was read, nothing to lose
 
-  const SessionResult broken = session.LoadSystem(
+  const Outcome broken = session.LoadSystem(
       "<TL4200system><MainSetup><SystemName>Half</SystemName></MainSetup>"
       "<MachineData><Machine2><Enabled>maybe</Enabled></Machine2></MachineData></TL4200system>",
       kNow);
@@ -93,7 +93,7 @@ TEST(Session, FailedLoadsKeepWhatWasReadAndSayWhy) {
   EXPECT_TRUE(session.Changed());
   EXPECT_TRUE(session.PartlyLoadedFrom("/site/a.xml"));
   EXPECT_FALSE(session.PartlyLoadedFrom("/site/b.xml"));
-  session.SaveSystem([](std::string_view) { return std::optional<std::string>(); }, kNow);
+  session.SaveSystem([](std::string_view) { return Outcome::Done(); }, kNow);
   EXPECT_FALSE(session.PartlyLoadedFrom("/site/a.xml"));
 }
 
@@ -101,17 +101,17 @@ TEST(Session, SaveHandsTheFileToTheWriterAndCountsOnlyAWrittenFile) {
   Session session;
   ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
   session.EditConfiguration([](SystemConfiguration&) {});  // an edit that changes no value
-  const SessionResult failed = session.SaveSystem(
-      [](std::string_view) { return std::optional<std::string>("disk full"); }, kNow);
+  const Outcome failed =
+      session.SaveSystem([](std::string_view) { return Outcome::Failed("disk full"); }, kNow);
   EXPECT_FALSE(failed);
   EXPECT_EQ(failed.reason, "disk full");
   EXPECT_TRUE(session.Changed());
 
   std::string written;
-  const SessionResult saved = session.SaveSystem(
+  const Outcome saved = session.SaveSystem(
       [&written](std::string_view bytes) {
         written = bytes;
-        return std::optional<std::string>();
+        return Outcome::Done();
       },
       kNow);
   EXPECT_TRUE(saved);
@@ -138,13 +138,13 @@ TEST(Session, TakeImageRefusesAWrongSizeBeforeChangingAnything) {
   ASSERT_TRUE(session.LoadSystem(Golden(), kNow));
   const SystemConfiguration before = session.Configuration();
   const std::vector<uint8_t> shortImage(100, 0);
-  EXPECT_FALSE(session.TakeImage(shortImage).Ok());
+  EXPECT_FALSE(session.TakeImage(shortImage).taken.ok);
   EXPECT_EQ(session.Configuration(), before);
 
   // The session's own packed image comes back as the same configuration.
   const auto packed = session.Image().image.bytes;
   Session other;
-  ASSERT_TRUE(other.TakeImage(packed).Ok());
+  ASSERT_TRUE(other.TakeImage(packed).taken.ok);
   EXPECT_EQ(other.Configuration().MainSetup.SystemName, before.MainSetup.SystemName);
   for (int slot = 0; slot < kProgramSlots; ++slot) {
     EXPECT_EQ(other.Configuration().MachineData[1].Programs[slot].Lines,
@@ -166,9 +166,7 @@ TEST(Session, ObserversHearEachWorkflowInOrder) {
       {"new", [](Session& s) { s.NewSystem(kNow); }, "CI"},
       {"load", [](Session& s) { s.LoadSystem(kLacking, kNow); }, "CIR"},
       {"save",
-       [](Session& s) {
-         s.SaveSystem([](std::string_view) { return std::optional<std::string>(); }, kNow);
-       },
+       [](Session& s) { s.SaveSystem([](std::string_view) { return Outcome::Done(); }, kNow); },
        "IR"},
       {"refused image", [](Session& s) { s.TakeImage(std::vector<uint8_t>(image::kSize, 0)); },
        "CII"},
@@ -223,9 +221,9 @@ TEST(Session, TheSystemSetupNameAndFilterGoIntoTheImage) {
 
 TEST(ValueCheck, TheToolsOwnFileReachesTheControllerUnchanged) {
   Session session;
-  const SessionResult loaded = session.LoadSystem(Golden(), kNow);
+  const Outcome loaded = session.LoadSystem(Golden(), kNow);
   ASSERT_TRUE(loaded);
-  for (const ValueChange& change : loaded.changes) {
+  for (const ValueChange& change : session.LoadChanges()) {
     ADD_FAILURE() << change.element << ": " << change.fileValue << " -> " << change.controllerValue;
   }
 }
@@ -271,16 +269,16 @@ TEST(ValueCheck, EachKindOfChangeIsListed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Session session;
-    const SessionResult loaded =
+    const Outcome loaded =
         session.LoadSystem("<TL4200system><MachineData><Machine1>" + c.machineXml +
                                "</Machine1></MachineData></TL4200system>",
                            kNow);
     ASSERT_TRUE(loaded) << loaded.reason;
-    ASSERT_EQ(loaded.changes.size(), c.want.size());
+    ASSERT_EQ(session.LoadChanges().size(), c.want.size());
     for (size_t i = 0; i < c.want.size(); ++i) {
-      EXPECT_EQ(loaded.changes[i].element, c.want[i].element);
-      EXPECT_EQ(loaded.changes[i].fileValue, c.want[i].fileValue);
-      EXPECT_EQ(loaded.changes[i].controllerValue, c.want[i].controllerValue);
+      EXPECT_EQ(session.LoadChanges()[i].element, c.want[i].element);
+      EXPECT_EQ(session.LoadChanges()[i].fileValue, c.want[i].fileValue);
+      EXPECT_EQ(session.LoadChanges()[i].controllerValue, c.want[i].controllerValue);
     }
   }
 }
@@ -300,15 +298,16 @@ TEST(ValueCheck, TextsBeyondTheTextAreaAndLongNamesAreListed) {
   }
   xml += "</MachineData></TL4200system>";
   Session session;
-  const SessionResult loaded = session.LoadSystem(xml, kNow);
+  const Outcome loaded = session.LoadSystem(xml, kNow);
   ASSERT_TRUE(loaded);
-  ASSERT_GT(loaded.changes.size(), 1u);
-  EXPECT_EQ(loaded.changes[0].element, "TL4200system/MainSetup/SystemName");
-  EXPECT_EQ(loaded.changes[0].controllerValue, std::string(40, 'N'));
+  ASSERT_GT(session.LoadChanges().size(), 1u);
+  EXPECT_EQ(session.LoadChanges()[0].element, "TL4200system/MainSetup/SystemName");
+  EXPECT_EQ(session.LoadChanges()[0].controllerValue, std::string(40, 'N'));
   // 9599 bytes hold 457 comments of 21 bytes; the rest of the 1440 are not stored.
-  EXPECT_EQ(loaded.changes.size(), 1u + 1440u - 457u);
-  EXPECT_EQ(loaded.changes.back().element, "TL4200system/MachineData/Machine10/Program(6)/L(24)/C");
-  EXPECT_EQ(loaded.changes.back().controllerValue, "(not stored: the text area is full)");
+  EXPECT_EQ(session.LoadChanges().size(), 1u + 1440u - 457u);
+  EXPECT_EQ(session.LoadChanges().back().element,
+            "TL4200system/MachineData/Machine10/Program(6)/L(24)/C");
+  EXPECT_EQ(session.LoadChanges().back().controllerValue, "(not stored: the text area is full)");
 }
 
 TEST(Session, AnUntouchedNewSystemIsKnownAsSuch) {
@@ -365,30 +364,30 @@ TEST(Session, AFirmwareOneImageKeepsItsLogsThroughEveryConversion) {
     EXPECT_TRUE(session.SaveSystem(
         [&file](std::string_view bytes) {
           file = bytes;
-          return std::optional<std::string>();
+          return Outcome::Done();
         },
         kNow));
     return file;
   };
 
   Session taken;
-  ASSERT_TRUE(taken.TakeImage(read).Ok());
+  ASSERT_TRUE(taken.TakeImage(read).taken.ok);
   EXPECT_TRUE(logsReadable(taken.Image().image));
   const std::string xmlOfRead = asXml(taken);  // saved before packing
   EXPECT_TRUE(logsReadable(taken.Image().image)) << "packed after the save";
 
   Session binToBin;
-  ASSERT_TRUE(binToBin.TakeImage(read).Ok());
+  ASSERT_TRUE(binToBin.TakeImage(read).taken.ok);
   binToBin.PackImage(kNow);
   Session again;
-  ASSERT_TRUE(again.TakeImage(asBin(binToBin)).Ok());
+  ASSERT_TRUE(again.TakeImage(asBin(binToBin)).taken.ok);
   EXPECT_TRUE(logsReadable(again.Image().image)) << ".bin to .bin";
 
   Session fromXml;
   ASSERT_TRUE(fromXml.LoadSystem(xmlOfRead, kNow));
   EXPECT_TRUE(logsReadable(fromXml.Image().image)) << ".bin to .xml";
   Session roundTrip;
-  ASSERT_TRUE(roundTrip.TakeImage(asBin(fromXml)).Ok());
+  ASSERT_TRUE(roundTrip.TakeImage(asBin(fromXml)).taken.ok);
   ASSERT_TRUE(roundTrip.LoadSystem(asXml(roundTrip), kNow));
   EXPECT_TRUE(logsReadable(roundTrip.Image().image)) << ".xml to .bin to .xml";
 
@@ -397,7 +396,7 @@ TEST(Session, AFirmwareOneImageKeepsItsLogsThroughEveryConversion) {
   other[8] = 2;
   std::fill(other.begin() + 25088, other.end() - 48, 0);
   Session otherSession;
-  ASSERT_TRUE(otherSession.TakeImage(other).Ok());
+  ASSERT_TRUE(otherSession.TakeImage(other).taken.ok);
   otherSession.PackImage(kNow);
   const std::vector<uint8_t> sent = asBin(binToBin);
   const std::vector<uint8_t> otherSent = asBin(otherSession);

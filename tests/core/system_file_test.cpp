@@ -36,14 +36,21 @@ std::string ProgramFile(const std::string& body) {
   return MachineFile(1, "<Program>" + body + "</Program>");
 }
 
-struct Loaded {
-  SystemFileResult result;
+// The element a refusal names before its reason; empty for a document that could
+// not be read at all.
+std::string FaultElement(const Outcome& result) {
+  return result.reason.rfind("TL4200", 0) == 0 ? result.reason.substr(0, result.reason.find(": "))
+                                               : std::string();
+}
+
+struct LoadedFile {
+  Outcome result;
   SystemConfiguration config;
   ControllerImage image{};
 };
 
-Loaded Load(const std::string& text) {
-  Loaded loaded;
+LoadedFile Load(const std::string& text) {
+  LoadedFile loaded;
   loaded.result = LoadSystemFile(text, loaded.config, loaded.image);
   return loaded;
 }
@@ -155,8 +162,8 @@ TEST(SystemFileGolden, LoadGivesBackTheConfigurationAndLogs) {
   expectedImage.bytes[image::kVersionMajor] = 1;
   expectedImage.bytes[image::kVersionMinor] = 1;
 
-  const Loaded loaded = Load(ReadTestFile("golden_small.xml"));
-  ASSERT_TRUE(loaded.result.ok) << loaded.result.Describe();
+  const LoadedFile loaded = Load(ReadTestFile("golden_small.xml"));
+  ASSERT_TRUE(loaded.result.ok) << loaded.result.reason;
   ExpectSameConfiguration(loaded.config, expected);
   EXPECT_TRUE(loaded.image.bytes == expectedImage.bytes);
 }
@@ -277,8 +284,8 @@ TEST(SystemFileRoundTrip, EveryFieldAwayFromItsDefaultComesBack) {
   }
   ASSERT_GT(unnamedLines, 0);
 
-  const Loaded loaded = Load(first);
-  ASSERT_TRUE(loaded.result.ok) << loaded.result.Describe();
+  const LoadedFile loaded = Load(first);
+  ASSERT_TRUE(loaded.result.ok) << loaded.result.reason;
   ExpectSameConfiguration(loaded.config, expected);
   EXPECT_EQ(loaded.image.VersionMajor(), 2);
   EXPECT_EQ(loaded.image.VersionMinor(), 7);
@@ -288,8 +295,8 @@ TEST(SystemFileRoundTrip, EveryFieldAwayFromItsDefaultComesBack) {
 
   const std::string second = SaveSystemFile(loaded.config, loaded.image);
   EXPECT_EQ(second, SaveSystemFile(expected, image));
-  const Loaded again = Load(second);
-  ASSERT_TRUE(again.result.ok) << again.result.Describe();
+  const LoadedFile again = Load(second);
+  ASSERT_TRUE(again.result.ok) << again.result.reason;
   EXPECT_EQ(SaveSystemFile(again.config, again.image), second);
 }
 
@@ -382,9 +389,9 @@ TEST(SystemFileLoad, StrictBooleansStopTheLoadWhereTheyAreUnreadable) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Loaded loaded = Load(c.file);
-    EXPECT_EQ(loaded.result.ok, c.ok) << loaded.result.Describe();
-    EXPECT_EQ(loaded.result.element, c.element);
+    const LoadedFile loaded = Load(c.file);
+    EXPECT_EQ(loaded.result.ok, c.ok) << loaded.result.reason;
+    EXPECT_EQ(FaultElement(loaded.result), c.element);
     EXPECT_EQ(loaded.result.reason.empty(), c.ok);
   }
   EXPECT_TRUE(
@@ -394,14 +401,14 @@ TEST(SystemFileLoad, StrictBooleansStopTheLoadWhereTheyAreUnreadable) {
 
 TEST(SystemFileLoad, LenientBooleansReadUnreadableAsFalse) {
   const std::string bad = "maybe";
-  const Loaded loaded = Load(MachineFile(
+  const LoadedFile loaded = Load(MachineFile(
       1, "<AllowNoProgram>" + bad + "</AllowNoProgram><Trigger><ResetMachineFallingEdge>" + bad +
              "</ResetMachineFallingEdge><MieleLogic><SoftnerActive2>1</SoftnerActive2>"
              "</MieleLogic></Trigger><Program><Active>" +
              bad +
              "</Active><Softner></Softner><DefaultSoftner>x</DefaultSoftner></Program>"
              "<Comment>after</Comment>"));
-  ASSERT_TRUE(loaded.result.ok) << loaded.result.Describe();
+  ASSERT_TRUE(loaded.result.ok) << loaded.result.reason;
   const MachineSettings& machine = loaded.config.MachineData[0];
   EXPECT_FALSE(machine.AllowNoProgram);
   EXPECT_EQ(machine.Trigger.bytes[kFlags], 0);
@@ -412,14 +419,14 @@ TEST(SystemFileLoad, LenientBooleansReadUnreadableAsFalse) {
 }
 
 TEST(SystemFileLoad, FirstErrorEndsTheLoadAndKeepsWhatCameBefore) {
-  const Loaded loaded =
+  const LoadedFile loaded =
       Load(File("<MainSetup><SystemName>Kept</SystemName></MainSetup>"
                 "<Alarm><Group0><Level>True</Level><WaterPressure>bad</WaterPressure>"
                 "<TriggerError>True</TriggerError></Group0><Recipient1>late</Recipient1></Alarm>"
                 "<MachineData><Machine2><Enabled>True</Enabled></Machine2></MachineData>"));
   EXPECT_FALSE(loaded.result.ok);
-  EXPECT_EQ(loaded.result.element, "TL4200system/Alarm/Group0/WaterPressure");
-  EXPECT_EQ(loaded.result.Describe(),
+  EXPECT_EQ(FaultElement(loaded.result), "TL4200system/Alarm/Group0/WaterPressure");
+  EXPECT_EQ(loaded.result.reason,
             "TL4200system/Alarm/Group0/WaterPressure: \"bad\" is neither True nor False");
   EXPECT_EQ(loaded.config.MainSetup.SystemName, "Kept");
   EXPECT_TRUE(loaded.config.Alarm.Group[0].Level);
@@ -444,9 +451,9 @@ TEST(SystemFileLoad, UnreadableDocumentsLeaveANewSystem) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Loaded loaded = Load(c.file);
+    const LoadedFile loaded = Load(c.file);
     EXPECT_FALSE(loaded.result.ok);
-    EXPECT_EQ(loaded.result.element, c.element);
+    EXPECT_EQ(FaultElement(loaded.result), c.element);
     EXPECT_NE(loaded.result.reason.find(c.reasonPart), std::string::npos) << loaded.result.reason;
     EXPECT_TRUE(loaded.config == SystemConfiguration{});
   }
@@ -478,8 +485,8 @@ TEST(SystemFileLoad, MachineSettingsAndTheirFallbacks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Loaded loaded = Load(MachineFile(4, c.body));
-    ASSERT_TRUE(loaded.result.ok) << loaded.result.Describe();
+    const LoadedFile loaded = Load(MachineFile(4, c.body));
+    ASSERT_TRUE(loaded.result.ok) << loaded.result.reason;
     const MachineSettings& machine = loaded.config.MachineData[3];
     EXPECT_EQ(machine.DefaultProgram, c.defaultProgram);
     EXPECT_EQ(machine.SoftnerPump, c.softnerPump);
@@ -496,7 +503,7 @@ TEST(SystemFileLoad, VersionsGoToTheConfigurationAndTheImageHeader) {
   } cases[] = {{"1", "1", 1, 1}, {"300", "-1", 44, 255}, {"x", "", 0, 0}, {"2", "7", 2, 7}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.major + "." + c.minor);
-    const Loaded loaded =
+    const LoadedFile loaded =
         Load(File("<MainSetup><VersionMajor>" + c.major + "</VersionMajor><VersionMinor>" +
                   c.minor + "</VersionMinor></MainSetup>"));
     ASSERT_TRUE(loaded.result.ok);
@@ -516,7 +523,7 @@ TEST(SystemFileLoad, OnlyMachinesOneToTenAreRead) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.element);
     const std::string name = c.element;
-    const Loaded loaded = Load(
+    const LoadedFile loaded = Load(
         File("<MachineData><" + name + "><Comment>here</Comment></" + name + "></MachineData>"));
     ASSERT_TRUE(loaded.result.ok);
     for (int m = 0; m < kMachineCount; ++m) {
@@ -526,7 +533,7 @@ TEST(SystemFileLoad, OnlyMachinesOneToTenAreRead) {
 }
 
 TEST(SystemFileLoad, RepeatedAndUnknownElements) {
-  const Loaded loaded =
+  const LoadedFile loaded =
       Load(File("<Unknown><SystemName>no</SystemName></Unknown>"
                 "<MainSetup><SystemName>first</SystemName><Extra>1</Extra></MainSetup>"
                 "<MainSetup><SystemName>second</SystemName></MainSetup>"
@@ -558,12 +565,14 @@ TEST(SystemFileLoad, TriggerTypeNames) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Loaded loaded = Load(MachineFile(2, "<Trigger><Type>" + c.name + "</Type></Trigger>"));
+    const LoadedFile loaded =
+        Load(MachineFile(2, "<Trigger><Type>" + c.name + "</Type></Trigger>"));
     ASSERT_TRUE(loaded.result.ok);
     EXPECT_EQ(loaded.config.MachineData[1].Trigger.TriggerType(), c.code);
   }
   // The older name is saved back under the current one.
-  const Loaded older = Load(MachineFile(1, "<Trigger><Type>TL4210, Miele Logic</Type></Trigger>"));
+  const LoadedFile older =
+      Load(MachineFile(1, "<Trigger><Type>TL4210, Miele Logic</Type></Trigger>"));
   const std::string saved = SaveSystemFile(older.config, older.image);
   EXPECT_NE(saved.find("<Type>Miele Logic</Type>"), std::string::npos);
   EXPECT_EQ(saved.find("TL4210"), std::string::npos);
@@ -604,7 +613,7 @@ TEST(SystemFileLoad, TriggerNumbersKeepTheirLowBits) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Loaded loaded = Load(MachineFile(1, "<Trigger>" + c.body + "</Trigger>"));
+    const LoadedFile loaded = Load(MachineFile(1, "<Trigger>" + c.body + "</Trigger>"));
     ASSERT_TRUE(loaded.result.ok);
     const auto& bytes = loaded.config.MachineData[0].Trigger.bytes;
     EXPECT_EQ(
@@ -662,7 +671,7 @@ TEST(SystemFileLoad, TriggerTypeAreas) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Loaded loaded;
+    LoadedFile loaded;
     loaded.config.MachineData[6].Trigger = filled;
     loaded.result = LoadSystemFile(MachineFile(7, "<Trigger>" + c.body + "</Trigger>"),
                                    loaded.config, loaded.image);
@@ -689,7 +698,7 @@ TEST(SystemFileLoad, ProgramFields) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Loaded loaded = Load(ProgramFile(c.body));
+    const LoadedFile loaded = Load(ProgramFile(c.body));
     ASSERT_TRUE(loaded.result.ok);
     EXPECT_EQ(loaded.config.MachineData[0].Programs[0].DefaultLevel, c.defaultLevel);
   }
@@ -712,7 +721,7 @@ TEST(SystemFileLoad, InstructionNamesWithoutRegardToCase) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Loaded loaded;
+    LoadedFile loaded;
     loaded.config.MachineData[0].Programs[0].Lines[0].b[0] = 0xA7;
     loaded.result =
         LoadSystemFile(ProgramFile("<L><I>" + c.name + "</I></L>"), loaded.config, loaded.image);
@@ -740,7 +749,7 @@ TEST(SystemFileLoad, ParameterBytesAtPositionsZeroThreeSixNineTwelve) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Loaded loaded = Load(ProgramFile("<L><I>Pump</I><D>" + c.data + "</D></L>"));
+    const LoadedFile loaded = Load(ProgramFile("<L><I>Pump</I><D>" + c.data + "</D></L>"));
     ASSERT_TRUE(loaded.result.ok);
     const ProgramLine& line = loaded.config.MachineData[0].Programs[0].Lines[0];
     EXPECT_EQ(line.b[0], 8);
@@ -763,7 +772,7 @@ TEST(SystemFileLoad, OnlyTheFirstSixProgramsAndTwentyFourLines) {
       lines +=
           "<L><I>Jump</I><D>" + std::to_string(l % 10) + "</D><C>" + std::to_string(l) + "</C></L>";
     }
-    const Loaded loaded = Load(ProgramFile(lines));
+    const LoadedFile loaded = Load(ProgramFile(lines));
     ASSERT_TRUE(loaded.result.ok);
     const ProgramRecord& program = loaded.config.MachineData[0].Programs[0];
     for (int l = 0; l < kProgramLineCount; ++l) {
@@ -776,7 +785,7 @@ TEST(SystemFileLoad, OnlyTheFirstSixProgramsAndTwentyFourLines) {
   std::string programs;
   for (int s = 1; s <= 7; ++s)
     programs += "<Program><Name>P" + std::to_string(s) + "</Name></Program>";
-  const Loaded loaded = Load(MachineFile(5, programs));
+  const LoadedFile loaded = Load(MachineFile(5, programs));
   ASSERT_TRUE(loaded.result.ok);
   for (int s = 0; s < kProgramSlots; ++s) {
     EXPECT_EQ(loaded.config.MachineData[4].Programs[s].Name, "P" + std::to_string(s + 1));
@@ -808,9 +817,9 @@ TEST(SystemFileLoad, LogBlocks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Loaded loaded = Load(File(c.body));
-    EXPECT_EQ(loaded.result.ok, c.ok) << loaded.result.Describe();
-    EXPECT_EQ(loaded.result.element, c.element);
+    const LoadedFile loaded = Load(File(c.body));
+    EXPECT_EQ(loaded.result.ok, c.ok) << loaded.result.reason;
+    EXPECT_EQ(FaultElement(loaded.result), c.element);
     EXPECT_EQ(loaded.image.bytes[image::kAlarmLog], c.alarmFirst);
     EXPECT_EQ(loaded.image.bytes[image::kAlarmLog + image::kAlarmLogSize - 1], c.alarmLast);
     // Nothing outside the alarm log region is touched.
@@ -821,7 +830,7 @@ TEST(SystemFileLoad, LogBlocks) {
   std::string dataDigits(2 * image::kDataLogSize, '0');
   dataDigits.replace(0, 2, "5A");
   dataDigits.replace(dataDigits.size() - 2, 2, "A5");
-  const Loaded loaded = Load(File("<DataLog>" + dataDigits + "</DataLog>"));
+  const LoadedFile loaded = Load(File("<DataLog>" + dataDigits + "</DataLog>"));
   ASSERT_TRUE(loaded.result.ok);
   EXPECT_EQ(loaded.image.bytes[image::kDataLog], 0x5A);
   EXPECT_EQ(loaded.image.bytes[image::kDataLog + image::kDataLogSize - 1], 0xA5);

@@ -52,46 +52,46 @@ TEST(FileAccess, ReadsAndReplacesWholeFilesOrSaysWhy) {
   ASSERT_TRUE(folder.isValid());
   const QString target = folder.filePath("system.xml");
 
-  EXPECT_EQ(ReadWholeFile(target, 1024).error, "no such file");
-  EXPECT_EQ(ReadWholeFile(folder.path(), 1024).error, "is a folder, not a file");
+  EXPECT_EQ(ReadWholeFile(target, 1024).why, "no such file");
+  EXPECT_EQ(ReadWholeFile(folder.path(), 1024).why, "is a folder, not a file");
 
-  ASSERT_EQ(WriteFileReplacing(target, std::string("first\0bytes", 11)), std::nullopt);
-  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, std::string("first\0bytes", 11));
-  ASSERT_EQ(WriteFileReplacing(target, "second"), std::nullopt);
-  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, "second");
+  ASSERT_TRUE(WriteFileReplacing(target, std::string("first\0bytes", 11)));
+  EXPECT_EQ(ReadWholeFile(target, 1024).value, std::string("first\0bytes", 11));
+  ASSERT_TRUE(WriteFileReplacing(target, "second"));
+  EXPECT_EQ(ReadWholeFile(target, 1024).value, "second");
 
   // Refused writes leave the earlier file and no temporary file behind.
-  EXPECT_EQ(WriteFileReplacing(folder.path(), "x"), "is a folder, not a file");
+  EXPECT_EQ(WriteFileReplacing(folder.path(), "x").reason, "is a folder, not a file");
   const auto missing = WriteFileReplacing(folder.filePath("none/out.xml"), "x");
-  ASSERT_TRUE(missing);
-  EXPECT_TRUE(missing->startsWith("the folder ")) << missing->toStdString();
-  EXPECT_TRUE(missing->endsWith(" does not exist")) << missing->toStdString();
+  ASSERT_FALSE(missing);
+  EXPECT_TRUE(missing.reason.starts_with("the folder ")) << missing.reason;
+  EXPECT_TRUE(missing.reason.ends_with(" does not exist")) << missing.reason;
   EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"system.xml"});
-  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, "second");
+  EXPECT_EQ(ReadWholeFile(target, 1024).value, "second");
 
   // The replaced file keeps its permissions; a link stays a link to the new file; a
   // read-only file is refused.
   ASSERT_TRUE(
       QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-  ASSERT_EQ(WriteFileReplacing(target, "third"), std::nullopt);
+  ASSERT_TRUE(WriteFileReplacing(target, "third"));
   constexpr QFile::Permissions kOwnerGroupOther(0x7077);
   EXPECT_EQ(QFileInfo(target).permissions() & kOwnerGroupOther,
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
   const QString link = folder.filePath("link.xml");
   ASSERT_TRUE(QFile::link(target, link));
-  ASSERT_EQ(WriteFileReplacing(link, "fourth"), std::nullopt);
+  ASSERT_TRUE(WriteFileReplacing(link, "fourth"));
   EXPECT_TRUE(QFileInfo(link).isSymLink());
-  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, "fourth");
+  EXPECT_EQ(ReadWholeFile(target, 1024).value, "fourth");
   ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner));
-  EXPECT_EQ(WriteFileReplacing(target, "fifth"), "is read-only");
-  EXPECT_EQ(ReadWholeFile(target, 1024).bytes, "fourth");
+  EXPECT_EQ(WriteFileReplacing(target, "fifth").reason, "is read-only");
+  EXPECT_EQ(ReadWholeFile(target, 1024).value, "fourth");
   ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
-  ASSERT_EQ(WriteFileReplacing(target, "second"), std::nullopt);
+  ASSERT_TRUE(WriteFileReplacing(target, "second"));
 
   // Size and kind are looked at before anything is read.
-  EXPECT_EQ(ReadWholeFile(target, 6).bytes, "second");
-  EXPECT_EQ(ReadWholeFile(target, 5).error, "is larger than 0 MiB, too large to be a system file");
-  EXPECT_EQ(ReadWholeFile("/dev/zero", 1024).error, "is not a regular file");
+  EXPECT_EQ(ReadWholeFile(target, 6).value, "second");
+  EXPECT_EQ(ReadWholeFile(target, 5).why, "is larger than 0 MiB, too large to be a system file");
+  EXPECT_EQ(ReadWholeFile("/dev/zero", 1024).why, "is not a regular file");
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ TEST(ReadBackupFolder, KeepsBothFilesOrNeither) {
   const std::vector<uint8_t> image(32768, 0x5A);
 
   const ReadBackup::Kept kept = backups.Keep(4711, image, "<TL4200system/>");
-  ASSERT_TRUE(kept.ok) << kept.where;
+  ASSERT_TRUE(kept) << kept.why;
   EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
 
   // The system file's name leads where nothing can be written (a link to a folder
@@ -28,7 +28,7 @@ TEST(ReadBackupFolder, KeepsBothFilesOrNeither) {
   ASSERT_EQ(symlink("/nonexistent-folder/kept.xml", (base + ".xml").toLocal8Bit().constData()), 0);
   ReadBackupFolder failing(second.path(), [] { return LocalDateTime{2026, 12, 9, 8, 0, 0, 0}; });
   const ReadBackup::Kept refused = failing.Keep(4711, image, "<TL4200system/>");
-  EXPECT_FALSE(refused.ok);
+  EXPECT_FALSE(refused);
   EXPECT_FALSE(QFile::exists(base + ".bin")) << "the image went with its system file";
 }
 

@@ -29,9 +29,9 @@ int Kills() {
 
 // Two versions of a technician's system file: different in length and content.
 std::string Version(int which) {
-  const ReadOutcome example =
+  const Loaded<std::string> example =
       ReadWholeFile(QStringLiteral(VOREL_TEST_DATA "/golden_small.xml"), 10 * 1024 * 1024);
-  std::string text = example.bytes.value_or("<System/>");
+  std::string text = example.value.value_or("<System/>");
   if (which == 1) {
     text += std::string(50000, ' ');
     text += "<!-- the new version -->\n";
@@ -56,7 +56,7 @@ int SaveForever(const QString& target) {
   const std::string versions[2] = {Version(0), Version(1)};
   Started();
   for (int i = 1;; ++i)
-    if (WriteFileReplacing(target, versions[i % 2])) return 3;
+    if (!WriteFileReplacing(target, versions[i % 2])) return 3;
 }
 
 // The child: keeps read backups until it is killed.
@@ -66,7 +66,7 @@ int KeepBackupsForever(const QString& folder) {
   ReadBackupFolder backups(folder, [] { return LocalDateTime{2026, 12, 8, 9, 30, 0, 1}; });
   Started();
   for (;;)
-    if (!backups.Keep(4200, image, systemFile).ok) return 3;
+    if (!backups.Keep(4200, image, systemFile)) return 3;
 }
 
 struct Tally {
@@ -95,14 +95,14 @@ TEST(SavingKilled, SystemFileIsAlwaysTheWholeOldOrNew) {
   QTemporaryDir folder;
   const QString target = folder.filePath(QStringLiteral("laundry.xml"));
   const std::string versions[2] = {Version(0), Version(1)};
-  ASSERT_FALSE(WriteFileReplacing(target, versions[0]));
+  ASSERT_TRUE(WriteFileReplacing(target, versions[0]));
   Tally tally;
   KillRepeatedly("--save-forever", target, Kills(), [&] {
     ++tally.kills;
-    const ReadOutcome now = ReadWholeFile(target, 10 * 1024 * 1024);
-    if (now.bytes == versions[0])
+    const Loaded<std::string> now = ReadWholeFile(target, 10 * 1024 * 1024);
+    if (now.value == versions[0])
       ++tally.old;
-    else if (now.bytes == versions[1])
+    else if (now.value == versions[1])
       ++tally.fresh;
     else
       ++tally.other;
@@ -127,9 +127,9 @@ TEST(SavingKilled, EveryBackupFileThereIsWhole) {
     // Whole files only; the rest of the folder is the save's own temporary files.
     for (const QString& name : QDir(folder.path()).entryList({"4200_*.bin", "4200_*.xml"})) {
       ++files;
-      const ReadOutcome got = ReadWholeFile(folder.filePath(name), 1024 * 1024);
+      const Loaded<std::string> got = ReadWholeFile(folder.filePath(name), 1024 * 1024);
       const std::string& want = name.endsWith(".bin") ? imageBytes : systemFile;
-      if (got.bytes == want)
+      if (got.value == want)
         ++tally.fresh;
       else
         ++tally.other;

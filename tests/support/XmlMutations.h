@@ -61,7 +61,7 @@ class XmlMutations {
 inline std::string SurvivalFault(const std::string& document, bool resave) {
   SystemConfiguration config;
   ControllerImage image{};
-  const SystemFileResult result = LoadSystemFile(document, config, image);
+  const Outcome result = LoadSystemFile(document, config, image);
   if (result.ok != result.reason.empty()) {
     return std::string(result.ok ? "loaded" : "refused") + " with reason '" + result.reason + "'";
   }
@@ -86,8 +86,8 @@ inline std::string SurvivalFault(const std::string& document, bool resave) {
   const std::string saved = SaveSystemFile(config, image);
   SystemConfiguration againConfig;
   ControllerImage againImage{};
-  const SystemFileResult again = LoadSystemFile(saved, againConfig, againImage);
-  if (!again.ok) return "the saved document does not load: " + again.Describe();
+  const Outcome again = LoadSystemFile(saved, againConfig, againImage);
+  if (!again.ok) return "the saved document does not load: " + again.reason;
   if (SaveSystemFile(againConfig, againImage) != saved) {
     return "the saved document loads back to a different one";
   }

@@ -125,7 +125,7 @@ class EEPROMFormTest : public QObject {
     QVERIFY(backup->isVisible());
     QVERIFY(backup->text().startsWith("Kept as "));
     QCOMPARE(QDir(backups_.path()).entryList({"4200_*.bin"}).size(), 1);
-    QCOMPARE(backup->toolTip(), QString::fromStdString(session.LastBackup().where));
+    QCOMPARE(backup->toolTip(), QString::fromStdString(*session.LastBackup()));
     test::SaveScreenshot(form, "eeprom_read");
 
     // A changed name is what a write would change.

@@ -50,12 +50,11 @@ struct Row {
 // Every line but blank ones and those starting with #, split at its tabs into
 // exactly `fieldCount` fields. The reason when the file cannot be read or a line
 // does not fit.
-std::optional<std::string> ReadRows(const std::string& path, size_t fieldCount,
-                                    std::vector<Row>& rows) {
-  const vorel::ReadOutcome file =
+vorel::Outcome ReadRows(const std::string& path, size_t fieldCount, std::vector<Row>& rows) {
+  const vorel::Loaded<std::string> file =
       vorel::ReadWholeFile(QString::fromStdString(path), kTableFileLimit);
-  if (!file.bytes) return path + ": " + file.error.toStdString();
-  std::string_view rest = *file.bytes;
+  if (!file) return vorel::Outcome::Failed(path + ": " + file.why);
+  std::string_view rest = *file;
   for (size_t number = 1; !rest.empty(); ++number) {
     const size_t end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
@@ -70,35 +69,39 @@ std::optional<std::string> ReadRows(const std::string& path, size_t fieldCount,
       start = tab + 1;
     }
     if (row.fields.size() != fieldCount) {
-      return row.where + ": " + std::to_string(fieldCount) +
-             " fields separated by tabs expected, " + std::to_string(row.fields.size()) + " found";
+      return vorel::Outcome::Failed(row.where + ": " + std::to_string(fieldCount) +
+                                    " fields separated by tabs expected, " +
+                                    std::to_string(row.fields.size()) + " found");
     }
     for (std::string& field : row.fields) {
       bool lost = false;
       std::string text = vorel::Ansi::FromUtf8(field, &lost);
       if (lost || text.find('\0') != std::string::npos)
-        return row.where + ": \"" + field + "\" is not UTF-8 text of Windows-1252 characters";
+        return vorel::Outcome::Failed(row.where + ": \"" + field +
+                                      "\" is not UTF-8 text of Windows-1252 characters");
       field = std::move(text);
     }
     rows.push_back(std::move(row));
   }
-  return std::nullopt;
+  return vorel::Outcome::Done();
 }
 
-std::optional<std::string> ReadUsers(const std::string& path, GatewayWorld& world) {
+vorel::Outcome ReadUsers(const std::string& path, GatewayWorld& world) {
   std::vector<Row> rows;
-  if (auto failure = ReadRows(path, kUserFields, rows)) return failure;
+  if (vorel::Outcome read = ReadRows(path, kUserFields, rows); !read) return read;
   std::set<std::string> names;
   for (Row& row : rows) {
     const std::string& name = row.fields[0];
     const std::string& access = row.fields[2];
-    if (name.empty()) return row.where + ": the user name is empty";
-    if (!names.insert(name).second) return row.where + ": user " + name + " is there twice";
+    if (name.empty()) return vorel::Outcome::Failed(row.where + ": the user name is empty");
+    if (!names.insert(name).second)
+      return vorel::Outcome::Failed(row.where + ": user " + name + " is there twice");
     if (access != vorel::sim::kFullAccess && access != vorel::sim::kReadOnlyAccess)
-      return row.where + ": the access is A (full) or B (read only), not \"" + access + "\"";
+      return vorel::Outcome::Failed(
+          row.where + ": the access is A (full) or B (read only), not \"" + access + "\"");
     world.AddUser({name, row.fields[1], access});
   }
-  return std::nullopt;
+  return vorel::Outcome::Done();
 }
 
 // The serial number a serial text names: decimal digits only, within 32 bits.
@@ -122,31 +125,34 @@ struct SystemRecipe {
   uint32_t serialNumber = 0;
 };
 
-std::optional<std::string> ReadSystems(const std::string& path,
-                                       std::vector<SystemRecipe>& systems) {
+vorel::Outcome ReadSystems(const std::string& path, std::vector<SystemRecipe>& systems) {
   using vorel::gateway::kEntryLimits;
   std::vector<Row> rows;
-  if (auto failure = ReadRows(path, kSystemFields, rows)) return failure;
+  if (vorel::Outcome read = ReadRows(path, kSystemFields, rows); !read) return read;
   std::set<std::string> serials;
   for (Row& row : rows) {
     const std::vector<std::string>& f = row.fields;
     const std::optional<uint32_t> number = SerialNumber(f[kSerial]);
     if (!number)
-      return row.where + ": the serial is a number of 1 to 10 digits within 32 bits, not \"" +
-             f[kSerial] + "\"";
+      return vorel::Outcome::Failed(
+          row.where + ": the serial is a number of 1 to 10 digits within 32 bits, not \"" +
+          f[kSerial] + "\"");
     if (!serials.insert(f[kSerial]).second)
-      return row.where + ": serial " + f[kSerial] + " is there twice";
+      return vorel::Outcome::Failed(row.where + ": serial " + f[kSerial] + " is there twice");
     if (f[kName].size() > kEntryLimits[kName])
-      return row.where + ": the name is longer than " + std::to_string(kEntryLimits[kName]);
+      return vorel::Outcome::Failed(row.where + ": the name is longer than " +
+                                    std::to_string(kEntryLimits[kName]));
     if (f[kInUse].empty() || f[kInUse].size() > kEntryLimits[kInUse])
-      return row.where + ": the in-use text (\"-\" when free) is empty or longer than " +
-             std::to_string(kEntryLimits[kInUse]);
+      return vorel::Outcome::Failed(row.where +
+                                    ": the in-use text (\"-\" when free) is empty or longer than " +
+                                    std::to_string(kEntryLimits[kInUse]));
     if (f[kAddress].empty() || f[kAddress].size() > kEntryLimits[kAddress])
-      return row.where + ": the address (an IP address or Offline) is empty or longer than " +
-             std::to_string(kEntryLimits[kAddress]);
+      return vorel::Outcome::Failed(
+          row.where + ": the address (an IP address or Offline) is empty or longer than " +
+          std::to_string(kEntryLimits[kAddress]));
     systems.push_back({{f[kSerial], f[kName], f[kInUse], f[kAddress]}, *number});
   }
-  return std::nullopt;
+  return vorel::Outcome::Done();
 }
 
 std::string AddressText(const QHostAddress& address, quint16 port) {
@@ -201,8 +207,8 @@ GatewayOutcome RunGateway(int& argc, char** argv, const GatewayOptions& options,
   if (options.users.empty()) {
     world.AddUser({std::string(kDefaultUser), std::string(kDefaultUser),
                    std::string(vorel::sim::kFullAccess)});
-  } else if (const auto failure = ReadUsers(options.users, world)) {
-    std::cerr << "vorel-sim: " << *failure << '\n';
+  } else if (const vorel::Outcome read = ReadUsers(options.users, world); !read) {
+    std::cerr << "vorel-sim: " << read.reason << '\n';
     return {2, std::nullopt};
   }
   std::vector<SystemRecipe> systems;
@@ -212,8 +218,8 @@ GatewayOutcome RunGateway(int& argc, char** argv, const GatewayOptions& options,
                         name.empty() ? std::string(kDefaultSystemName) : name,
                         std::string(vorel::gateway::kFree), std::string(kDefaultSystemAddress)},
                        identity.serialNumber});
-  } else if (const auto failure = ReadSystems(options.systems, systems)) {
-    std::cerr << "vorel-sim: " << *failure << '\n';
+  } else if (const vorel::Outcome read = ReadSystems(options.systems, systems); !read) {
+    std::cerr << "vorel-sim: " << read.reason << '\n';
     return {2, std::nullopt};
   }
   if (needsSystem && systems.empty()) {

@@ -104,11 +104,11 @@ std::optional<int32_t> InRange(const std::string& text, int32_t low, int32_t hig
 
 // A device the controller's line can be served on: a character device (a serial port or
 // a pseudo-terminal), never a file that poll frames would overwrite.
-std::optional<std::string> DeviceProblem(const std::string& path) {
+vorel::Outcome CheckDevice(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::string("no such device");
-  if (!S_ISCHR(info.st_mode)) return std::string("is not a serial device");
-  return std::nullopt;
+  if (::stat(path.c_str(), &info) != 0) return vorel::Outcome::Failed("no such device");
+  if (!S_ISCHR(info.st_mode)) return vorel::Outcome::Failed("is not a serial device");
+  return vorel::Outcome::Done();
 }
 
 Parsed ParseOptions(int argc, char** argv) {
@@ -145,12 +145,13 @@ Parsed ParseOptions(int argc, char** argv) {
     if (name == "--system") {
       options.system = value;
     } else if (name == "--device") {
-      if (auto problem = DeviceProblem(value)) return refuse(*problem);
+      if (const vorel::Outcome device = CheckDevice(value); !device) return refuse(device.reason);
       options.device = value;
       serialOnly = true;
     } else if (name == "--save") {
-      if (auto problem = vorel::CannotReplace(QString::fromStdString(value)))
-        return refuse(problem->toStdString());
+      if (const vorel::Outcome replaceable = vorel::CheckReplaceable(QString::fromStdString(value));
+          !replaceable)
+        return refuse(replaceable.reason);
       options.save = value;
     } else if (name == "--serial") {
       const auto number = InRange(value, 0, INT32_MAX);
@@ -246,14 +247,14 @@ std::optional<vorel::ControllerImage> StartingMemory(const Options& options,
   } else {
     const auto file =
         vorel::ReadWholeFile(QString::fromStdString(options.system), vorel::kSystemFileSizeLimit);
-    if (!file.bytes) {
-      std::cerr << "vorel-sim: " << options.system << ": " << file.error.toStdString() << '\n';
+    if (!file) {
+      std::cerr << "vorel-sim: " << options.system << ": " << file.why << '\n';
       return std::nullopt;
     }
-    if (vorel::ClassifyFile(*file.bytes) == vorel::FileKind::kImage) {
+    if (vorel::ClassifyFile(*file) == vorel::FileKind::kImage) {
       // A memory image is the controller's memory as it stands.
-      std::copy(file.bytes->begin(), file.bytes->end(), memory.bytes.begin());
-    } else if (session.LoadSystem(*file.bytes, now)) {
+      std::copy(file->begin(), file->end(), memory.bytes.begin());
+    } else if (session.LoadSystem(*file, now)) {
       memory = session.Image().image;
     } else {
       std::cerr << "vorel-sim: " << options.system << ": cannot be loaded\n";
@@ -268,10 +269,11 @@ std::optional<vorel::ControllerImage> StartingMemory(const Options& options,
 bool SaveMemory(const std::string& path, const vorel::ControllerImage& memory) {
   if (path.empty()) return true;
   const auto& bytes = memory.bytes;
-  if (const auto failure = vorel::WriteFileReplacing(
+  if (const vorel::Outcome written = vorel::WriteFileReplacing(
           QString::fromStdString(path),
-          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
-    std::cerr << "vorel-sim: " << path << ": " << failure->toStdString() << '\n';
+          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+      !written) {
+    std::cerr << "vorel-sim: " << path << ": " << written.reason << '\n';
     return false;
   }
   return true;

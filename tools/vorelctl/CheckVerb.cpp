@@ -12,17 +12,20 @@ namespace vorelctl {
 // vorelctl check FILE: what of the file does not reach the controller as written.
 int Check(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {}, parsed)) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ParseArguments(args, {}, parsed); !checked)
+    return UsageError(err, checked.reason);
   if (parsed.arguments.empty()) return UsageError(err, "check needs FILE");
-  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 1); !checked)
+    return UsageError(err, checked.reason);
   vorel::Session session;
-  const LoadedInput input = LoadInput(std::string(parsed.arguments[0]), vorel::LocalNow(), session);
-  if (input.refused) {
-    err << "vorelctl: " << *input.refused << '\n';
+  const vorel::Outcome input =
+      LoadInput(std::string(parsed.arguments[0]), vorel::LocalNow(), session);
+  if (!input) {
+    err << "vorelctl: " << input.reason << '\n';
     return kExitFailure;
   }
-  PrintChanges(input.changes, "", out);
-  return input.changes.empty() ? kExitOk : kExitChanges;
+  PrintChanges(session.LoadChanges(), "", out);
+  return session.LoadChanges().empty() ? kExitOk : kExitChanges;
 }
 
 }  // namespace vorelctl

@@ -35,49 +35,49 @@ std::optional<OutputKind> OutputKindOf(std::string_view path) {
 
 int Convert(Arguments args, std::ostream& /*out*/, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {"--clock", "--master-code"}, parsed))
-    return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ParseArguments(args, {"--clock", "--master-code"}, parsed);
+      !checked)
+    return UsageError(err, checked.reason);
   if (parsed.arguments.size() < 2) return UsageError(err, "convert needs INPUT and OUTPUT");
-  if (auto surplus = SurplusArgument(parsed, 2)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 2); !checked)
+    return UsageError(err, checked.reason);
   const std::string inputPath(parsed.arguments[0]);
   const std::string outputPath(parsed.arguments[1]);
   const std::optional<OutputKind> outputKind = OutputKindOf(outputPath);
   if (!outputKind) return UsageError(err, "OUTPUT must end in .xml or .bin");
 
   std::optional<vorel::LocalDateTime> clock;
-  if (auto wrong = ReadClockOption(parsed, clock)) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ReadClockOption(parsed, clock); !checked)
+    return UsageError(err, checked.reason);
   std::optional<std::string> masterCode;
-  if (auto wrong = ReadMasterCodeOption(parsed, masterCode)) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ReadMasterCodeOption(parsed, masterCode); !checked)
+    return UsageError(err, checked.reason);
   if (masterCode && *outputKind != OutputKind::kImage)
     return UsageError(err, "--master-code goes with an image OUTPUT (.bin) only");
 
   const vorel::LocalDateTime packClock = clock.value_or(vorel::LocalNow());
   vorel::Session session;
-  const LoadedInput input = LoadInput(inputPath, packClock, session);
-  if (input.refused) {
-    err << "vorelctl: " << *input.refused << '\n';
+  const vorel::Outcome input = LoadInput(inputPath, packClock, session);
+  if (!input) {
+    err << "vorelctl: " << input.reason << '\n';
     return kExitFailure;
   }
-  PrintChanges(input.changes, "vorelctl: warning: ", err);
+  PrintChanges(session.LoadChanges(), "vorelctl: warning: ", err);
 
-  const auto write = [&outputPath](std::string_view bytes) -> std::optional<std::string> {
-    const auto failure =
-        vorel::WriteFileReplacing(QString::fromLocal8Bit(outputPath.c_str()), bytes);
-    if (failure) return failure->toStdString();
-    return std::nullopt;
+  const auto write = [&outputPath](std::string_view bytes) {
+    return vorel::WriteFileReplacing(QString::fromLocal8Bit(outputPath.c_str()), bytes);
   };
-  std::optional<std::string> failure;
+  vorel::Outcome written;
   if (*outputKind == OutputKind::kSystemFile) {
-    const vorel::SessionResult saved = session.SaveSystem(write, packClock);
-    if (!saved) failure = saved.reason;
+    written = session.SaveSystem(write, packClock);
   } else {
     session.PackImage(packClock,
                       masterCode ? std::optional<std::string_view>(*masterCode) : std::nullopt);
     const auto& image = session.Image().image.bytes;
-    failure = write(std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+    written = write(std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
   }
-  if (failure) {
-    err << "vorelctl: " << outputPath << ": " << *failure << '\n';
+  if (!written) {
+    err << "vorelctl: " << outputPath << ": " << written.reason << '\n';
     return kExitFailure;
   }
   return kExitOk;

@@ -24,8 +24,10 @@ std::string BlockText(uint16_t address) {
 
 int Hex(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {"--target"}, parsed)) return UsageError(err, *wrong);
-  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = ParseArguments(args, {"--target"}, parsed); !checked)
+    return UsageError(err, checked.reason);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 1); !checked)
+    return UsageError(err, checked.reason);
   const std::optional<vorel::FirmwareTarget> target =
       vorel::FirmwareTargetNamed(parsed.Option("--target").value_or(""));
   if (parsed.arguments.empty() || !target)
@@ -33,18 +35,18 @@ int Hex(Arguments args, std::ostream& out, std::ostream& err) {
 
   const std::string name(parsed.arguments[0]);
   const QString path = QString::fromLocal8Bit(name.c_str());
-  const vorel::FirmwareFile load = vorel::ReadFirmwareFile(path, *target);
-  if (!load.image) {
+  const auto load = vorel::ReadFirmwareFile(path, *target);
+  if (!load) {
     err << "vorelctl: " << name;
-    if (load.line > 0) err << ", line " << load.line;
-    err << ": " << load.error;
-    if (!load.openError.empty()) err << " (" << load.openError << ")";
+    if (load.why.line > 0) err << ", line " << load.why.line;
+    err << ": " << load.why.text;
+    if (!load.why.openError.empty()) err << " (" << load.why.openError << ")";
     err << '\n';
     return kExitFailure;
   }
 
-  const vorel::FirmwareImage& image = *load.image;
-  out << "File date: " << vorel::FileDateText(load.modified) << '\n';
+  const vorel::FirmwareImage& image = load->image;
+  out << "File date: " << vorel::FileDateText(load->modified) << '\n';
   out << "Code start: " << vorel::AddressText(image.codeStart) << '\n';
   out << "Code end: " << vorel::AddressText(image.codeEnd) << '\n';
   out << "Code used: " << vorel::CodeUsedText(image, *target) << '\n';

@@ -25,9 +25,10 @@ constexpr const char* kCompleted = "Completed, OK.";
 
 int Flash(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {"--port", "--target"}, parsed))
-    return UsageError(err, *wrong);
-  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = ParseArguments(args, {"--port", "--target"}, parsed); !checked)
+    return UsageError(err, checked.reason);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 1); !checked)
+    return UsageError(err, checked.reason);
   const auto port = parsed.Option("--port");
   const auto target = vorel::FirmwareTargetNamed(parsed.Option("--target").value_or(""));
   if (parsed.arguments.empty() || !port || !target)
@@ -35,9 +36,9 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
 
   const QString path =
       QString::fromUtf8(parsed.arguments[0].data(), static_cast<int>(parsed.arguments[0].size()));
-  const vorel::FirmwareFile load = vorel::ReadFirmwareFile(path, *target);
-  if (!load.image) {
-    err << "vorelctl: " << load.error << '\n';
+  const auto load = vorel::ReadFirmwareFile(path, *target);
+  if (!load) {
+    err << "vorelctl: " << load.why.text << '\n';
     return kExitFailure;
   }
 
@@ -49,7 +50,7 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
   // five seconds for BootReady cover all three.
   if (const auto exit = ReachController(runner, std::string(*port), 0, err)) return *exit;
   session.SetFirmwareWindowVisible(true);
-  if (!session.StartFirmware(*load.image, *target)) {
+  if (!session.StartFirmware(load->image, *target)) {
     err << "vorelctl: the boot loader could not be started\n";
     return kExitFailure;
   }
@@ -61,7 +62,7 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
         if (terminal) {
           std::fprintf(stderr, "\r%-20s %3u %%", programmer.StateText().c_str(),
                        static_cast<unsigned>(programmer.Progress() * 100 /
-                                             std::max<uint32_t>(1, load.image->roundedEnd)));
+                                             std::max<uint32_t>(1, load->image.roundedEnd)));
           std::fflush(stderr);
         }
         return programmer.Step() == 0;
@@ -69,7 +70,7 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err) {
       kFlashTicks, [&] { session.AbandonFirmware(); });
   if (terminal) std::fputc('\n', stderr);
   if (outcome == vorel::HeadlessRunner::Outcome::kInterrupted) {
-    err << "vorelctl: Stopped after " << programmer.Progress() << " of " << load.image->roundedEnd
+    err << "vorelctl: Stopped after " << programmer.Progress() << " of " << load->image.roundedEnd
         << " bytes\n";
     return vorel::HeadlessRunner::kInterruptedExit;
   }

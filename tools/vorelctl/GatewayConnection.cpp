@@ -15,24 +15,25 @@ namespace {
 constexpr const char* kPasswordVariable = "VOREL_GATEWAY_PASSWORD";
 }  // namespace
 
-std::optional<std::string> GatewayUsage(const ParsedArguments& parsed, bool needsSystem) {
+vorel::Outcome GatewayUsage(const ParsedArguments& parsed, bool needsSystem) {
+  using vorel::Outcome;
   const auto gateway = parsed.Option("--gateway");
-  if (!gateway || gateway->empty()) return "--gateway HOST[:PORT] is needed";
+  if (!gateway || gateway->empty()) return Outcome::Failed("--gateway HOST[:PORT] is needed");
   if (!vorel::ParseGatewayAddress(*gateway))
-    return std::string("--gateway takes ") + vorel::kGatewayAddressForms;
-  if (!parsed.Option("--user")) return "--user NAME is needed with --gateway";
-  if (!needsSystem) return std::nullopt;
+    return Outcome::Failed(std::string("--gateway takes ") + vorel::kGatewayAddressForms);
+  if (!parsed.Option("--user")) return Outcome::Failed("--user NAME is needed with --gateway");
+  if (!needsSystem) return Outcome::Done();
   const auto system = parsed.Option("--system");
-  if (!system) return "--system SERIAL is needed with --gateway";
+  if (!system) return Outcome::Failed("--system SERIAL is needed with --gateway");
   const auto serial = vorel::ParseInt32(*system);
   if (!serial || *serial < 0)
-    return "--system takes the system's serial number, as listed by systems";
-  return std::nullopt;
+    return Outcome::Failed("--system takes the system's serial number, as listed by systems");
+  return Outcome::Done();
 }
 
-std::optional<std::string> ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
-                                             GatewayTarget& target) {
-  if (auto wrong = GatewayUsage(parsed, needsSystem)) return wrong;
+vorel::Outcome ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
+                                 GatewayTarget& target) {
+  if (vorel::Outcome usage = GatewayUsage(parsed, needsSystem); !usage) return usage;
   const vorel::GatewayAddress address = *vorel::ParseGatewayAddress(*parsed.Option("--gateway"));
   target.host = address.host;
   target.port = address.port;
@@ -43,9 +44,10 @@ std::optional<std::string> ReadGatewayTarget(const ParsedArguments& parsed, bool
   } else if (auto typed = vorel::ReadSecretLine("Gateway password for " + target.user + ": ")) {
     target.password = std::move(*typed);
   } else {
-    return std::string("no password: set ") + kPasswordVariable + " or run on a terminal";
+    return vorel::Outcome::Failed(std::string("no password: set ") + kPasswordVariable +
+                                  " or run on a terminal");
   }
-  return std::nullopt;
+  return vorel::Outcome::Done();
 }
 
 GatewayClient::GatewayClient(vorel::Session& session, GatewayTarget target, bool forWrite)
@@ -118,7 +120,7 @@ void GatewayClient::LinkStateChanged() {
   }
 }
 
-std::optional<std::string> GatewayClient::Connect(vorel::HeadlessRunner& runner) {
+vorel::Outcome GatewayClient::Connect(vorel::HeadlessRunner& runner) {
   // The socket's own reason ("Connection refused") says more than "Disconnected".
   runner.Socket().SetErrorReporter([this](const QString& text) {
     if (!failure_ || *failure_ == "Disconnected") failure_ = text.toStdString();
@@ -131,10 +133,10 @@ std::optional<std::string> GatewayClient::Connect(vorel::HeadlessRunner& runner)
   };
   const auto outcome = runner.Run(done, kLoginTicks);
   interrupted_ = outcome == vorel::HeadlessRunner::Outcome::kInterrupted;
-  if (failure_) return failure_;
-  if (interrupted_) return std::string("Stopped");
-  if (done()) return std::nullopt;
-  return std::string("No answer from the gateway");
+  if (failure_) return vorel::Outcome::Failed(*failure_);
+  if (interrupted_) return vorel::Outcome::Failed("Stopped");
+  if (done()) return vorel::Outcome::Done();
+  return vorel::Outcome::Failed("No answer from the gateway");
 }
 
 }  // namespace vorelctl

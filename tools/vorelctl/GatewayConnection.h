@@ -26,10 +26,10 @@ struct GatewayTarget {
 // error otherwise. The password is never taken from the command line.
 // What is wrong with the gateway options, as a usage error: the address, the user,
 // the system's serial number.
-std::optional<std::string> GatewayUsage(const ParsedArguments& parsed, bool needsSystem);
+vorel::Outcome GatewayUsage(const ParsedArguments& parsed, bool needsSystem);
 
-std::optional<std::string> ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
-                                             GatewayTarget& target);
+vorel::Outcome ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
+                                 GatewayTarget& target);
 
 // Answers the remote link's questions from the command line: the login once, the
 // named system or none (a lone free system is never taken unasked), no retry after
@@ -44,12 +44,14 @@ class GatewayClient final : private vorel::RemotePrompts, private vorel::Session
   ~GatewayClient() override;
 
   // Connects and runs `runner` until the gateway has accepted the login and the
-  // system (or, without a system, listed its systems), within kLoginTicks. The
-  // failure's text, nothing when it is done.
-  std::optional<std::string> Connect(vorel::HeadlessRunner& runner);
+  // system (or, without a system, listed its systems), within kLoginTicks.
+  vorel::Outcome Connect(vorel::HeadlessRunner& runner);
 
   const std::vector<vorel::GatewaySystem>& Listed() const { return listed_; }
-  const std::optional<std::string>& Failure() const { return failure_; }
+  // Done so far, or why the gateway connection failed.
+  vorel::Outcome State() const {
+    return failure_ ? vorel::Outcome::Failed(*failure_) : vorel::Outcome::Done();
+  }
   bool Interrupted() const { return interrupted_; }
 
  private:

@@ -23,9 +23,11 @@ constexpr const char* kNoAnswer = "No answer from the controller";
 
 int Info(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {"--port", "--timeout"}, parsed))
-    return UsageError(err, *wrong);
-  if (auto surplus = SurplusArgument(parsed, 0)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = ParseArguments(args, {"--port", "--timeout"}, parsed);
+      !checked)
+    return UsageError(err, checked.reason);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 0); !checked)
+    return UsageError(err, checked.reason);
   const auto port = parsed.Option("--port");
   if (!port) return UsageError(err, "info needs --port DEVICE");
   int timeoutSeconds = kDefaultTimeoutSeconds;

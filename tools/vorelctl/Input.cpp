@@ -7,15 +7,16 @@
 
 namespace vorelctl {
 
-LoadedInput LoadInput(const std::string& path, const vorel::LocalDateTime& clock,
-                      vorel::Session& session) {
-  const vorel::ReadOutcome file =
+vorel::Outcome LoadInput(const std::string& path, const vorel::LocalDateTime& clock,
+                         vorel::Session& session) {
+  const vorel::Loaded<std::string> file =
       vorel::ReadWholeFile(QString::fromLocal8Bit(path.c_str()), vorel::kSystemFileSizeLimit);
-  if (!file.bytes) return {path + ": " + file.error.toStdString(), {}};
-  vorel::Session::FileLoad load = session.LoadFile(*file.bytes, clock);
+  if (!file) return vorel::Outcome::Failed(path + ": " + file.why);
+  const vorel::Session::FileLoad load = session.LoadFile(*file, clock);
   // Element names and values are Windows-1252 text; the terminal gets UTF-8.
-  if (!load.result) return {path + ": " + vorel::Ansi::ToUtf8(load.result.reason), {}};
-  return {std::nullopt, std::move(load.result.changes)};
+  if (!load.result)
+    return vorel::Outcome::Failed(path + ": " + vorel::Ansi::ToUtf8(load.result.reason));
+  return vorel::Outcome::Done();
 }
 
 void PrintChanges(const std::vector<vorel::ValueChange>& changes, std::string_view prefix,

@@ -51,9 +51,9 @@ void PrintTotals(const vorel::ConsumptionTotals& totals, std::ostream& out) {
 
 // Loads INPUT into `input`; false (after the line on `err`) when it is refused.
 bool LoadLogs(std::string_view inputName, vorel::Session& input, std::ostream& err) {
-  const LoadedInput loaded = LoadInput(std::string(inputName), vorel::LocalNow(), input);
-  if (!loaded.refused) return true;
-  err << "vorelctl: " << *loaded.refused << '\n';
+  const vorel::Outcome loaded = LoadInput(std::string(inputName), vorel::LocalNow(), input);
+  if (loaded) return true;
+  err << "vorelctl: " << loaded.reason << '\n';
   return false;
 }
 
@@ -61,10 +61,13 @@ bool LoadLogs(std::string_view inputName, vorel::Session& input, std::ostream& e
 
 int Consumption(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {"--from", "--to", "--machine"}, parsed, {"--csv"}))
-    return UsageError(err, *wrong);
+  if (const vorel::Outcome checked =
+          ParseArguments(args, {"--from", "--to", "--machine"}, parsed, {"--csv"});
+      !checked)
+    return UsageError(err, checked.reason);
   if (parsed.arguments.empty()) return UsageError(err, "consumption needs INPUT");
-  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 1); !checked)
+    return UsageError(err, checked.reason);
   int machine = 0;
   if (const auto machineText = parsed.Option("--machine")) {
     const std::optional<int32_t> number = vorel::ParseInt32(*machineText);
@@ -119,9 +122,11 @@ int Consumption(Arguments args, std::ostream& out, std::ostream& err) {
 
 int Alarms(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {}, parsed, {"--state"})) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ParseArguments(args, {}, parsed, {"--state"}); !checked)
+    return UsageError(err, checked.reason);
   if (parsed.arguments.empty()) return UsageError(err, "alarms needs INPUT");
-  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 1); !checked)
+    return UsageError(err, checked.reason);
 
   vorel::Session input;
   if (!LoadLogs(parsed.arguments[0], input, err)) return kExitFailure;

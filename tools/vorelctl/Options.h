@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Verbs.h"
+#include "core/base/Result.h"
 #include "core/image/ImagePacking.h"
 
 namespace vorelctl {
@@ -25,25 +26,24 @@ struct ParsedArguments {
   }
 };
 
-// Nothing when the command line is right; otherwise what is wrong with it: an
+// Done when the command line is right; otherwise what is wrong with it: an
 // option the verb does not take, one given twice, one without its value.
 // `flagNames` take no value; a flag given reads as "yes".
-std::optional<std::string> ParseArguments(Arguments args,
-                                          std::initializer_list<std::string_view> optionNames,
-                                          ParsedArguments& parsed,
-                                          std::initializer_list<std::string_view> flagNames = {});
+vorel::Outcome ParseArguments(Arguments args, std::initializer_list<std::string_view> optionNames,
+                              ParsedArguments& parsed,
+                              std::initializer_list<std::string_view> flagNames = {});
 
 // --clock "YYYY-MM-DD HH:MM:SS" of the years the controller's one-byte year holds
-// (2000..2255): nothing when right (`clock` set when given), else what is wrong.
-std::optional<std::string> ReadClockOption(const ParsedArguments& parsed,
-                                           std::optional<vorel::LocalDateTime>& clock);
+// (2000..2255): done when right (`clock` set when given), else what is wrong.
+vorel::Outcome ReadClockOption(const ParsedArguments& parsed,
+                               std::optional<vorel::LocalDateTime>& clock);
 
 // --master-code: at most 8 of the controller's 8-bit characters, the terminal's UTF-8
 // taken as Windows-1252 ("ÄÄÄÄÄÄÄÄ" is 8); `code` holds them when given.
-std::optional<std::string> ReadMasterCodeOption(const ParsedArguments& parsed,
-                                                std::optional<std::string>& code);
+vorel::Outcome ReadMasterCodeOption(const ParsedArguments& parsed,
+                                    std::optional<std::string>& code);
 
 // "surplus argument 'x'" past the `count` arguments a verb takes.
-std::optional<std::string> SurplusArgument(const ParsedArguments& parsed, size_t count);
+vorel::Outcome SurplusArgument(const ParsedArguments& parsed, size_t count);
 
 }  // namespace vorelctl

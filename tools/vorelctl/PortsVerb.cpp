@@ -22,8 +22,10 @@ std::string IdText(const std::optional<uint16_t>& id) {
 
 int Ports(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {}, parsed, {"--all"})) return UsageError(err, *wrong);
-  if (auto surplus = SurplusArgument(parsed, 0)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = ParseArguments(args, {}, parsed, {"--all"}); !checked)
+    return UsageError(err, checked.reason);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 0); !checked)
+    return UsageError(err, checked.reason);
   HeadlessApplication headless;
   vorel::QtPortSource source;
   if (parsed.Option("--all")) {

@@ -64,10 +64,12 @@ void PrintProgram(const vorel::Session& input, int machineIndex, int slotIndex, 
 
 int Show(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {"--machine", "--program"}, parsed))
-    return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ParseArguments(args, {"--machine", "--program"}, parsed);
+      !checked)
+    return UsageError(err, checked.reason);
   if (parsed.arguments.empty()) return UsageError(err, "show needs INPUT");
-  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 1); !checked)
+    return UsageError(err, checked.reason);
   const std::optional<std::string_view> machineText = parsed.Option("--machine");
   const std::optional<std::string_view> programText = parsed.Option("--program");
   if (machineText.has_value() != programText.has_value()) {
@@ -84,9 +86,9 @@ int Show(Arguments args, std::ostream& out, std::ostream& err) {
   const std::string_view inputName = parsed.arguments[0];
 
   vorel::Session input;
-  if (const auto loaded = LoadInput(std::string(inputName), vorel::LocalNow(), input);
-      loaded.refused) {
-    err << "vorelctl: " << *loaded.refused << '\n';
+  if (const vorel::Outcome loaded = LoadInput(std::string(inputName), vorel::LocalNow(), input);
+      !loaded) {
+    err << "vorelctl: " << loaded.reason << '\n';
     return kExitFailure;
   }
   if (machine) {

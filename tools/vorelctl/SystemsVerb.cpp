@@ -7,21 +7,24 @@ namespace vorelctl {
 
 int Systems(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args, {"--gateway", "--user"}, parsed))
-    return UsageError(err, *wrong);
-  if (auto surplus = SurplusArgument(parsed, 0)) return UsageError(err, *surplus);
-  if (auto wrong = GatewayUsage(parsed, false)) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ParseArguments(args, {"--gateway", "--user"}, parsed);
+      !checked)
+    return UsageError(err, checked.reason);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 0); !checked)
+    return UsageError(err, checked.reason);
+  if (const vorel::Outcome checked = GatewayUsage(parsed, false); !checked)
+    return UsageError(err, checked.reason);
   GatewayTarget target;
-  if (auto wrong = ReadGatewayTarget(parsed, false, target)) {
-    err << "vorelctl: " << *wrong << '\n';
+  if (const vorel::Outcome read = ReadGatewayTarget(parsed, false, target); !read) {
+    err << "vorelctl: " << read.reason << '\n';
     return kExitFailure;
   }
 
   vorel::HeadlessRunner runner;
   GatewayClient client(runner.CurrentSession(), std::move(target));
-  if (auto failure = client.Connect(runner)) {
+  if (const vorel::Outcome connected = client.Connect(runner); !connected) {
     if (client.Interrupted()) return vorel::HeadlessRunner::kInterruptedExit;
-    err << "vorelctl: " << *failure << '\n';
+    err << "vorelctl: " << connected.reason << '\n';
     return kExitFailure;
   }
   for (const vorel::GatewaySystem& system : client.Listed()) {

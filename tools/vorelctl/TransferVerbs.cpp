@@ -117,7 +117,10 @@ class JobRunner {
         return Fail(prompts_.Error().empty() ? "the transfer ended unfinished" : prompts_.Error());
     }
   }
-  const std::optional<std::string>& Failure() const { return failure_; }
+  // Done, or why the job failed (an empty reason: already said).
+  vorel::Outcome Result() const {
+    return failure_ ? vorel::Outcome::Failed(*failure_) : vorel::Outcome::Done();
+  }
   bool Started() const { return started_; }
   // Seconds from the start of the transfer (the login check included) to its end.
   double Seconds() const { return static_cast<double>(elapsed_.elapsed()) / 1000.0; }
@@ -150,9 +153,10 @@ class JobRunner {
   QElapsedTimer elapsed_;
 };
 
-// How a job ended: done, failed with its reason, or stopped by a signal.
+// How a job ended: done, failed with its reason (empty: already said), or stopped
+// by a signal.
 struct JobOutcome {
-  std::optional<std::string> failure;
+  vorel::Outcome result;
   bool interrupted = false;
 };
 
@@ -160,39 +164,40 @@ struct JobOutcome {
 JobOutcome RunJob(const ParsedArguments& parsed, vorel::HeadlessRunner& runner, JobRunner& job,
                   bool forWrite, int linkTicks, std::ostream& err) {
   vorel::Session& session = runner.CurrentSession();
-  const auto stopped = [&] { return JobOutcome{std::nullopt, true}; };
+  const auto stopped = [&] { return JobOutcome{vorel::Outcome::Done(), true}; };
+  const auto failed = [](std::string why) { return JobOutcome{vorel::Outcome::Failed(why)}; };
   std::optional<GatewayClient> client;
   if (const auto port = parsed.Option("--port")) {
     std::string why;
     const auto up = runner.ReachController(std::string(*port), linkTicks, why);
     if (up == vorel::HeadlessRunner::Outcome::kInterrupted) return stopped();
-    if (up != vorel::HeadlessRunner::Outcome::kDone) return {why};
+    if (up != vorel::HeadlessRunner::Outcome::kDone) return failed(why);
   } else {
     GatewayTarget target;
-    if (auto wrong = ReadGatewayTarget(parsed, true, target)) return {wrong};
+    if (vorel::Outcome read = ReadGatewayTarget(parsed, true, target); !read) return {read};
     client.emplace(session, std::move(target), forWrite);
-    if (auto failure = client->Connect(runner)) {
+    if (vorel::Outcome connected = client->Connect(runner); !connected) {
       if (client->Interrupted()) return stopped();
-      return {failure};
+      return {connected};
     }
     // The gateway tells whether the system is reachable right after the choice.
     const vorel::RemoteLink& remote = session.Remote();
-    runner.Run([&] { return client->Failure() || remote.View().addressVisible; },
+    runner.Run([&] { return !client->State() || remote.View().addressVisible; },
                kGatewayReadyTicks);
-    if (client->Failure()) return {client->Failure()};
+    if (!client->State()) return {client->State()};
     if (!remote.SystemOnline()) {
       err << "vorelctl: the system is offline\n";
-      return {std::string()};
+      return failed({});
     }
   }
   // From here every step has its own limit: the link-alive time, the request
   // helper's repeats, the transfer's time-outs.
-  const auto outcome = runner.Run([&] { return (client && client->Failure()) || job.Step(); },
+  const auto outcome = runner.Run([&] { return (client && !client->State()) || job.Step(); },
                                   kJobTicks, [&] { session.StopTransfer(); });
   if (outcome == vorel::HeadlessRunner::Outcome::kInterrupted) return stopped();
-  if (client && client->Failure()) return {client->Failure()};
-  if (outcome == vorel::HeadlessRunner::Outcome::kDeadline) return {std::string("Timeout!")};
-  return {job.Failure()};
+  if (client && !client->State()) return {client->State()};
+  if (outcome == vorel::HeadlessRunner::Outcome::kDeadline) return failed("Timeout!");
+  return {job.Result()};
 }
 
 // "Stopped after N of M bytes", and the exit code of a signal.
@@ -214,9 +219,9 @@ std::optional<int> LinkTicks(const ParsedArguments& parsed) {
   return *value * vorel::Session::kTicksPerSecond;
 }
 
-int ReportFailure(const std::optional<std::string>& failure, std::ostream& err) {
-  if (!failure) return kExitOk;
-  if (!failure->empty()) err << "vorelctl: " << *failure << '\n';
+int ReportFailure(const vorel::Outcome& result, std::ostream& err) {
+  if (result) return kExitOk;
+  if (!result.reason.empty()) err << "vorelctl: " << result.reason << '\n';
   return kExitFailure;
 }
 
@@ -225,26 +230,30 @@ bool EndsWith(std::string_view text, std::string_view end) {
 }
 
 // --port DEVICE, or --gateway HOST[:PORT] --user NAME --system SERIAL.
-std::optional<std::string> CheckRoute(const ParsedArguments& parsed) {
+vorel::Outcome CheckRoute(const ParsedArguments& parsed) {
   const bool port = parsed.Option("--port").has_value();
   const bool gateway = parsed.Option("--gateway").has_value();
-  if (port == gateway) return "give either --port DEVICE or --gateway HOST[:PORT]";
+  if (port == gateway)
+    return vorel::Outcome::Failed("give either --port DEVICE or --gateway HOST[:PORT]");
   if (port && (parsed.Option("--user") || parsed.Option("--system")))
-    return "--user and --system go with --gateway";
+    return vorel::Outcome::Failed("--user and --system go with --gateway");
   if (gateway) return GatewayUsage(parsed, true);
-  return std::nullopt;
+  return vorel::Outcome::Done();
 }
 
 }  // namespace
 
 int Read(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(
-          args, {"--port", "--gateway", "--user", "--system", "--login-code", "--timeout"}, parsed))
-    return UsageError(err, *wrong);
-  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked = ParseArguments(
+          args, {"--port", "--gateway", "--user", "--system", "--login-code", "--timeout"}, parsed);
+      !checked)
+    return UsageError(err, checked.reason);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 1); !checked)
+    return UsageError(err, checked.reason);
   if (parsed.arguments.empty()) return UsageError(err, "read needs OUTPUT (.bin or .xml)");
-  if (auto wrong = CheckRoute(parsed)) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = CheckRoute(parsed); !checked)
+    return UsageError(err, checked.reason);
   const std::string output(parsed.arguments[0]);
   const bool asImage = EndsWith(output, ".bin");
   if (!asImage && !EndsWith(output, ".xml"))
@@ -253,8 +262,9 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
   const auto linkTicks = LinkTicks(parsed);
   if (!linkTicks) return UsageError(err, "--timeout takes 1..3600");
   // Said before the controller is troubled, not after the whole read.
-  if (auto problem = vorel::CannotReplace(QString::fromStdString(output))) {
-    err << "vorelctl: " << output << ": " << problem->toStdString() << '\n';
+  if (const vorel::Outcome replaceable = vorel::CheckReplaceable(QString::fromStdString(output));
+      !replaceable) {
+    err << "vorelctl: " << output << ": " << replaceable.reason << '\n';
     return kExitFailure;
   }
 
@@ -271,23 +281,26 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
   JobRunner runner(session, job, prompts);
   const JobOutcome outcome = RunJob(parsed, headless, runner, false, *linkTicks, err);
   if (outcome.interrupted) return ReportStopped(session, err);
-  if (outcome.failure) return ReportFailure(outcome.failure, err);
-  if (!session.LastReadImage()) return ReportFailure(std::string("nothing was read"), err);
+  if (!outcome.result) return ReportFailure(outcome.result, err);
+  if (!session.LastReadImage())
+    return ReportFailure(vorel::Outcome::Failed("nothing was read"), err);
 
   const auto& bytes = session.LastReadImage()->bytes;
   const std::string content =
       asImage ? std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size())
               : session.SystemFileBytes();
-  if (auto failure = vorel::WriteFileReplacing(QString::fromStdString(output), content)) {
-    err << "vorelctl: " << output << ": " << failure->toStdString() << '\n';
+  if (const vorel::Outcome written =
+          vorel::WriteFileReplacing(QString::fromStdString(output), content);
+      !written) {
+    err << "vorelctl: " << output << ": " << written.reason << '\n';
     return kExitFailure;
   }
   // The backup is reported as the window reports it: kept, or why not.
   const vorel::ReadBackup::Kept& kept = session.LastBackup();
-  if (kept.ok) {
-    err << "vorelctl: kept as " << kept.where << '\n';
-  } else if (!kept.where.empty()) {
-    err << "vorelctl: warning: the read was not kept: " << kept.where << '\n';
+  if (kept) {
+    err << "vorelctl: kept as " << *kept << '\n';
+  } else if (!kept.why.empty()) {
+    err << "vorelctl: warning: the read was not kept: " << kept.why << '\n';
   }
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f", runner.Seconds());
@@ -299,19 +312,25 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
 
 int Write(Arguments args, std::ostream& out, std::ostream& err) {
   ParsedArguments parsed;
-  if (auto wrong = ParseArguments(args,
-                                  {"--port", "--gateway", "--user", "--system", "--login-code",
-                                   "--master-code", "--clock", "--timeout"},
-                                  parsed, {"--verify", "--drop-texts"}))
-    return UsageError(err, *wrong);
-  if (auto surplus = SurplusArgument(parsed, 1)) return UsageError(err, *surplus);
+  if (const vorel::Outcome checked =
+          ParseArguments(args,
+                         {"--port", "--gateway", "--user", "--system", "--login-code",
+                          "--master-code", "--clock", "--timeout"},
+                         parsed, {"--verify", "--drop-texts"});
+      !checked)
+    return UsageError(err, checked.reason);
+  if (const vorel::Outcome checked = SurplusArgument(parsed, 1); !checked)
+    return UsageError(err, checked.reason);
   if (parsed.arguments.empty()) return UsageError(err, "write needs INPUT");
-  if (auto wrong = CheckRoute(parsed)) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = CheckRoute(parsed); !checked)
+    return UsageError(err, checked.reason);
   std::optional<vorel::LocalDateTime> givenClock;
-  if (auto wrong = ReadClockOption(parsed, givenClock)) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ReadClockOption(parsed, givenClock); !checked)
+    return UsageError(err, checked.reason);
   const vorel::LocalDateTime clock = givenClock.value_or(vorel::LocalNow());
   std::optional<std::string> masterCode;
-  if (auto wrong = ReadMasterCodeOption(parsed, masterCode)) return UsageError(err, *wrong);
+  if (const vorel::Outcome checked = ReadMasterCodeOption(parsed, masterCode); !checked)
+    return UsageError(err, checked.reason);
 
   const auto linkTicks = LinkTicks(parsed);
   if (!linkTicks) return UsageError(err, "--timeout takes 1..3600");
@@ -319,9 +338,9 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
   vorel::HeadlessRunner headless(vorel::AccessFlags{false, masterCode.has_value()});
   vorel::Session& session = headless.CurrentSession();
   const std::string input(parsed.arguments[0]);
-  const LoadedInput loaded = LoadInput(input, clock, session);
-  if (loaded.refused) {
-    err << "vorelctl: " << *loaded.refused << '\n';
+  const vorel::Outcome loaded = LoadInput(input, clock, session);
+  if (!loaded) {
+    err << "vorelctl: " << loaded.reason << '\n';
     return kExitFailure;
   }
   HeadlessPrompts prompts(parsed.Option("--drop-texts").has_value(), err);
@@ -334,7 +353,7 @@ int Write(Arguments args, std::ostream& out, std::ostream& err) {
   JobRunner runner(session, job, prompts);
   const JobOutcome outcome = RunJob(parsed, headless, runner, true, *linkTicks, err);
   if (outcome.interrupted) return ReportStopped(session, err);
-  if (outcome.failure) return ReportFailure(outcome.failure, err);
+  if (!outcome.result) return ReportFailure(outcome.result, err);
   const vorel::ImageTransfer& transfer = session.Transfer();
   out << "Wrote " << transfer.RangeEnd() - transfer.RangeStart() << " bytes ("
       << transfer.RangeStart() << ".." << transfer.RangeEnd() - 1 << ")"

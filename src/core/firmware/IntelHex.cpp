@@ -129,7 +129,9 @@ uint16_t Sum16(const std::vector<uint8_t>& bytes, uint32_t from, uint32_t to) {
 
 }  // namespace
 
-HexLoad LoadIntelHex(std::string_view text, const FirmwareTarget& target) {
+Loaded<FirmwareImage, FirmwareRefusal> LoadIntelHex(std::string_view text,
+                                                    const FirmwareTarget& target) {
+  using Load = Loaded<FirmwareImage, FirmwareRefusal>;
   LoadState state;
   state.image.bytes.assign(firmware::kImageSize, firmware::kErased);
   size_t lineNumber = 0;
@@ -146,14 +148,14 @@ HexLoad LoadIntelHex(std::string_view text, const FirmwareTarget& target) {
     } else {
       error = ReadRecord(line, state);
     }
-    if (error) return {std::nullopt, *error, lineNumber};
+    if (error) return Load::Refused({*error, lineNumber, {}});
   }
-  if (!state.anyData) return {std::nullopt, kNoData, 0};
+  if (!state.anyData) return Load::Refused({kNoData, 0, {}});
 
   FirmwareImage& image = state.image;
   const uint32_t lastInMemory = target.memorySize - 1;
   // Code that lies wholly above the unit's memory leaves nothing to program.
-  if (image.codeStart > lastInMemory) return {std::nullopt, kNoCode, 0};
+  if (image.codeStart > lastInMemory) return Load::Refused({kNoCode, 0, {}});
   image.codeEnd = std::min(image.codeEnd, lastInMemory);
   image.displaySum = Sum16(image.bytes, image.codeStart, target.memorySize);
   while (image.codeEnd > image.codeStart && image.bytes[image.codeEnd] == firmware::kErased) {
@@ -163,7 +165,7 @@ HexLoad LoadIntelHex(std::string_view text, const FirmwareTarget& target) {
   image.codeSum = Sum16(image.bytes, image.codeStart, image.codeEnd);
   const uint32_t pageMask = ~uint32_t{target.pageSize - 1u};
   image.roundedEnd = LowWord((image.codeEnd + target.pageSize) & pageMask);
-  return {std::move(state.image), {}, 0};
+  return std::move(state.image);
 }
 
 std::string AddressText(uint32_t address) {

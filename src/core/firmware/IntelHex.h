@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/Result.h"
 #include "core/image/ImagePacking.h"
 
 namespace vorel {
@@ -42,10 +43,11 @@ struct FirmwareImage {
   uint16_t displaySum = 0;  // codeStart to memorySize - 1 ("Check sum")
 };
 
-struct HexLoad {
-  std::optional<FirmwareImage> image;  // nothing when the file was refused
-  std::string error;                   // the message box text when refused
-  size_t line = 0;                     // the refused line, from 1; 0 for the file as a whole
+// Why a firmware file was refused.
+struct FirmwareRefusal {
+  std::string text;       // the message box text
+  size_t line = 0;        // the refused line, from 1; 0 for the file as a whole
+  std::string openError;  // why the file could not be opened, in the system's words
 };
 
 // The whole file's text. A refused file yields no image at all: nothing of it is
@@ -54,7 +56,8 @@ struct HexLoad {
 // before its data and check sum or runs past 255 characters, a base record without
 // exactly two data bytes, data at or beyond 0x20000, no data record at all, or data
 // only above the target's memory.
-HexLoad LoadIntelHex(std::string_view text, const FirmwareTarget& target);
+Loaded<FirmwareImage, FirmwareRefusal> LoadIntelHex(std::string_view text,
+                                                    const FirmwareTarget& target);
 
 // The window's labels: "%04Xh (%dd)", "%.1f%% (%d bytes)", "%04Xh", and the file date
 // "%u-%u-%u  %u:%02u:%02u" (day first, seconds in steps of two).

@@ -386,7 +386,7 @@ UnpackResult UnpackImage(SystemConfiguration& config, ImageState& state) {
   ClearConfiguration(config);
   state.ImageValid = false;
   if (!HeaderAccepted(image)) {
-    result.error = BadFormatText(image);
+    result.taken = Outcome::Failed(BadFormatText(image));
     return result;
   }
 

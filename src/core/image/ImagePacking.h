@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/Result.h"
 #include "core/config/SystemConfiguration.h"
 #include "core/image/ControllerImage.h"
 
@@ -47,10 +48,12 @@ struct ControllerInfo {
   friend bool operator==(const ControllerInfo&, const ControllerInfo&) = default;
 };
 
+// What unpacking an image found: whether it was taken, and what the read/write and
+// system setup windows show of it.
 struct UnpackResult {
-  // "Bad data format or version: %d.%d" when the image was refused (shown with a
-  // single Abort button); empty when it was taken.
-  std::string error;
+  // Taken, or refused with "Bad data format or version: %d.%d" (shown with a single
+  // Abort button).
+  Outcome taken;
   // The controller's login code, for the read/write window's login code edit; set
   // even when the image is refused.
   std::string loginCode;
@@ -60,8 +63,6 @@ struct UnpackResult {
   // Serial number (the read/write window shows it in decimal), versions and clock
   // for the system setup window; zero when refused.
   ControllerInfo controller;
-
-  bool Ok() const { return error.empty(); }
 };
 
 // Builds the image from the configuration: reset, clock setting from `now`, system

@@ -443,8 +443,8 @@ TransferEnd Session::TakeReadImage(std::span<const uint8_t> bytes, bool gateway)
     }
   }
   const UnpackResult result = TakeImage(bytes);
-  if (!result.Ok()) {
-    if (transferPrompts_) transferPrompts_->ShowTransferError(result.error, /*abort=*/true);
+  if (!result.taken) {
+    if (transferPrompts_) transferPrompts_->ShowTransferError(result.taken.reason, /*abort=*/true);
     return TransferEnd::kBadFormat;
   }
   lastRead_ = image_.image;
@@ -541,23 +541,20 @@ void Session::NewSystem(const LocalDateTime& now) {
   partlyLoadedFrom_.clear();
 }
 
-SessionResult Session::LoadSystem(std::optional<std::string_view> fileBytes,
-                                  const LocalDateTime& now, std::string_view source) {
+Outcome Session::LoadSystem(std::optional<std::string_view> fileBytes, const LocalDateTime& now,
+                            std::string_view source) {
   untouched_ = false;
   config_ = SystemConfiguration{};
   ResetImage(image_, /*wholeImage=*/true);
   image_.ImageValid = false;
   Notify(&SessionObserver::ConfigurationCleared);
-  SessionResult result{false, {}, {}};
-  if (fileBytes) {
-    std::vector<ValueChange> changes;
-    const SystemFileResult loaded = LoadSystemFile(*fileBytes, config_, image_.image, &changes);
-    result = loaded ? SessionResult{} : SessionResult::Failed(loaded.Describe());
-    result.changes = std::move(changes);
-  }
+  // No bytes: the file could not be read, and the caller says why.
+  Outcome result = Outcome::Failed({});
+  loadChanges_.clear();
+  if (fileBytes) result = LoadSystemFile(*fileBytes, config_, image_.image, &loadChanges_);
   PackImage(now);
   for (const auto& [element, text] : image_.droppedTexts)
-    result.changes.push_back({element, text, "(not stored: the text area is full)"});
+    loadChanges_.push_back({element, text, "(not stored: the text area is full)"});
   Notify(&SessionObserver::ConfigurationReplaced);
   // Only a file that was read in part holds what a save could lose.
   const bool partly = fileBytes && !result;
@@ -572,29 +569,30 @@ Session::FileLoad Session::LoadFile(std::string_view fileBytes, const LocalDateT
   switch (kind) {
     case FileKind::kImage: {
       const auto* data = reinterpret_cast<const uint8_t*>(fileBytes.data());
+      loadChanges_.clear();
       const UnpackResult taken = TakeImage(std::span(data, fileBytes.size()));
-      return {kind, taken.Ok() ? SessionResult{} : SessionResult::Failed(taken.error)};
+      return {kind, taken.taken};
     }
     case FileKind::kSystemFile:
       return {kind, LoadSystem(fileBytes, now, source)};
     case FileKind::kUnknown:
       break;
   }
-  return {kind, SessionResult::Failed(kUnknownFileText)};
+  return {kind, Outcome::Failed(kUnknownFileText)};
 }
 
 std::string Session::SystemFileBytes() const {
   return SaveSystemFile(config_, image_.image);
 }
 
-SessionResult Session::SaveSystem(const FileWriter& write, const LocalDateTime& now) {
-  const std::optional<std::string> failure = write(SystemFileBytes());
+Outcome Session::SaveSystem(const FileWriter& write, const LocalDateTime& now) {
+  Outcome written = write(SystemFileBytes());
   PackImage(now);
   Notify(&SessionObserver::ConfigurationReplaced);
-  if (failure) return SessionResult::Failed(*failure);
+  if (!written) return written;
   changed_ = false;
   partlyLoadedFrom_.clear();
-  return {};
+  return Outcome::Done();
 }
 
 void Session::PackImage(const LocalDateTime& now, std::optional<std::string_view> masterLoginCode) {
@@ -605,15 +603,15 @@ void Session::PackImage(const LocalDateTime& now, std::optional<std::string_view
 UnpackResult Session::TakeImage(std::span<const uint8_t> imageBytes) {
   if (imageBytes.size() != image_.image.bytes.size()) {
     UnpackResult refused;
-    refused.error = "an image has " + std::to_string(image_.image.bytes.size()) + " bytes, not " +
-                    std::to_string(imageBytes.size());
+    refused.taken = Outcome::Failed("an image has " + std::to_string(image_.image.bytes.size()) +
+                                    " bytes, not " + std::to_string(imageBytes.size()));
     return refused;
   }
   ClearAll();
   untouched_ = false;
   std::copy(imageBytes.begin(), imageBytes.end(), image_.image.bytes.begin());
   const UnpackResult result = UnpackImage(config_, image_);
-  if (result.Ok()) Notify(&SessionObserver::ConfigurationReplaced);
+  if (result.taken) Notify(&SessionObserver::ConfigurationReplaced);
   Notify(&SessionObserver::ImageChanged);
   return result;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/app/AccessLevels.h"
+#include "core/base/Result.h"
 #include "core/config/CopyMachine.h"
 #include "core/config/SystemConfiguration.h"
 #include "core/firmware/BootProgrammer.h"
@@ -127,29 +128,14 @@ class TransferPrompts {
 };
 
 // Keeps every completed read: the image as read and its system file, one pair per
-// read, never overwritten. Returns where they went, or why they could not be kept.
+// read, never overwritten. Returns the image's path, or why the pair could not be
+// kept (UTF-8, as the file system names them).
 class ReadBackup {
  public:
   virtual ~ReadBackup() = default;
-  struct Kept {
-    bool ok = false;
-    std::string where;  // the image's path, or the reason (UTF-8, as the file system names it)
-  };
+  using Kept = Loaded<std::string>;
   virtual Kept Keep(uint32_t serialNumber, std::span<const uint8_t> image,
                     std::string_view systemFile) = 0;
-};
-
-// Outcome of a workflow: ok, or a readable reason (Windows-1252 text: file
-// element names and values are that code page).
-struct SessionResult {
-  bool ok = true;
-  std::string reason;
-  // After a load: every value that does not reach the controller as the file
-  // wrote it, the texts that did not fit the controller's text area included.
-  std::vector<ValueChange> changes;
-
-  explicit operator bool() const { return ok; }
-  static SessionResult Failed(std::string why) { return {false, std::move(why), {}}; }
 };
 
 class Session : private LinkListener,
@@ -217,8 +203,14 @@ class Session : private LinkListener,
   // A load that ends at an error keeps what was read before it; the configuration
   // then counts as changed (exit, New and Load ask first), and `source` (the file's
   // name) is remembered so that saving over that very file can ask first.
-  SessionResult LoadSystem(std::optional<std::string_view> fileBytes, const LocalDateTime& now,
-                           std::string_view source = {});
+  //
+  // The workflows' reasons are Windows-1252 text: file element names and values are
+  // that code page.
+  Outcome LoadSystem(std::optional<std::string_view> fileBytes, const LocalDateTime& now,
+                     std::string_view source = {});
+  // After a load: every value that does not reach the controller as the file wrote
+  // it, the texts that did not fit the controller's text area included.
+  const std::vector<ValueChange>& LoadChanges() const { return loadChanges_; }
 
   // The last load of `source` ended at an error: replacing that file loses the part
   // that was not read.
@@ -226,11 +218,11 @@ class Session : private LinkListener,
     return !partlyLoadedFrom_.empty() && partlyLoadedFrom_ == source;
   }
 
-  // "Save System...": the system file's bytes go to `write`, which returns why it
-  // failed, nothing when the file was written. The image is packed at `now`
-  // afterwards either way; a written file leaves nothing counted as changed.
-  using FileWriter = std::function<std::optional<std::string>(std::string_view bytes)>;
-  SessionResult SaveSystem(const FileWriter& write, const LocalDateTime& now);
+  // "Save System...": the system file's bytes go to `write`, which says whether the
+  // file was written or why not. The image is packed at `now` afterwards either way;
+  // a written file leaves nothing counted as changed.
+  using FileWriter = std::function<Outcome(std::string_view bytes)>;
+  Outcome SaveSystem(const FileWriter& write, const LocalDateTime& now);
 
   // The system file's bytes of the configuration as it stands.
   std::string SystemFileBytes() const;
@@ -245,7 +237,7 @@ class Session : private LinkListener,
   // kUnknown, reason kUnknownFileText).
   struct FileLoad {
     FileKind kind = FileKind::kUnknown;
-    SessionResult result;
+    Outcome result;
   };
   FileLoad LoadFile(std::string_view fileBytes, const LocalDateTime& now,
                     std::string_view source = {});
@@ -352,7 +344,8 @@ class Session : private LinkListener,
   InfoRead InfoReadState() const { return infoState_; }
   // What was read: the header and the system area, zero beyond.
   const ControllerImage& InfoImage() const { return infoImage_; }
-  // Where the last read was kept ("" when it was not), and the reason when keeping failed.
+  // Where the last read was kept, or why it was not; neither when no read was kept
+  // (none completed, or no backup folder).
   const ReadBackup::Kept& LastBackup() const { return lastBackup_; }
   // The image of the last completed read, while one was read this run.
   const std::optional<ControllerImage>& LastReadImage() const { return lastRead_; }
@@ -510,6 +503,7 @@ class Session : private LinkListener,
   bool changed_ = false;
   bool untouched_ = true;
   std::string partlyLoadedFrom_;
+  std::vector<ValueChange> loadChanges_;
   int counterTick_ = 0;
   std::vector<SessionObserver*> observers_;
   SerialPort* serial_ = nullptr;

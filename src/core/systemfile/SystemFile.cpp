@@ -338,8 +338,10 @@ void SaveMachine(TXmlNode& parent, int machineNumber, const MachineSettings& mac
 
 // ---- loading -------------------------------------------------------------
 
-SystemFileResult Failure(std::string element, std::string reason) {
-  return {false, std::move(element), std::move(reason)};
+// "element: reason", or the reason alone when no element is named (the document
+// itself is unreadable).
+Outcome Failure(const std::string& element, const std::string& reason) {
+  return Outcome::Failed(element.empty() ? reason : element + ": " + reason);
 }
 
 std::string ChildPath(const std::string& parentPath, const TXmlNode& child) {
@@ -347,7 +349,7 @@ std::string ChildPath(const std::string& parentPath, const TXmlNode& child) {
 }
 
 // A boolean that must be readable: anything but T/Y/F/N ends the load.
-SystemFileResult ReadStrictBool(const TXmlNode& node, const std::string& parentPath, bool& target) {
+Outcome ReadStrictBool(const TXmlNode& node, const std::string& parentPath, bool& target) {
   const std::optional<bool> value = node.ValueAsBool();
   if (!value) {
     const std::string& text = node.ValueAsString();
@@ -359,7 +361,7 @@ SystemFileResult ReadStrictBool(const TXmlNode& node, const std::string& parentP
   return {};
 }
 
-SystemFileResult LoadAlarmGroup(const TXmlNode& node, const std::string& path, AlarmGroup& group) {
+Outcome LoadAlarmGroup(const TXmlNode& node, const std::string& path, AlarmGroup& group) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     for (const auto& flag : kGroupFlags) {
@@ -370,8 +372,7 @@ SystemFileResult LoadAlarmGroup(const TXmlNode& node, const std::string& path, A
   return {};
 }
 
-SystemFileResult LoadActiveLevel(const TXmlNode& node, const std::string& path,
-                                 ActiveLevelFlags& flags) {
+Outcome LoadActiveLevel(const TXmlNode& node, const std::string& path, ActiveLevelFlags& flags) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     bool* target = nullptr;
@@ -388,12 +389,12 @@ SystemFileResult LoadActiveLevel(const TXmlNode& node, const std::string& path,
   return {};
 }
 
-SystemFileResult LoadAlarm(const TXmlNode& node, const std::string& path, AlarmSection& alarm,
-                           Notes& notes) {
+Outcome LoadAlarm(const TXmlNode& node, const std::string& path, AlarmSection& alarm,
+                  Notes& notes) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     const std::string childPath = ChildPath(path, child);
-    SystemFileResult result;
+    Outcome result;
     if (auto g = NumberIn(child.Name(), kGroup, 0, kAlarmGroupCount - 1)) {
       result = LoadAlarmGroup(child, childPath, alarm.Group[static_cast<size_t>(*g)]);
     } else if (auto r = NumberIn(child.Name(), kRecipient, 1, kRecipientCount)) {
@@ -624,8 +625,8 @@ void LoadProgram(const TXmlNode& node, const std::string& path, ProgramRecord& p
   }
 }
 
-SystemFileResult LoadMachine(const TXmlNode& node, const std::string& path,
-                             MachineSettings& machine, Notes& notes) {
+Outcome LoadMachine(const TXmlNode& node, const std::string& path, MachineSettings& machine,
+                    Notes& notes) {
   size_t slotIndex = 0;
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
@@ -678,8 +679,8 @@ SystemFileResult LoadMachine(const TXmlNode& node, const std::string& path,
   return {};
 }
 
-SystemFileResult LoadMachineData(const TXmlNode& node, const std::string& path,
-                                 SystemConfiguration& config, Notes& notes) {
+Outcome LoadMachineData(const TXmlNode& node, const std::string& path, SystemConfiguration& config,
+                        Notes& notes) {
   for (int i = 0; i < node.NodeCount(); ++i) {
     const TXmlNode& child = node.Nodes(i);
     const auto number = NumberIn(child.Name(), kMachine, 1, kMachineCount);
@@ -691,8 +692,8 @@ SystemFileResult LoadMachineData(const TXmlNode& node, const std::string& path,
   return {};
 }
 
-SystemFileResult LoadLog(const TXmlNode& node, const std::string& path, ControllerImage& image,
-                         size_t offset, size_t size) {
+Outcome LoadLog(const TXmlNode& node, const std::string& path, ControllerImage& image,
+                size_t offset, size_t size) {
   const XmlStatus status = node.BufferRead(std::span<uint8_t>(image.bytes.data() + offset, size));
   if (!status) return Failure(ChildPath(path, node), status.reason);
   return {};
@@ -725,10 +726,6 @@ std::string DescribeChanges(const std::vector<ValueChange>& changes, size_t maxL
     text += "... and " + std::to_string(changes.size() - maxLines) + " more\n";
   }
   return text;
-}
-
-std::string SystemFileResult::Describe() const {
-  return element.empty() ? reason : element + ": " + reason;
 }
 
 std::string SaveSystemFile(const SystemConfiguration& config, const ControllerImage& image) {
@@ -775,8 +772,8 @@ std::string SaveSystemFile(const SystemConfiguration& config, const ControllerIm
   return document.SaveToBuffer();
 }
 
-SystemFileResult LoadSystemFile(std::string_view bytes, SystemConfiguration& config,
-                                ControllerImage& image, std::vector<ValueChange>* changes) {
+Outcome LoadSystemFile(std::string_view bytes, SystemConfiguration& config, ControllerImage& image,
+                       std::vector<ValueChange>* changes) {
   Notes notes(changes);
   TNativeXml document;
   if (const XmlStatus parsed = document.LoadFromBuffer(bytes); !parsed) {
@@ -790,7 +787,7 @@ SystemFileResult LoadSystemFile(std::string_view bytes, SystemConfiguration& con
   for (int i = 0; i < root.NodeCount(); ++i) {
     const TXmlNode& child = root.Nodes(i);
     const std::string& name = child.Name();
-    SystemFileResult result;
+    Outcome result;
     const std::string childPath = ChildPath(rootPath, child);
     if (name == kMainSetup) {
       LoadMainSetup(child, childPath, config, image, notes);
@@ -807,7 +804,7 @@ SystemFileResult LoadSystemFile(std::string_view bytes, SystemConfiguration& con
     }
     if (!result) return result;
   }
-  return {};
+  return Outcome::Done();
 }
 
 }  // namespace vorel

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/Result.h"
 #include "core/config/SystemConfiguration.h"
 #include "core/image/ControllerImage.h"
 
@@ -16,19 +17,6 @@ namespace vorel {
 // well under a megabyte, so anything past this is no system file and is refused
 // before it is read.
 inline constexpr int64_t kSystemFileSizeLimit = 16 * 1024 * 1024;
-
-// Outcome of loading a system file. On failure `element` is the path of the
-// element at fault ("TL4200system/Alarm/Group0/Level"; empty when the document
-// itself is unreadable) and `reason` says what was wrong with it.
-struct SystemFileResult {
-  bool ok = true;
-  std::string element;
-  std::string reason;
-
-  explicit operator bool() const { return ok; }
-  // "element: reason", or the reason alone when no element is named.
-  std::string Describe() const;
-};
 
 // A value of the file that does not reach the controller as written: the file
 // loads exactly as the byte rules say, and the technician is told.
@@ -62,8 +50,11 @@ std::string SaveSystemFile(const SystemConfiguration& config, const ControllerIm
 // load stops at the first error: everything applied before it stays.
 // Every value that will not reach the controller as written goes to `changes`
 // when given.
-SystemFileResult LoadSystemFile(std::string_view bytes, SystemConfiguration& config,
-                                ControllerImage& image,
-                                std::vector<ValueChange>* changes = nullptr);
+//
+// On failure the reason names the element at fault and what was wrong with it
+// ("TL4200system/Alarm/Group0/Level: ..."), or only what was wrong when the
+// document itself is unreadable.
+Outcome LoadSystemFile(std::string_view bytes, SystemConfiguration& config, ControllerImage& image,
+                       std::vector<ValueChange>* changes = nullptr);
 
 }  // namespace vorel

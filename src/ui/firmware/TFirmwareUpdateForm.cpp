@@ -127,15 +127,16 @@ bool TFirmwareUpdateForm::LoadBtnClick() {
   // and nothing on screen speaks of the file before.
   loaded_.reset();
   const QString path = fileNameCombo_->currentText().trimmed();
-  const FirmwareFile load = target_ ? ReadFirmwareFile(path, *target_)
-                                    : FirmwareFile{{}, kUnableToOpenHexText, {}, 0, {}};
-  if (!load.image) {
+  using Read = Loaded<FirmwareFile, FirmwareRefusal>;
+  const Read load =
+      target_ ? ReadFirmwareFile(path, *target_) : Read::Refused({kUnableToOpenHexText, 0, {}});
+  if (!load) {
     ShowNothingLoaded();
-    env_.ShowLoggedMessage(this, QString::fromStdString(load.error), MsgType::Error, kMsgOk);
+    env_.ShowLoggedMessage(this, QString::fromStdString(load.why.text), MsgType::Error, kMsgOk);
     return false;
   }
-  values_[0]->setText(QString::fromStdString(FileDateText(load.modified)));
-  const FirmwareImage& image = *load.image;
+  values_[0]->setText(QString::fromStdString(FileDateText(load->modified)));
+  const FirmwareImage& image = load->image;
   values_[1]->setText(QString::fromStdString(AddressText(image.codeStart)));
   values_[2]->setText(QString::fromStdString(AddressText(image.codeEnd)));
   values_[3]->setText(QString::fromStdString(CodeUsedText(image, *target_)));

@@ -242,14 +242,14 @@ void TEEPROMForm::ShowReadController() {
 void TEEPROMForm::ShowBackup() {
   // Only a read completed this moment was kept; anything else hides the note.
   const ReadBackup::Kept& kept = session_.LastBackup();
-  if (shownEnd_ != TransferEnd::kReadCompleted || (!kept.ok && kept.where.empty())) {
+  if (shownEnd_ != TransferEnd::kReadCompleted || (!kept && kept.why.empty())) {
     backupLabel_->hide();
     return;
   }
   // The io layer names the files in UTF-8.
-  const QString where = QString::fromStdString(kept.where);
-  backupLabel_->setText(kept.ok ? QStringLiteral("Kept as %1").arg(Breakable(where))
-                                : QStringLiteral("The read was not kept: %1").arg(where));
+  const QString where = QString::fromStdString(kept ? *kept : kept.why);
+  backupLabel_->setText(kept ? QStringLiteral("Kept as %1").arg(Breakable(where))
+                             : QStringLiteral("The read was not kept: %1").arg(where));
   backupLabel_->setToolTip(where);
   backupLabel_->show();
 }

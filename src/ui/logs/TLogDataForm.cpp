@@ -452,10 +452,11 @@ void TLogDataForm::ExportCsvBtnClick() {
                                   QStringLiteral("csv"), offered + QStringLiteral(".csv")};
   const QString fileName = env_.CurrentDialogs().SaveFileName(this, request);
   if (fileName.isEmpty()) return;
-  if (const std::optional<QString> failure = WriteFileReplacing(fileName, ConsumptionCsv(months))) {
-    env_.ShowLoggedMessage(
-        this, QString("Could not export the log data to %1:\n%2").arg(fileName, *failure),
-        MsgType::Error, kMsgOk);
+  if (const Outcome written = WriteFileReplacing(fileName, ConsumptionCsv(months)); !written) {
+    env_.ShowLoggedMessage(this,
+                           QString("Could not export the log data to %1:\n%2")
+                               .arg(fileName, QString::fromStdString(written.reason)),
+                           MsgType::Error, kMsgOk);
   }
 }
 

@@ -466,13 +466,14 @@ void TMainForm::LoadSystemBtnClick() {
 
 void TMainForm::LoadSystemFromFile(const QString& fileName) {
   settings_.lastSystemFileName = fileName.toStdString();
-  const ReadOutcome read = ReadWholeFile(fileName, kSystemFileSizeLimit);
+  const Loaded<std::string> read = ReadWholeFile(fileName, kSystemFileSizeLimit);
   const Session::FileLoad load =
-      read.bytes ? session_.LoadFile(*read.bytes, env_.Now(), FileIdentity(fileName).toStdString())
-                 : Session::FileLoad{};
+      read ? session_.LoadFile(*read, env_.Now(), FileIdentity(fileName).toStdString())
+           : Session::FileLoad{};
   // Unreadable, or neither a system file nor an image: refused before anything is cleared.
-  if (!read.bytes || load.kind == FileKind::kUnknown) {
-    const QString why = read.bytes ? QString::fromLatin1(kUnknownFileText) : read.error;
+  if (!read || load.kind == FileKind::kUnknown) {
+    const QString why =
+        read ? QString::fromLatin1(kUnknownFileText) : QString::fromStdString(read.why);
     QString text = QString("Could not load the system file %1:\n%2").arg(fileName, why);
     // "vorel rb316entry": an access word in the wrong case, not a file.
     if (const auto hint = MistypedAccessWordHint(fileName.toStdString()))
@@ -480,7 +481,7 @@ void TMainForm::LoadSystemFromFile(const QString& fileName) {
     env_.ShowLoggedMessage(this, text, MsgType::Error, kMsgOk);
     return;
   }
-  const SessionResult& loaded = load.result;
+  const Outcome& loaded = load.result;
   if (load.kind == FileKind::kImage) {
     // A memory image saved from a controller is taken as a completed read takes it.
     if (!loaded) {
@@ -497,12 +498,12 @@ void TMainForm::LoadSystemFromFile(const QString& fileName) {
                                .arg(fileName, Ansi::toQString(loaded.reason)),
                            MsgType::Error, kMsgOk);
   }
-  if (!loaded.changes.empty()) {
+  if (const std::vector<ValueChange>& changes = session_.LoadChanges(); !changes.empty()) {
     constexpr size_t kWarningLines = 20;
     env_.ShowLoggedMessage(
         this,
         QString("Some values of %1 do not reach the controller as the file writes them:\n\n%2")
-            .arg(fileName, Ansi::toQString(DescribeChanges(loaded.changes, kWarningLines))),
+            .arg(fileName, Ansi::toQString(DescribeChanges(changes, kWarningLines))),
         MsgType::Warning, kMsgOk);
   }
 }
@@ -521,11 +522,12 @@ bool TMainForm::SaveSystemBtnClick() {
     return false;
   }
   settings_.lastSystemFileName = fileName.toStdString();
-  const SessionResult saved = session_.SaveSystem(
-      [&fileName](std::string_view bytes) -> std::optional<std::string> {
-        if (const auto failure = WriteFileReplacing(fileName, bytes))
-          return Ansi::fromQString(*failure);
-        return std::nullopt;
+  const Outcome saved = session_.SaveSystem(
+      [&fileName](std::string_view bytes) {
+        // The session's reasons are Windows-1252 text.
+        Outcome written = WriteFileReplacing(fileName, bytes);
+        written.reason = Ansi::fromQString(QString::fromStdString(written.reason));
+        return written;
       },
       env_.Now());
   if (!saved) {
