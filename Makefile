@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 
-.PHONY: all deps configure build run demo test check fuzz-smoke check-sanitized package clean screenshots
+.PHONY: all deps configure build run demo test check check-package fuzz-smoke check-sanitized package clean screenshots
 
 all: build
 
@@ -25,12 +25,19 @@ run: build
 demo: build
 	./$(BUILD)/vorel --demo
 
-# Every test: the suite, each fuzz target for a few seconds, then the suite once more
-# built with AddressSanitizer and UndefinedBehaviorSanitizer.
-test: check fuzz-smoke check-sanitized
+# Every test, as CI runs it: the whole suite built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, each fuzz target for a few seconds, and the Debian
+# package of the optimised programs. `make check` runs the suite on the optimised
+# build as well (what a developer runs between commits).
+test: check-sanitized fuzz-smoke check-package
 
 check: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The package needs only the programs and their manual pages, not the tests.
+check-package: configure
+	cmake --build $(BUILD) -j$(JOBS) --target vorel vorelctl vorel-sim vorel_man_pages
+	cd $(BUILD) && ctest --output-on-failure -L package
 
 fuzz-smoke: deps
 	FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) FUZZ_JOBS=$(JOBS) ./fuzz/run.sh
