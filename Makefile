@@ -37,7 +37,7 @@ check: build
 # The package needs only the programs and their manual pages, not the tests.
 check-package: configure
 	cmake --build $(BUILD) -j$(JOBS) --target vorel vorelctl vorel-sim vorel_man_pages
-	cd $(BUILD) && ctest --output-on-failure -L package
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L package
 
 fuzz-smoke: deps
 	FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) FUZZ_JOBS=$(JOBS) ./fuzz/run.sh

@@ -3,6 +3,10 @@
 # and the manual pages.
 include(GNUInstallDirs)
 
+# Installing, and so the package, takes what is built and builds nothing more: the
+# package test after building only the programs (make check-package) stays quick.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 # The build folder marker: a program started beside it keeps its diagnostic log
 # there. The marker is never installed, so an installed program logs in the per-user
 # data folder and writes nothing beside itself (io/QtLogEnvironment.h).

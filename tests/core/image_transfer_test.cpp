@@ -163,6 +163,7 @@ TEST(ImageTransfer, ReadLimitIsTwentySecondsWhateverArrives) {
   EXPECT_EQ(taken, transfer::kSerialReadTicks);
   EXPECT_EQ(bench.session.Transfer().LastEnd(), TransferEnd::kTimeout);
   EXPECT_EQ(bench.session.Transfer().View().stateInfo, "Timeout!");
+  EXPECT_EQ(bench.session.Transfer().EndText(), "Timeout!") << "vorelctl says what the window says";
   EXPECT_GT(bench.session.Transfer().Cursor(), 0u);
   EXPECT_FALSE(bench.session.Image().ImageValid) << "a read cut short changes nothing";
 }
@@ -216,6 +217,8 @@ TEST(ImageTransfer, NoAnswerToTheLoginCheckAndStopDuringIt) {
   stopped.Run(30);
   EXPECT_EQ(stopped.session.Transfer().LastEnd(), TransferEnd::kStopped) << "Stop is no pass";
   EXPECT_EQ(stopped.session.Transfer().View().stateInfo, "Stopped");
+  EXPECT_EQ(stopped.session.Transfer().EndText().rfind("Stopped after ", 0), 0u)
+      << stopped.session.Transfer().EndText();
 }
 
 TEST(ImageTransfer, TextsThatDoNotFitAreAskedAbout) {
@@ -319,6 +322,7 @@ TEST(ImageTransfer, GatewayReadComparesTheLoginCodeUnlessMaster) {
   outOfOrder.Ticks(1);
   outOfOrder.Feed(Bytes{'B', 'H', 0x10, 0x00, 0x01, 0x00, 0xAA});
   EXPECT_EQ(outOfOrder.session.Transfer().View().panels[2], "Transfer faild at: 0");
+  EXPECT_EQ(outOfOrder.session.Transfer().EndText(), "Transfer faild at: 0");
   EXPECT_EQ(outOfOrder.session.Transfer().LastEnd(), TransferEnd::kFailedAt);
 }
 
