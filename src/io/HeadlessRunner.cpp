@@ -117,7 +117,7 @@ HeadlessRunner::Outcome HeadlessRunner::Run(const std::function<bool()>& step, i
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (finished) return;
-    session_.Tick();
+    session_.Tick(&hooks_);
     if (step()) {
       finish(Outcome::kDone);
     } else if (++ticks >= deadlineTicks) {

@@ -29,6 +29,11 @@ class HeadlessRunner {
   SerialPortAdapter& Serial() { return serial_; }
   GatewaySocketAdapter& Socket() { return socket_; }
 
+  // Somebody watches the controller (vorelctl monitor): over the gateway the
+  // session asks for the controller's state every 1.1 s, as for the system setup
+  // window.
+  void SetWatching(bool watching) { hooks_.watching = watching; }
+
   // Opens the serial port in local mode; false with the port's reason.
   bool OpenSerial(const std::string& device, std::string& why);
 
@@ -45,6 +50,10 @@ class HeadlessRunner {
 
  private:
   class Signals;
+  struct Hooks : TickHooks {
+    bool watching = false;
+    bool Supervising() override { return watching; }
+  };
 
   int argc_ = 1;
   char name_[9] = "vorelctl";
@@ -56,6 +65,7 @@ class HeadlessRunner {
   Attachment serialAttachment_;
   Attachment socketAttachment_;
   std::unique_ptr<Signals> signals_;
+  Hooks hooks_;
 };
 
 }  // namespace vorel

@@ -141,8 +141,9 @@ class MainFormTest : public QObject {
              QStringList({"Login...", "New System...", "Load System...", "Save System...",
                           "Firmware update, TL4200...", "Firmware update, Trigger...", "Exit"}));
     QCOMPARE(MenuCaptions(form->findChild<QMenu*>("SystemMenu")),
-             QStringList({"Read/write system data...", "System setup...", "Communication...",
-                          "Log data...", "Alarm log...", "Copy Machine...", "Clear Machine"}));
+             QStringList({"Read/write system data...", "System setup...", "Overview...",
+                          "Communication...", "Log data...", "Alarm log...", "Copy Machine...",
+                          "Clear Machine"}));
     QCOMPARE(MenuCaptions(form->findChild<QMenu*>("ClearMachineMenu")).last(), QString("All"));
     test::SaveScreenshot(form.get(), "main_form");
   }

@@ -31,6 +31,17 @@ vorel::Outcome GatewayUsage(const ParsedArguments& parsed, bool needsSystem) {
   return Outcome::Done();
 }
 
+vorel::Outcome CheckRoute(const ParsedArguments& parsed) {
+  const bool port = parsed.Option("--port").has_value();
+  const bool gateway = parsed.Option("--gateway").has_value();
+  if (port == gateway)
+    return vorel::Outcome::Failed("give either --port DEVICE or --gateway HOST[:PORT]");
+  if (port && (parsed.Option("--user") || parsed.Option("--system")))
+    return vorel::Outcome::Failed("--user and --system go with --gateway");
+  if (gateway) return GatewayUsage(parsed, true);
+  return vorel::Outcome::Done();
+}
+
 vorel::Outcome ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
                                  GatewayTarget& target) {
   if (vorel::Outcome usage = GatewayUsage(parsed, needsSystem); !usage) return usage;

@@ -28,6 +28,9 @@ struct GatewayTarget {
 // the system's serial number.
 vorel::Outcome GatewayUsage(const ParsedArguments& parsed, bool needsSystem);
 
+// --port DEVICE, or --gateway HOST[:PORT] --user NAME --system SERIAL.
+vorel::Outcome CheckRoute(const ParsedArguments& parsed);
+
 vorel::Outcome ReadGatewayTarget(const ParsedArguments& parsed, bool needsSystem,
                                  GatewayTarget& target);
 

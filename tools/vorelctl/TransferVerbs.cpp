@@ -229,18 +229,6 @@ bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-// --port DEVICE, or --gateway HOST[:PORT] --user NAME --system SERIAL.
-vorel::Outcome CheckRoute(const ParsedArguments& parsed) {
-  const bool port = parsed.Option("--port").has_value();
-  const bool gateway = parsed.Option("--gateway").has_value();
-  if (port == gateway)
-    return vorel::Outcome::Failed("give either --port DEVICE or --gateway HOST[:PORT]");
-  if (port && (parsed.Option("--user") || parsed.Option("--system")))
-    return vorel::Outcome::Failed("--user and --system go with --gateway");
-  if (gateway) return GatewayUsage(parsed, true);
-  return vorel::Outcome::Done();
-}
-
 }  // namespace
 
 int Read(Arguments args, std::ostream& out, std::ostream& err) {

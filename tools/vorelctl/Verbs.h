@@ -56,6 +56,10 @@ int Flash(Arguments args, std::ostream& out, std::ostream& err);
 // vorelctl hex FILE --target controller|trigger
 int Hex(Arguments args, std::ostream& out, std::ostream& err);
 
+// vorelctl monitor (--port DEVICE | --gateway HOST[:PORT] --user NAME --system SERIAL)
+//   [--duration SECONDS] [--json]
+int Monitor(Arguments args, std::ostream& out, std::ostream& err);
+
 // vorelctl ports [--all]
 int Ports(Arguments args, std::ostream& out, std::ostream& err);
 

@@ -22,7 +22,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 13> kVerbs = {{
+constexpr std::array<Verb, 14> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -58,6 +58,14 @@ constexpr std::array<Verb, 13> kVerbs = {{
      "refused before anything is sent. Ctrl+C stops it (exit 130; the controller then holds a "
      "partly written configuration)",
      Write},
+    {"monitor",
+     "monitor (--port DEVICE | --gateway HOST[:PORT] --user NAME --system SERIAL) "
+     "[--duration SECONDS] [--json]",
+     "watch the whole laundry: one line per change of a pump, valve, alarm output or machine "
+     "(\"12.300 machine 4 line 5\": seconds since the start, the signal, its value), or with "
+     "--json one JSON object per status report (fields in the manual page); exit 0 when the "
+     "duration ends or on Ctrl+C, 1 with the reason when the connection is lost",
+     Monitor},
     {"flash", "flash --port DEVICE FILE --target controller|trigger",
      "program an Intel HEX firmware file into the controller's or the trigger units' boot "
      "loader, as the firmware update window does; exit 0 on \"Completed, OK.\", 1 with the "

@@ -92,6 +92,7 @@ Attachment Session::AttachReadBackup(ReadBackup& backup) {
 void Session::Tick(TickHooks* hooks) {
   TickHooks none;
   TickHooks& windows = hooks ? *hooks : none;
+  ++ticks_;
   if (++counterTick_ >= kTicksPerSecond) {
     counterTick_ = 0;
     windows.UpdateCounters();
@@ -112,7 +113,17 @@ void Session::Tick(TickHooks* hooks) {
     Notify(&SessionObserver::CalibrationTicked, pumpStopped);
   }
   ManualControlTick();
+  LaundryState connected;
+  connected.value[laundry::kConnected] = LinkReady() ? 1 : 0;
+  connected.known.set(laundry::kConnected);
+  trace_.Record(TraceMs(), connected);
   windows.VisibleMachineTicks();
+}
+
+void Session::StartTrace(const LocalDateTime& now) {
+  trace_.Clear();
+  trace_.SetStartedAt(now);
+  traceStartTick_ = ticks_;
 }
 
 bool Session::OpenPort(const std::string& listText) {
@@ -225,6 +236,7 @@ void Session::MessageReceived(std::span<const uint8_t> message) {
   const std::optional<StatusReport> report = DecodeStatusReport(message);
   if (!report) return;
   manual_.ApplyStatusReport(*report);
+  trace_.Record(TraceMs(), LaundryStateOf(*report));
   Notify(&SessionObserver::StatusReportReceived, *report);
 }
 
@@ -471,6 +483,7 @@ void Session::GatewayMessage(std::span<const uint8_t> message) {
     const std::optional<GatewayStatus> status = DecodeGatewayStatus(message);
     if (!status) return;
     manual_.ApplyGatewayStatus(status->pumps, status->outputs);
+    trace_.Record(TraceMs(), LaundryStateOf(*status));
     Notify(&SessionObserver::GatewayStatusReceived, *status);
   } else if (IsGatewayType(message, gateway::kMachineResetDone) ||
              IsGatewayType(message, gateway::kAllMachinesResetDone)) {

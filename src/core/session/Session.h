@@ -27,6 +27,7 @@
 #include "core/link/RequestHelper.h"
 #include "core/link/SerialPort.h"
 #include "core/supervision/CalibrationTest.h"
+#include "core/supervision/LaundryTrace.h"
 #include "core/supervision/SystemSetup.h"
 #include "core/systemfile/SystemFile.h"
 #include "core/transfer/ImageTransfer.h"
@@ -416,6 +417,16 @@ class Session : private LinkListener,
   void ForgetMachineReset() { reset_.Forget(); }
   void SetEthernetMonitor(bool on) { monitorOn_ = on; }
 
+  // The trace of the whole laundry: every status report's changes while connected,
+  // and when the controller was connected, timed by the session's ticks.
+  const LaundryTrace& Trace() const { return trace_; }
+  // A new trace from now on (`now`: the wall clock, kept for the trace file).
+  void StartTrace(const LocalDateTime& now);
+  // The trace's time now, in milliseconds since it began.
+  uint32_t TraceMs() const {
+    return static_cast<uint32_t>((ticks_ - traceStartTick_) * (1000 / kTicksPerSecond));
+  }
+
  private:
   void MessageReceived(std::span<const uint8_t> message) override;
   void TriggerUnitFrame(int machineIndex, std::span<const uint8_t> message) override;
@@ -533,6 +544,9 @@ class Session : private LinkListener,
   CalibrationTest calibration_{manual_};
   MachineReset reset_;
   bool monitorOn_ = false;
+  LaundryTrace trace_;
+  uint64_t ticks_ = 0;
+  uint64_t traceStartTick_ = 0;
 };
 
 }  // namespace vorel

@@ -26,6 +26,7 @@
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TAboutForm.h"
 #include "ui/main/TLoginForm.h"
+#include "ui/supervision/TOverviewForm.h"
 #include "ui/supervision/TSystemSetupForm.h"
 
 namespace vorel {
@@ -94,6 +95,7 @@ TMainForm::TMainForm(Session& session, const QStringList& arguments, UiEnvironme
   aboutForm_ = new TAboutForm(this);
   communicationForm_ = new TCommunicationForm(session_, env_, this);
   systemSetupForm_ = new TSystemSetupForm(session_, this);
+  overviewForm_ = new TOverviewForm(session_, env_, this);
   calibrationForm_ = new TCalibrationForm(session_, this);
   firmwareForm_ = new TFirmwareUpdateForm(
       session_, env_,
@@ -123,6 +125,8 @@ TMainForm::TMainForm(Session& session, const QStringList& arguments, UiEnvironme
   settings_.width = width();
   settings_.height = height();
 
+  // The trace of this run begins with the window.
+  session_.StartTrace(env_.Now());
   observing_ = session_.Observe(*this);
   connect(&timer_, &QTimer::timeout, this, &TMainForm::MainTimer100ms);
   if (!env_.SteppedTicks()) timer_.start(kTimerIntervalMs);
@@ -160,6 +164,9 @@ void TMainForm::BuildMenus() {
   addAction(system, "Read/write system data...", "ReadWriteSystemDataBtn", true,
             &TMainForm::ReadWriteSystemDataBtnClick);
   addAction(system, "System setup...", "Systemsetup1", true, &TMainForm::Systemsetup1Click);
+  QAction* overview =
+      addAction(system, "Overview...", "OverviewBtn", true, &TMainForm::OverviewBtnClick);
+  overview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
   addAction(system, "Communication...", "Communication1", true, &TMainForm::Communication1Click);
   addAction(system, "Log data...", "LogDataBtn", true, &TMainForm::LogDataBtnClick);
   addAction(system, "Alarm log...", "AlarmLogBtn", true, &TMainForm::AlarmLogBtnClick);
@@ -335,7 +342,7 @@ void TMainForm::GatewayStatusReceived(const GatewayStatus& status) {
 
 bool TMainForm::Supervising() {
   // The gateway is asked for the controller's state only while somebody watches it.
-  bool supervising = systemSetupForm_->isVisible();
+  bool supervising = systemSetupForm_->isVisible() || overviewForm_->isVisible();
   for (const TMachineForm* machine : machineForms_) supervising |= machine->isVisible();
   return supervising;
 }
@@ -375,6 +382,12 @@ void TMainForm::AlarmLogBtnClick() {
   alarmLogForm_->show();
   alarmLogForm_->raise();
   alarmLogForm_->activateWindow();
+}
+
+void TMainForm::OverviewBtnClick() {
+  overviewForm_->show();
+  overviewForm_->raise();
+  overviewForm_->activateWindow();
 }
 
 void TMainForm::Communication1Click() {

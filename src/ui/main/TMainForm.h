@@ -28,6 +28,7 @@ class TEEPROMForm;
 class TLogDataForm;
 class TAlarmLogForm;
 class TSystemSetupForm;
+class TOverviewForm;
 class TLoginForm;
 class TCopyMachineForm;
 class TMachineForm;
@@ -59,6 +60,7 @@ class TMainForm : public QMainWindow,
   TCopyMachineForm* CopyMachineWindow() const { return copyMachineForm_; }
   TCommunicationForm* CommunicationWindow() const { return communicationForm_; }
   TSystemSetupForm* SystemSetupWindow() const { return systemSetupForm_; }
+  TOverviewForm* OverviewWindow() const { return overviewForm_; }
   TEEPROMForm* ReadWriteWindow() const { return readWriteForm_; }
   TLogDataForm* LogDataWindow() const { return logDataForm_; }
   TAlarmLogForm* AlarmLogWindow() const { return alarmLogForm_; }
@@ -110,6 +112,7 @@ class TMainForm : public QMainWindow,
   void CopyMachine1Click();
   void Communication1Click();
   void Systemsetup1Click();
+  void OverviewBtnClick();
   void ReadWriteSystemDataBtnClick();
   void LogDataBtnClick();
   void AlarmLogBtnClick();
@@ -172,6 +175,7 @@ class TMainForm : public QMainWindow,
   TCalibrationForm* calibrationForm_ = nullptr;
   TFirmwareUpdateForm* firmwareForm_ = nullptr;
   TSystemSetupForm* systemSetupForm_ = nullptr;
+  TOverviewForm* overviewForm_ = nullptr;
   TEEPROMForm* readWriteForm_ = nullptr;
   TLogDataForm* logDataForm_ = nullptr;
   TAlarmLogForm* alarmLogForm_ = nullptr;

@@ -1,0 +1,68 @@
+// The trace as a logic analyser draws it: one lane per output (pumps, flush valves,
+// alarm output, the connection, each machine's output) drawn high when on, and one
+// per machine for its program line, its height the line of 24. The mouse wheel
+// zooms round the pointer, dragging pans, and the cursor follows the pointer.
+#pragma once
+
+#include <QChartView>
+#include <QLineSeries>
+#include <QValueAxis>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "core/supervision/LaundryTrace.h"
+
+namespace vorel {
+
+class TraceChartView : public QChartView {
+  Q_OBJECT
+
+ public:
+  static constexpr uint32_t kDefaultSpanMs = 10 * 60 * 1000;
+  static constexpr uint32_t kShortestSpanMs = 2000;
+
+  explicit TraceChartView(QWidget* parent = nullptr);
+
+  // The lanes: the laundry's outputs, then the output and the line of each machine
+  // given (indexes 0..9).
+  void SetMachines(const std::vector<int>& machineIndexes);
+  // Draws `trace` over [fromMs, toMs]; later zooms and pans redraw the same trace.
+  void Draw(const LaundryTrace& trace, uint32_t fromMs, uint32_t toMs);
+  // The newest moment kept in view, the span as it is.
+  void ShowLatest(const LaundryTrace& trace, uint32_t nowMs);
+  uint32_t FromMs() const { return fromMs_; }
+  uint32_t ToMs() const { return toMs_; }
+  // Zooms by `factor` (below 1 in, above 1 out) round `centreMs`.
+  void ZoomBy(double factor, uint32_t centreMs);
+  void PanBy(int64_t ms);
+  // The lanes drawn, with the signal of each.
+  const std::vector<int>& LaneSignals() const { return signals_; }
+  const std::vector<QLineSeries*>& Lanes() const { return series_; }
+
+  // Told the moment under the pointer, and that the technician moved the view (the
+  // window stops following the newest).
+  std::function<void(uint32_t timeMs)> cursorMoved;
+  std::function<void()> viewMoved;
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  double TimeAt(const QPointF& viewPoint) const;
+  void Redraw();
+
+  QValueAxis* timeAxis_;
+  QLineSeries* cursor_ = nullptr;
+  std::vector<int> signals_;
+  std::vector<QLineSeries*> series_;
+  const LaundryTrace* trace_ = nullptr;
+  uint32_t fromMs_ = 0;
+  uint32_t toMs_ = kDefaultSpanMs;
+  std::optional<QPoint> dragFrom_;
+};
+
+}  // namespace vorel
