@@ -75,12 +75,11 @@ TOverviewForm::TOverviewForm(Session& session, UiEnvironment& environment, QWidg
   machinesGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   machinesGrid_->setSelectionMode(QAbstractItemView::NoSelection);
   machinesGrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  machinesGrid_->horizontalHeader()->setStretchLastSection(true);
-  root->addWidget(machinesGrid_, 2);
+  machinesGrid_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  root->addWidget(machinesGrid_, 1);
 
   chart_ = new TraceChartView(this);
-  chart_->setMinimumHeight(220);
-  root->addWidget(chart_, 3);
+  root->addWidget(chart_, 4);
   cursorLabel_ = new QLabel(QStringLiteral("Move the pointer over the trace to read it."), this);
   cursorLabel_->setObjectName("CursorLabel");
   cursorLabel_->setWordWrap(true);
@@ -136,7 +135,7 @@ TOverviewForm::TOverviewForm(Session& session, UiEnvironment& environment, QWidg
             .arg(values.isEmpty() ? QStringLiteral("all off") : values.join(", ")));
   };
 
-  resize(900, 640);
+  resize(960, 760);
   observing_ = session_.Observe(*this);
   RebuildRows();
   UpdateConnection();

@@ -1,7 +1,8 @@
 #include "ui/supervision/TraceChart.h"
 
-#include <QCategoryAxis>
 #include <QChart>
+#include <QFontMetrics>
+#include <QGraphicsSimpleTextItem>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <algorithm>
@@ -11,13 +12,17 @@ namespace vorel {
 
 namespace {
 
-// A lane is one unit high; what it draws stays in its lower 0.7.
+// A lane is one unit high: a value is drawn from 0.15 above its floor (off, line 0)
+// up to 0.85 (on, line 24).
+constexpr double kLaneFloor = 0.15;
 constexpr double kLaneHeight = 0.7;
 constexpr int kLongestLine = 24;
 
 double LaneValue(int signal, uint8_t value) {
-  if (laundry::IsSwitch(signal)) return value ? kLaneHeight : 0.0;
-  return kLaneHeight * std::min<int>(value, kLongestLine) / kLongestLine;
+  const double share = laundry::IsSwitch(signal)
+                           ? (value ? 1.0 : 0.0)
+                           : static_cast<double>(std::min<int>(value, kLongestLine)) / kLongestLine;
+  return kLaneFloor + kLaneHeight * share;
 }
 
 QString LaneName(int signal) {
@@ -42,6 +47,7 @@ TraceChartView::TraceChartView(QWidget* parent) : QChartView(parent) {
   setMouseTracking(true);
   timeAxis_ = new QValueAxis;
   timeAxis_->setTitleText(QStringLiteral("seconds since the trace began"));
+  connect(chart, &QChart::plotAreaChanged, this, [this] { PlaceNames(); });
   timeAxis_->setLabelFormat(QStringLiteral("%.0f"));
   chart->addAxis(timeAxis_, Qt::AlignBottom);
   SetMachines({});
@@ -61,16 +67,32 @@ void TraceChartView::SetMachines(const std::vector<int>& machineIndexes) {
     chart->removeAxis(axis);
     delete axis;
   }
-  // Lane 0 at the top, as a logic analyser lists its channels.
-  auto* lanes = new QCategoryAxis;
-  lanes->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  // Lane 0 at the top, as a logic analyser lists its channels: its floor is the
+  // highest. The lanes' names stand left of the plot, each beside its lane.
+  auto* lanes = new QValueAxis;
   lanes->setRange(0, static_cast<double>(signals_.size()));
-  lanes->setReverse(true);
+  lanes->setLabelsVisible(false);
   lanes->setGridLineVisible(false);
+  lanes->setLineVisible(false);
+  lanes->setTickCount(2);
   chart->addAxis(lanes, Qt::AlignLeft);
+  for (QGraphicsSimpleTextItem* name : names_) delete name;
+  names_.clear();
+  QFont small = font();
+  small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.85));
+  const QFontMetrics metrics(small);
+  int widest = 0;
+  for (const int signal : signals_) {
+    auto* name = new QGraphicsSimpleTextItem(LaneName(signal), chart);
+    name->setFont(small);
+    names_.push_back(name);
+    widest = std::max(widest, metrics.horizontalAdvance(name->text()));
+  }
+  chart->setMargins(QMargins(widest + 10, 4, 8, 4));
+  // Every lane's name readable: a small font's line per lane, and the time axis.
+  setMinimumHeight(static_cast<int>(signals_.size()) * metrics.height() + 90);
   for (size_t lane = 0; lane < signals_.size(); ++lane) {
     const int signal = signals_[lane];
-    lanes->append(LaneName(signal), static_cast<double>(lane) + 0.5);
     auto* series = new QLineSeries;
     series->setName(LaneName(signal));
     chart->addSeries(series);
@@ -84,6 +106,16 @@ void TraceChartView::SetMachines(const std::vector<int>& machineIndexes) {
   cursor_->attachAxis(timeAxis_);
   cursor_->attachAxis(lanes);
   Redraw();
+}
+
+void TraceChartView::PlaceNames() {
+  const QRectF plot = chart()->plotArea();
+  for (size_t lane = 0; lane < names_.size(); ++lane) {
+    const QPointF at =
+        chart()->mapToPosition(QPointF(fromMs_ / 1000.0, Floor(lane) + 0.5), series_[lane]);
+    const QRectF box = names_[lane]->boundingRect();
+    names_[lane]->setPos(plot.left() - box.width() - 6, at.y() - box.height() / 2);
+  }
 }
 
 void TraceChartView::Draw(const LaundryTrace& trace, uint32_t fromMs, uint32_t toMs) {
@@ -118,10 +150,15 @@ void TraceChartView::PanBy(int64_t ms) {
   Redraw();
 }
 
+double TraceChartView::Floor(size_t lane) const {
+  return static_cast<double>(signals_.size() - 1 - lane);
+}
+
 void TraceChartView::Redraw() {
   timeAxis_->setRange(fromMs_ / 1000.0, toMs_ / 1000.0);
   if (!trace_) {
     for (QLineSeries* series : series_) series->clear();
+    PlaceNames();
     return;
   }
   const LaundryTrace::Slice slice = trace_->Between(fromMs_, toMs_);
@@ -137,7 +174,8 @@ void TraceChartView::Redraw() {
     known[static_cast<size_t>(signal)] = slice.atStart.known[static_cast<size_t>(signal)];
     value[static_cast<size_t>(signal)] = slice.atStart.Get(signal);
     if (known[static_cast<size_t>(signal)])
-      points[lane].append({fromMs_ / 1000.0, lane + LaneValue(signal, slice.atStart.Get(signal))});
+      points[lane].append(
+          {fromMs_ / 1000.0, Floor(lane) + LaneValue(signal, slice.atStart.Get(signal))});
   }
   for (const TraceChange& change : slice.changes) {
     const int lane = laneOf[change.signal];
@@ -145,8 +183,10 @@ void TraceChartView::Redraw() {
     const double x = change.timeMs / 1000.0;
     QList<QPointF>& lanePoints = points[static_cast<size_t>(lane)];
     if (known[change.signal])
-      lanePoints.append({x, lane + LaneValue(change.signal, value[change.signal])});
-    lanePoints.append({x, lane + LaneValue(change.signal, change.value)});
+      lanePoints.append(
+          {x, Floor(static_cast<size_t>(lane)) + LaneValue(change.signal, value[change.signal])});
+    lanePoints.append(
+        {x, Floor(static_cast<size_t>(lane)) + LaneValue(change.signal, change.value)});
     value[change.signal] = change.value;
     known[change.signal] = true;
   }
@@ -154,9 +194,11 @@ void TraceChartView::Redraw() {
   for (size_t lane = 0; lane < signals_.size(); ++lane) {
     const int signal = signals_[lane];
     if (known[static_cast<size_t>(signal)])
-      points[lane].append({end, lane + LaneValue(signal, value[static_cast<size_t>(signal)])});
+      points[lane].append(
+          {end, Floor(lane) + LaneValue(signal, value[static_cast<size_t>(signal)])});
     series_[lane]->replace(points[lane]);
   }
+  PlaceNames();
 }
 
 double TraceChartView::TimeAt(const QPointF& viewPoint) const {

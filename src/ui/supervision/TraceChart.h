@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QChartView>
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <functional>
@@ -19,7 +20,7 @@ class TraceChartView : public QChartView {
   Q_OBJECT
 
  public:
-  static constexpr uint32_t kDefaultSpanMs = 10 * 60 * 1000;
+  static constexpr uint32_t kDefaultSpanMs = 2 * 60 * 1000;
   static constexpr uint32_t kShortestSpanMs = 2000;
 
   explicit TraceChartView(QWidget* parent = nullptr);
@@ -53,12 +54,17 @@ class TraceChartView : public QChartView {
 
  private:
   double TimeAt(const QPointF& viewPoint) const;
+  // The bottom of a lane on the chart's lane axis.
+  double Floor(size_t lane) const;
+  // Each lane's name beside its lane, left of the plot.
+  void PlaceNames();
   void Redraw();
 
   QValueAxis* timeAxis_;
   QLineSeries* cursor_ = nullptr;
   std::vector<int> signals_;
   std::vector<QLineSeries*> series_;
+  std::vector<QGraphicsSimpleTextItem*> names_;
   const LaundryTrace* trace_ = nullptr;
   uint32_t fromMs_ = 0;
   uint32_t toMs_ = kDefaultSpanMs;
