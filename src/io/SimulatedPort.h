@@ -29,7 +29,8 @@ class SimulatedPort : public QObject,
   bool Open(const std::string& listText) override;
   void Close() override;
 
-  // A demonstration controller: a small laundry with three machines.
+  // A demonstration controller: a small laundry of three machines, each running the
+  // same wash program.
   static ControllerImage DemoMemory();
 
  private:

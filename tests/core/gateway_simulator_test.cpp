@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/simulation/GatewaySimulator.h"
+#include "support/ProgramBuilders.h"
 
 namespace vorel::sim {
 namespace {
@@ -224,17 +225,44 @@ TEST(GatewaySimulator, MalformedMessagesAreIgnoredWhole) {
   overlong.insert(overlong.end() - 1, 10, 'x');
   EXPECT_TRUE(connection.Receive(overlong).empty());
 
-  // The selection stands: two polls, machine 1 on lines 1 and 2, and a reset.
+  // The selection stands: two polls and a reset are answered.
   const std::vector<Bytes> answers =
       Send(connection, {{0x00, 'X', 0x1E, 0x00}, {0x00, 'X', 0x1E, 0x00}, {0x03, '%', 0, 0}});
   ASSERT_EQ(answers.size(), 3u);
   ASSERT_EQ(answers[0].size(), 116u);
-  EXPECT_EQ((Bytes{answers[0][0], answers[0][1], answers[0][16], answers[0][17]}),
-            (Bytes{'C', 'X', 1, 1}));
-  EXPECT_EQ(answers[1][16], 2);
+  ASSERT_EQ(answers[1].size(), 116u);
+  EXPECT_EQ((Bytes{answers[0][0], answers[0][1], answers[1][0], answers[1][1]}),
+            (Bytes{'C', 'X', 'C', 'X'}));
   EXPECT_EQ(answers[2], (Bytes{'C', '%'}));
   EXPECT_EQ(site.world.Systems()[0].counts.statusPolls, 2u);
   EXPECT_EQ(site.world.Systems()[0].counts.machineResets, 1u);
+}
+
+TEST(GatewaySimulator, StatusCarriesTheRunningLaundry) {
+  GatewayWorld world;
+  world.AddUser({"service", "service", "A"});
+  // Machine 2 starts at 6 s: the keyboard lock's second, then pump 6 for 10 s.
+  world.AddSystem({"4200", "Wash & Dry", "-", "10.0.0.7"},
+                  test::RunningMemory(1, {{0x0A}, {0x08, 0x06, 0, 0, 20, 0}, {0x07, 100}}));
+  GatewayConnection connection(world);
+  Send(connection, {Login("service", "service"), Message({'A', 'B'}, {"4200"})});
+  world.Advance(7500);
+  // Pump 6, machine 2's output; its record at 26: line 2, slot 1, online and locked.
+  Bytes running(116, 0);
+  running[0] = 'C';
+  running[1] = 'X';
+  running[2] = 0x20;
+  running[4] = 0x02;
+  running[26] = 2;
+  running[27] = 1;
+  running[28] = 0x05;
+  // A reset of machine 2 ends its program: only its trigger unit online is left.
+  Bytes reset(116, 0);
+  reset[0] = 'C';
+  reset[1] = 'X';
+  reset[28] = 0x01;
+  EXPECT_EQ(Send(connection, {{0x00, 'X', 0x1E, 0x00}, {0x03, '%', 1, 0}, {0x00, 'X', 0x1E, 0x00}}),
+            (std::vector<Bytes>{running, {'C', '%'}, reset}));
 }
 
 }  // namespace

@@ -67,6 +67,8 @@ TEST_F(VorelctlTest, TheSimulatorRefusesWhatItCannotServe) {
       {{"--save", folder_ / "no" / "such.bin"}, "no/such.bin: the folder"},
       {{"--bogus", "1"}, "vorel-sim: unknown option --bogus"},
       {{"--paced=yes"}, "vorel-sim: --paced takes no value"},
+      {{"--speed", "1001"}, "vorel-sim: --speed 1001: takes 0..1000"},
+      {{"--gateway", "--speed=-1"}, "vorel-sim: --speed -1: takes 0..1000"},
       {{"--port", "80"}, "vorel-sim: a gateway option given without --gateway"},
   };
   const fs::path err = folder_ / "err.txt";

@@ -33,6 +33,7 @@ using vorel::sim::GatewayWorld;
 
 constexpr int64_t kTableFileLimit = 1 << 20;  // users and systems files are short
 constexpr int kStopCheckMs = 50;
+constexpr int kLaundryTickMs = 100;  // how often the sites' laundries move on
 constexpr size_t kUserFields = 3;
 constexpr size_t kSystemFields = 4;
 constexpr size_t kSerialDigits = 10;  // the controller keeps a 32-bit serial number
@@ -195,7 +196,7 @@ void Accept(QTcpServer& server, GatewayWorld& world, bool verbose) {
 GatewayOutcome RunGateway(int& argc, char** argv, const GatewayOptions& options,
                           const vorel::ControllerImage& memory,
                           const vorel::sim::ControllerIdentity& identity,
-                          const vorel::LocalDateTime& clock, bool needsSystem,
+                          const vorel::LocalDateTime& clock, uint32_t speed, bool needsSystem,
                           const volatile std::sig_atomic_t& stop) {
   QHostAddress address(QHostAddress::LocalHost);
   if (!options.listen.empty() && !address.setAddress(QString::fromStdString(options.listen))) {
@@ -248,6 +249,13 @@ GatewayOutcome RunGateway(int& argc, char** argv, const GatewayOptions& options,
     if (stop) QCoreApplication::quit();
   });
   stopCheck.start(kStopCheckMs);
+  // The laundries keep the clock's time, `speed` times over: a status poll between two
+  // ticks sees the same moment.
+  QTimer laundryTick;
+  QObject::connect(&laundryTick, &QTimer::timeout, &application,
+                   [&world, speed] { world.Advance(kLaundryTickMs * speed); });
+  world.Advance(0);
+  laundryTick.start(kLaundryTickMs);
 
   std::printf("vorel-sim: gateway on %s\n",
               AddressText(server.serverAddress(), server.serverPort()).c_str());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <csignal>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -28,12 +29,13 @@ struct GatewayOutcome {
 };
 
 // Reads the users and systems, listens and serves until `stop` is set. Every
-// system's controller starts from `memory` with its own serial number.
+// system's controller starts from `memory` with its own serial number; its laundry
+// runs `speed` times faster than the clock (0: still).
 // `needsSystem`: a gateway without systems is refused.
 GatewayOutcome RunGateway(int& argc, char** argv, const GatewayOptions& options,
                           const vorel::ControllerImage& memory,
                           const vorel::sim::ControllerIdentity& identity,
-                          const vorel::LocalDateTime& clock, bool needsSystem,
+                          const vorel::LocalDateTime& clock, uint32_t speed, bool needsSystem,
                           const volatile std::sig_atomic_t& stop);
 
 }  // namespace vorelsim

@@ -45,6 +45,7 @@ struct Options {
   int firmwareMinor = 5;
   std::optional<vorel::LocalDateTime> clock;
   int cadenceMs = 20;
+  int speed = 1;  // how many times faster than the clock the laundry runs; 0 still
   bool paced = false;
   vorel::sim::Faults faults;
   vorel::sim::LineNoise lineNoise;
@@ -57,15 +58,22 @@ constexpr const char* kUsage =
     "Usage: vorel-sim [--system FILE] [--serial N] [--hardware N] [--firmware M.N]\n"
     "                 [--clock \"YYYY-MM-DD HH:MM:SS\"] [--cadence-ms N] [--faults PERCENT]\n"
     "                 [--seed N] [--paced] [--device PATH] [--save FILE] [--verbose]\n"
-    "                 [--line-faults PPM] [--boot-fault corrupt|silent|waiting]\n"
+    "                 [--line-faults PPM] [--boot-fault corrupt|silent|waiting] [--speed N]\n"
     "       vorel-sim --gateway [--port N] [--listen ADDRESS] [--users FILE] [--systems FILE]\n"
     "                 [--verbose] [--system FILE] [--serial N] [--hardware N]\n"
     "                 [--firmware M.N] [--clock \"YYYY-MM-DD HH:MM:SS\"] [--save FILE]\n"
+    "                 [--speed N]\n"
     "Options take --name VALUE or --name=VALUE; a wrong one is named with its value\n"
     "(exit 2). --device must be a serial device or pseudo-terminal, --save a file that\n"
     "can be written; both are checked before anything is served.\n"
-    "Prints \"vorel-sim: serving DEVICE\" and polls there until stopped. --faults loses or\n"
-    "damages that share of its frames (from --seed); --line-faults loses, damages and\n"
+    "Prints \"vorel-sim: serving DEVICE\" and polls there until stopped. The enabled\n"
+    "machines run their default program (or their first active one) line by line: pumps,\n"
+    "flushes, waits, the washing machine's signals, the keyboard lock, the machine\n"
+    "output; a machine starts its program again 20 s after it ended. --speed N runs\n"
+    "them N times faster (0..1000; 0: a still laundry, trigger units online, no program\n"
+    "running; default 1), in both modes; each turn on the line is --cadence-ms of the\n"
+    "controller's time, the gateway moves on every 100 ms. --faults loses or damages\n"
+    "that share of its frames (from --seed); --line-faults loses, damages and\n"
     "doubles bytes in both directions, each with that chance in a million per byte, at\n"
     "most one fault per frame; --paced keeps to 115200 baud;\n"
     "--save writes the memory to FILE when stopped; --verbose prints each control\n"
@@ -179,6 +187,10 @@ Parsed ParseOptions(int argc, char** argv) {
       if (!number) return refuse("takes 1..10000");
       options.cadenceMs = *number;
       serialOnly = true;
+    } else if (name == "--speed") {
+      const auto number = InRange(value, 0, 1000);
+      if (!number) return refuse("takes 0..1000");
+      options.speed = *number;
     } else if (name == "--faults") {
       const auto number = InRange(value, 0, 100);
       if (!number) return refuse("takes 0..100");
@@ -327,9 +339,9 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGPIPE, SIG_IGN);
-    const vorelsim::GatewayOutcome outcome =
-        vorelsim::RunGateway(argc, argv, options->gatewayOptions, *memory, Identity(*options), now,
-                             !options->save.empty(), stopRequested);
+    const vorelsim::GatewayOutcome outcome = vorelsim::RunGateway(
+        argc, argv, options->gatewayOptions, *memory, Identity(*options), now,
+        static_cast<uint32_t>(options->speed), !options->save.empty(), stopRequested);
     if (outcome.exitCode != 0) return outcome.exitCode;
     return outcome.firstMemory && !SaveMemory(options->save, *outcome.firstMemory) ? 1 : 0;
   }
@@ -345,7 +357,9 @@ int main(int argc, char** argv) {
   std::printf("vorel-sim: serving %s\n", name.c_str());
   std::fflush(stdout);
 
-  vorel::sim::ControllerSimulator controller(*memory, options->faults, options->bootFaults);
+  vorel::sim::ControllerSimulator controller(
+      *memory, options->faults, options->bootFaults,
+      {static_cast<uint32_t>(options->cadenceMs), static_cast<uint32_t>(options->speed)});
   vorel::sim::LineFaults fromTool(options->lineNoise, options->faults.seed * 2 + 1);
   vorel::sim::LineFaults toTool(options->lineNoise, options->faults.seed * 2 + 2);
   using Clock = std::chrono::steady_clock;

@@ -155,6 +155,10 @@ constexpr size_t MachineBlock(size_t machineIndex) {
 constexpr size_t ProgramBlock(size_t machineIndex, size_t slotIndex) {
   return MachineBlock(machineIndex) + kMachinePrograms + kProgramBlockSize * slotIndex;
 }
+// Line index 0..23 of a program block.
+constexpr size_t LineOffset(size_t machineIndex, size_t slotIndex, size_t lineIndex) {
+  return ProgramBlock(machineIndex, slotIndex) + kProgramLines + kProgramLineBytes * lineIndex;
+}
 constexpr size_t RecipientSlot(size_t recipientIndex) {
   return kRecipients + kRecipientSlotSize * recipientIndex;
 }

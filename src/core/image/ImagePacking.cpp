@@ -64,10 +64,6 @@ AlarmGroup AlarmGroupFromMask(uint16_t mask) {
   return group;
 }
 
-size_t LineOffset(size_t machineIndex, size_t slotIndex, size_t lineIndex) {
-  return ProgramBlock(machineIndex, slotIndex) + kProgramLines + kProgramLineBytes * lineIndex;
-}
-
 void PackClockSetting(ControllerImage& image, const LocalDateTime& now) {
   auto& bytes = image.bytes;
   bytes[kClockSettingWeekday] = static_cast<uint8_t>(now.weekday & kWeekdayMask);

@@ -7,6 +7,7 @@
 #include "core/link/LiveMessages.h"
 #include "core/logs/AlarmLog.h"
 #include "core/logs/ConsumptionLog.h"
+#include "core/supervision/SystemSetup.h"
 
 namespace vorel::sim {
 
@@ -15,7 +16,16 @@ using namespace frame;
 namespace {
 constexpr int kTriggerEvery = 10;  // turns between two trigger unit frames
 constexpr uint8_t kNoMonitorReport = 0x00;
-constexpr uint16_t kOutputBits = 0x1FFF;  // machines, both valves, the alarm output
+constexpr uint8_t kPumpBits = 0x7F;
+constexpr uint16_t kSwitchedBits = 0x0FFF;  // machines and both valves, in both words
+
+// What the controller drives: its own, except where the PC holds an output under
+// control, which then is what the PC switched.
+template <typename Bits>
+Bits Driven(Bits own, Bits on, Bits control) {
+  return static_cast<Bits>((own & ~control) | (on & control));
+}
+
 // EnterBootLoader to the controller carries 01 00.
 constexpr std::array<uint8_t, 2> kEnterOwnBootLoader = {0x01, 0x00};
 }  // namespace
@@ -37,8 +47,8 @@ void SetIdentity(ControllerImage& memory, const ControllerIdentity& identity,
 }
 
 ControllerSimulator::ControllerSimulator(const ControllerImage& memory, Faults faults,
-                                         BootFaults bootFaults)
-    : memory_(memory), faults_(faults), bootFaults_(bootFaults), random_(faults.seed) {
+                                         BootFaults bootFaults, LaundryPace pace)
+    : memory_(memory), faults_(faults), pace_(pace), bootFaults_(bootFaults), random_(faults.seed) {
   if (bootFaults.waiting) StartBootLoader(sim::boot::kControllerPageSize);
 }
 
@@ -155,6 +165,14 @@ void ControllerSimulator::Serve(std::span<const uint8_t> message) {
       if (!payload.empty()) {
         lastControlCommand_ = payload[0];
         ++controlCommands_;
+        if (payload[0] & kResetFlag) {
+          const uint8_t machine = payload[0] & kResetArgumentMask;
+          if (machine == kAllMachines) {
+            laundry_.ResetAll();
+          } else {
+            laundry_.ResetMachine(machine);
+          }
+        }
       }
       break;
     case kResetConsumptionLog:
@@ -178,11 +196,22 @@ void ControllerSimulator::Serve(std::span<const uint8_t> message) {
 }
 
 std::vector<uint8_t> ControllerSimulator::StatusReport() const {
-  // What the PC switched on, of what it controls.
+  using namespace manual;
   std::vector<uint8_t> payload(wire::kLongReportLength - kHeaderSize, 0);
-  payload[wire::kReportPumps - kHeaderSize] = manual_.pumpOn & manual_.pumpControl;
-  const uint16_t outputs = manual_.onWord & manual_.controlWord & kOutputBits;
+  payload[wire::kReportPumps - kHeaderSize] = Driven<uint8_t>(
+      laundry_.Pumps(), manual_.pumpOn & kPumpBits, manual_.pumpControl & kPumpBits);
+  uint16_t outputs = Driven<uint16_t>(laundry_.Outputs(), manual_.onWord & kSwitchedBits,
+                                      manual_.controlWord & kSwitchedBits);
+  // The alarm output's on bit comes in the control word, beside its control bit.
+  if ((manual_.controlWord & kAlarmControlBit) && (manual_.controlWord & kAlarmOnBit))
+    outputs |= kReportAlarmBit;
   bytes::StoreLe16(payload, wire::kReportOutputs - kHeaderSize, outputs);
+  for (size_t m = 0; m < wire::kReportMachines; ++m) {
+    const size_t at = wire::kMachineRecords - kHeaderSize + wire::kLongRecordSize * m;
+    const std::span<uint8_t> record(payload.data() + at, wire::kLongRecordSize);
+    laundry_.StoreRecord(m, record);
+    record[wire::kRecordLoad] = laundry_.Report(m).load;
+  }
   return Message(message::kStatusReport, payload);
 }
 
@@ -202,6 +231,8 @@ std::vector<uint8_t> ControllerSimulator::NextTurn() {
   if (bootActive_) CollectBootAnswers(bootLoader_->Turn());
   std::vector<uint8_t> out = BootAnswer();
   if (bootActive_) return out;
+  // The laundry runs on by the turn's time (none when it stands still).
+  laundry_.Advance(memory_, pace_.turnMs * pace_.speed);
   std::vector<uint8_t> message = reply_ ? *reply_ : Message(message::kPoll, {});
   reply_.reset();
   message[kSequence] = sequence_;
@@ -209,7 +240,8 @@ std::vector<uint8_t> ControllerSimulator::NextTurn() {
   awaitingAnswer_ = message[kCommand] == message::kPoll;
   AppendWithFaults(out, message);
 
-  // Now and then the trigger unit of an enabled machine speaks to the controller.
+  // Now and then the trigger unit of an enabled machine speaks to the controller, with
+  // the inputs its washing machine gives.
   if (++turn_ % kTriggerEvery == 0) {
     const uint16_t enabled = memory_.U16(image::kEnableMask);
     const int machine = static_cast<int>((turn_ / kTriggerEvery) % image::kMachineBlockCount);
@@ -220,7 +252,7 @@ std::vector<uint8_t> ControllerSimulator::NextTurn() {
                                       kController,
                                       static_cast<uint8_t>(kFirstTriggerUnit + machine),
                                       0,
-                                      0x01,
+                                      laundry_.Report(static_cast<size_t>(machine)).inputs,
                                       0,
                                       0};
       AppendWithFaults(out, trigger);

@@ -1,8 +1,9 @@
 // A TL4200 controller as the PC sees it on the bus, without the line: it polls the
 // PC with the sequence numbers the PC expects, honours SyncRequest, answers memory
-// reads and writes, the log resets and the Ethernet monitor request, mirrors the
-// PC's manual control into its status reports, speaks for the trigger units of the
-// enabled machines, and can lose or damage its frames on purpose. Told to start a
+// reads and writes, the log resets, machine resets and the Ethernet monitor request,
+// runs the programs of its enabled machines (LaundryRun) and reports them with what
+// the PC's manual control switches, speaks for the trigger units of the enabled
+// machines, and can lose or damage its frames on purpose. Told to start a
 // boot loader (its own, or the trigger units'), it hands the line to that boot loader
 // until the run ends, then polls again.
 #pragma once
@@ -21,6 +22,7 @@
 #include "core/link/Frame.h"
 #include "core/link/Messages.h"
 #include "core/simulation/BootLoaderSimulator.h"
+#include "core/simulation/LaundryRun.h"
 
 namespace vorel::sim {
 
@@ -39,9 +41,18 @@ struct Faults {
   uint32_t seed = 1;
 };
 
+// How fast the laundry runs: each turn on the bus stands for `turnMs` of controller
+// time (the turns' cadence), `speed` times over; speed 0 keeps the laundry still: the
+// enabled machines' trigger units online, no program running.
+struct LaundryPace {
+  uint32_t turnMs = 20;
+  uint32_t speed = 1;
+};
+
 class ControllerSimulator : private FrameReceiver::Sink {
  public:
-  ControllerSimulator(const ControllerImage& memory, Faults faults, BootFaults bootFaults = {});
+  ControllerSimulator(const ControllerImage& memory, Faults faults, BootFaults bootFaults = {},
+                      LaundryPace pace = {});
 
   // Bytes the PC wrote.
   void Receive(std::span<const uint8_t> bytes);
@@ -66,6 +77,7 @@ class ControllerSimulator : private FrameReceiver::Sink {
 
   const ControllerImage& Memory() const { return memory_; }
   const ManualControlState& ManualControl() const { return manual_; }
+  const LaundryRun& Laundry() const { return laundry_; }
   std::optional<uint8_t> LastControlCommand() const { return lastControlCommand_; }
   // How many ControlCommands arrived.
   uint32_t ControlCommands() const { return controlCommands_; }
@@ -96,6 +108,8 @@ class ControllerSimulator : private FrameReceiver::Sink {
   uint32_t turn_ = 0;
   bool awaitingAnswer_ = false;
   Faults faults_;
+  LaundryPace pace_;
+  LaundryRun laundry_;
   BootFaults bootFaults_;
   std::mt19937 random_;
   std::unique_ptr<BootLoaderSimulator> bootLoader_;

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "core/base/Bytes.h"
-#include "core/link/LiveMessages.h"
 
 namespace vorel::sim {
 
@@ -25,14 +24,6 @@ constexpr size_t kReadBlockSize = 512;
 // A message that fills the receive buffer may have been cut short there.
 constexpr size_t kLongestWholeMessage = kReceiveBuffer - 2;
 constexpr size_t kChecksumSize = kChecksumValue + 2;  // the type and the 16-bit sum
-
-// The running machine of the status reports: machine 1, program 1, trigger input 1,
-// pump 1 on the odd lines.
-constexpr size_t kRunningMachine = 0;
-constexpr uint8_t kRunningSlot = 1;
-constexpr uint8_t kRunningInputs = 0x01;
-constexpr uint8_t kRunningPumps = 0x01;
-constexpr uint16_t kRunningOutputs = 1u << kRunningMachine;
 
 std::vector<uint8_t> Typed(const std::array<uint8_t, 2>& type) {
   return std::vector<uint8_t>(type.begin(), type.end());
@@ -81,6 +72,10 @@ void GatewayWorld::AddSystem(GatewaySystem listing, const ControllerImage& memor
   system.listing = std::move(listing);
   system.memory = memory;
   systems_.push_back(std::move(system));
+}
+
+void GatewayWorld::Advance(uint32_t milliseconds) {
+  for (GatewayController& system : systems_) system.laundry.Advance(system.memory, milliseconds);
 }
 
 const GatewayUser* GatewayWorld::FindUser(std::string_view name) const {
@@ -198,12 +193,12 @@ void GatewayConnection::ServeController(GatewayController& system, std::span<con
   } else if (IsShortMessage(message, kResetMachine) &&
              message[kResetMachineIndex] < kStatusMachines) {
     const size_t machine = message[kResetMachineIndex];
-    if (machine == kRunningMachine) system.runningLine = 0;
+    system.laundry.ResetMachine(machine);
     ++system.counts.machineResets;
     AppendGatewayFrame(out, Typed(kMachineResetDone));
     Served("machine reset " + std::to_string(machine + 1));
   } else if (IsShortMessage(message, kResetAllMachines)) {
-    system.runningLine = 0;
+    system.laundry.ResetAll();
     ++system.counts.allMachinesResets;
     AppendGatewayFrame(out, Typed(kAllMachinesResetDone));
     Served("all machines reset");
@@ -265,22 +260,16 @@ void GatewayConnection::Checksum(const GatewayController& system, std::vector<ui
 }
 
 void GatewayConnection::StatusPoll(GatewayController& system, std::vector<uint8_t>& out) {
-  system.runningLine = static_cast<uint8_t>(system.runningLine % image::kLinesPerProgram + 1);
   ++system.counts.statusPolls;
   std::vector<uint8_t> report(kStatusReportSize, 0);
   report[0] = kStatusReport[0];
   report[1] = kStatusReport[1];
-  report[kStatusPumps] = system.runningLine % 2 == 1 ? kRunningPumps : 0;
-  bytes::StoreLe16(report, kStatusOutputs, kRunningOutputs);
-  const uint16_t enabled = system.memory.U16(image::kEnableMask);
+  report[kStatusPumps] = system.laundry.Pumps();
+  bytes::StoreLe16(report, kStatusOutputs, system.laundry.Outputs());
   for (size_t machine = 0; machine < kStatusMachines; ++machine) {
-    uint8_t* record = report.data() + kStatusRecords + kStatusRecordSize * machine;
-    if (enabled & (1u << machine)) record[wire::kRecordFlags] = wire::kFlagTriggerOnline;
-    if (machine == kRunningMachine) {
-      record[wire::kRecordLine] = system.runningLine;
-      record[wire::kRecordSlot] = kRunningSlot;
-      record[wire::kRecordInputs] = kRunningInputs;
-    }
+    system.laundry.StoreRecord(
+        machine,
+        std::span(report).subspan(kStatusRecords + kStatusRecordSize * machine, kStatusRecordSize));
   }
   AppendGatewayFrame(out, report);
   Served("status poll");

@@ -1,6 +1,7 @@
 // A gateway server as the tool meets it over TCP, without the socket: the users and
-// dispenser systems it knows, and one conversation per connected PC (login, system
-// list, selection, then the selected controller's memory, status and resets).
+// dispenser systems it knows, each with its laundry running, and one conversation per
+// connected PC (login, system list, selection, then the selected controller's memory,
+// status and resets).
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,7 @@
 
 #include "core/image/ControllerImage.h"
 #include "core/link/Gateway.h"
+#include "core/simulation/LaundryRun.h"
 
 namespace vorel::sim {
 
@@ -41,9 +43,8 @@ struct GatewayController {
   GatewaySystem listing;
   ControllerImage memory;
   GatewayCounts counts;
-  // Machine 1 runs program 1; this is the line of the last status report, 0 before
-  // the first one and after a reset of the machine.
-  uint8_t runningLine = 0;
+  // The machines at the site, running their programs as the world's time passes.
+  LaundryRun laundry;
 };
 
 // The users and systems every connection shares. Systems are only ever added, so a
@@ -58,6 +59,8 @@ class GatewayWorld {
 
   const std::vector<GatewayController>& Systems() const { return systems_; }
   GatewayController& System(size_t index) { return systems_[index]; }
+  // `milliseconds` of the sites' time pass for every system's laundry.
+  void Advance(uint32_t milliseconds);
   // The serial of the last selection any connection had accepted, empty before one.
   const std::string& LastSelected() const { return lastSelected_; }
   void NoteSelected(std::string serial) { lastSelected_ = std::move(serial); }
