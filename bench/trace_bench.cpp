@@ -18,7 +18,8 @@ int main() {
   constexpr uint32_t kDayMs = 24u * 3600u * 1000u;
 
   ImageState packed;
-  PackImage(bench::FullSystem(), packed, {2026, 12, 9, 6, 0, 0, 2});
+  SystemConfiguration busy = bench::FullSystem();
+  PackImage(busy, packed, {2026, 12, 9, 6, 0, 0, 2});
   sim::LaundryRun laundry;
   LaundryTrace trace;
   std::vector<uint8_t> message(wire::kLongReportLength, 0);
@@ -33,9 +34,9 @@ int main() {
     message[wire::kReportOutputs] = static_cast<uint8_t>(laundry.Outputs() & 0xFF);
     message[wire::kReportOutputs + 1] = static_cast<uint8_t>(laundry.Outputs() >> 8);
     for (size_t m = 0; m < wire::kReportMachines; ++m) {
-      const std::span<uint8_t> record(message.data() + wire::kMachineRecords +
-                                          wire::kLongRecordSize * m,
-                                      wire::kLongRecordSize);
+      const std::span<uint8_t> record(
+          message.data() + wire::kMachineRecords + wire::kLongRecordSize * m,
+          wire::kLongRecordSize);
       laundry.StoreRecord(m, record);
       record[wire::kRecordLoad] = laundry.Report(m).load;
     }

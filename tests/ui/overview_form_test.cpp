@@ -14,6 +14,7 @@
 #include "core/config/InstructionSet.h"
 #include "core/link/Gateway.h"
 #include "io/FileAccess.h"
+#include "io/SimulatedPort.h"
 #include "support/ScriptedGateway.h"
 #include "ui/supervision/TOverviewForm.h"
 #include "ui/supervision/TraceChart.h"
@@ -80,9 +81,9 @@ class OverviewFormTest : public QObject {
     QVERIFY(trace.Latest().Machine(2, laundry::kOutput) == 1);
     // The chart draws the pump's lane high at the end.
     stepped.Ticks(6);
-    const auto& lanes = form->Chart()->Lanes();
-    QVERIFY(!lanes[2]->points().isEmpty());
-    QCOMPARE(lanes[2]->points().last().y(), double(lanes.size() - 3) + 0.85);  // pump 3 high
+    const auto& lanes = form->Chart()->LanePoints();
+    QVERIFY(!lanes[2].isEmpty());
+    QCOMPARE(lanes[2].last().y(), double(lanes.size() - 3) + 0.85);  // pump 3 high
     test::SaveScreenshot(form, "overview");
 
     // The controller falls silent: the overview says so and greys out.
@@ -176,6 +177,23 @@ class OverviewFormTest : public QObject {
     QCOMPARE(dialogs.asked.size(), 1);
     QVERIFY(dialogs.asked[0].text.startsWith("Could not open the trace"));
     QVERIFY(test::Find<QLabel>(form, "SourceLabel")->text().startsWith("Live"));
+  }
+
+  // Only with VOREL_SCREENSHOT_DIR: the overview after twenty seconds of the
+  // demonstration's laundry, its system in the editors as after a read.
+  void screenshotOfARunningDemo() {
+    if (qEnvironmentVariableIsEmpty("VOREL_SCREENSHOT_DIR")) QSKIP("no VOREL_SCREENSHOT_DIR");
+    test::TestUiScope scope;
+    test::TestUi().SetSerialPorts(
+        [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
+    auto main = test::StartedMain();
+    Session& session = main->CurrentSession();
+    QTRY_VERIFY_WITH_TIMEOUT(session.LinkReady(), 4000);
+    const ControllerImage demo = SimulatedPort::DemoMemory();
+    QVERIFY(session.TakeImage(demo.bytes).taken);
+    main->OverviewBtnClick();
+    QTest::qWait(20000);
+    test::SaveScreenshot(main->OverviewWindow(), "overview_demo");
   }
 };
 

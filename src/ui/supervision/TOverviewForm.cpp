@@ -1,5 +1,6 @@
 #include "ui/supervision/TOverviewForm.h"
 
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -129,10 +130,13 @@ TOverviewForm::TOverviewForm(Session& session, UiEnvironment& environment, QWidg
       values << QString::fromStdString(laundry::SignalName(signal)) +
                     (isSwitch ? QString() : QStringLiteral(" %1").arg(state.Get(signal)));
     }
-    cursorLabel_->setText(
-        QStringLiteral("%1 s: %2")
-            .arg(timeMs / 1000.0, 0, 'f', 1)
-            .arg(values.isEmpty() ? QStringLiteral("all off") : values.join(", ")));
+    const LocalDateTime& at = ShownTrace().StartedAt();
+    const QDateTime moment =
+        QDateTime(QDate(at.year, at.month, at.day), QTime(at.hour, at.minute, at.second))
+            .addMSecs(timeMs);
+    cursorLabel_->setText(QStringLiteral("%1: %2").arg(
+        moment.toString(QStringLiteral("hh:mm:ss.z")),
+        values.isEmpty() ? QStringLiteral("all off") : values.join(", ")));
   };
 
   resize(960, 760);

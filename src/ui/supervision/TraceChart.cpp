@@ -1,9 +1,12 @@
 #include "ui/supervision/TraceChart.h"
 
 #include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
 #include <QFontMetrics>
 #include <QGraphicsSimpleTextItem>
 #include <QMouseEvent>
+#include <QValueAxis>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -11,6 +14,11 @@
 namespace vorel {
 
 namespace {
+
+QDateTime Began(const LaundryTrace& trace) {
+  const LocalDateTime& at = trace.StartedAt();
+  return QDateTime(QDate(at.year, at.month, at.day), QTime(at.hour, at.minute, at.second));
+}
 
 // A lane is one unit high: a value is drawn from 0.15 above its floor (off, line 0)
 // up to 0.85 (on, line 24).
@@ -45,10 +53,10 @@ TraceChartView::TraceChartView(QWidget* parent) : QChartView(parent) {
   setChart(chart);
   setRenderHint(QPainter::Antialiasing, false);
   setMouseTracking(true);
-  timeAxis_ = new QValueAxis;
-  timeAxis_->setTitleText(QStringLiteral("seconds since the trace began"));
+  timeAxis_ = new QDateTimeAxis;
+  timeAxis_->setTitleText(QStringLiteral("time of day"));
   connect(chart, &QChart::plotAreaChanged, this, [this] { PlaceNames(); });
-  timeAxis_->setLabelFormat(QStringLiteral("%.0f"));
+  timeAxis_->setTickCount(7);
   chart->addAxis(timeAxis_, Qt::AlignBottom);
   SetMachines({});
 }
@@ -61,8 +69,6 @@ void TraceChartView::SetMachines(const std::vector<int>& machineIndexes) {
   for (int m : machineIndexes) signals_.push_back(MachineSignalIndex(m, kLine));
 
   QChart* chart = this->chart();
-  chart->removeAllSeries();  // the cursor too
-  series_.clear();
   for (QAbstractAxis* axis : chart->axes(Qt::Vertical)) {
     chart->removeAxis(axis);
     delete axis;
@@ -91,31 +97,58 @@ void TraceChartView::SetMachines(const std::vector<int>& machineIndexes) {
   chart->setMargins(QMargins(widest + 10, 4, 8, 4));
   // Every lane's name readable: a small font's line per lane, and the time axis.
   setMinimumHeight(static_cast<int>(signals_.size()) * metrics.height() + 90);
-  for (size_t lane = 0; lane < signals_.size(); ++lane) {
-    const int signal = signals_[lane];
-    auto* series = new QLineSeries;
-    series->setName(LaneName(signal));
-    chart->addSeries(series);
-    series->attachAxis(timeAxis_);
-    series->attachAxis(lanes);
-    series_.push_back(series);
-  }
-  cursor_ = new QLineSeries;
-  cursor_->setPen(QPen(Qt::red, 1));
-  chart->addSeries(cursor_);
-  cursor_->attachAxis(timeAxis_);
-  cursor_->attachAxis(lanes);
+  lanePoints_.assign(signals_.size(), {});
+  cursorSeconds_.reset();
   Redraw();
+}
+
+QPointF TraceChartView::ToPlot(const QPointF& value) const {
+  const QRectF plot = chart()->plotArea();
+  const double span = (toMs_ - fromMs_) / 1000.0;
+  const double lanes = std::max<size_t>(signals_.size(), 1);
+  return {plot.left() + (value.x() - fromMs_ / 1000.0) / span * plot.width(),
+          plot.bottom() - value.y() / lanes * plot.height()};
 }
 
 void TraceChartView::PlaceNames() {
   const QRectF plot = chart()->plotArea();
   for (size_t lane = 0; lane < names_.size(); ++lane) {
-    const QPointF at =
-        chart()->mapToPosition(QPointF(fromMs_ / 1000.0, Floor(lane) + 0.5), series_[lane]);
+    const QPointF at = ToPlot({fromMs_ / 1000.0, Floor(lane) + 0.5});
     const QRectF box = names_[lane]->boundingRect();
     names_[lane]->setPos(plot.left() - box.width() - 6, at.y() - box.height() / 2);
   }
+}
+
+void TraceChartView::drawForeground(QPainter* painter, const QRectF& rect) {
+  QChartView::drawForeground(painter, rect);
+  // The lanes are painted here, not as a series each: a day's trace has far more
+  // edges than a chart series draws in time.
+  static const QColor kColours[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
+                                    QColor(0x2c, 0xa0, 0x2c), QColor(0x94, 0x67, 0xbd),
+                                    QColor(0xff, 0x7f, 0x0e), QColor(0x8c, 0x56, 0x4b)};
+  const QRectF plot = chart()->mapToScene(chart()->plotArea()).boundingRect();
+  painter->save();
+  painter->setClipRect(plot);
+  painter->setRenderHint(QPainter::Antialiasing, false);
+  // Seconds and lane heights to scene points: one scale and offset for all.
+  const QPointF origin = chart()->mapToScene(ToPlot({0.0, 0.0}));
+  const QPointF unit = chart()->mapToScene(ToPlot({1.0, 1.0})) - origin;
+  QPolygonF onScreen;
+  for (size_t lane = 0; lane < lanePoints_.size(); ++lane) {
+    const QPolygonF& points = lanePoints_[lane];
+    onScreen.resize(points.size());
+    for (qsizetype i = 0; i < points.size(); ++i)
+      onScreen[i] = {origin.x() + points[i].x() * unit.x(), origin.y() + points[i].y() * unit.y()};
+    QPen pen(kColours[lane % std::size(kColours)], 0);  // a hairline, the fast one
+    painter->setPen(pen);
+    painter->drawPolyline(onScreen);
+  }
+  if (cursorSeconds_) {
+    painter->setPen(QPen(Qt::red, 1));
+    const double x = chart()->mapToScene(ToPlot({*cursorSeconds_, 0})).x();
+    painter->drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+  }
+  painter->restore();
 }
 
 void TraceChartView::Draw(const LaundryTrace& trace, uint32_t fromMs, uint32_t toMs) {
@@ -155,16 +188,21 @@ double TraceChartView::Floor(size_t lane) const {
 }
 
 void TraceChartView::Redraw() {
-  timeAxis_->setRange(fromMs_ / 1000.0, toMs_ / 1000.0);
+  // The clock of the day the trace began, as the technician's watch reads it.
+  const QDateTime began = trace_ ? Began(*trace_) : QDateTime(QDate(2000, 1, 1), QTime(0, 0));
+  timeAxis_->setFormat(toMs_ - fromMs_ <= 2u * 3600u * 1000u ? QStringLiteral("hh:mm:ss")
+                                                             : QStringLiteral("dd.MM. hh:mm"));
+  timeAxis_->setRange(began.addMSecs(fromMs_), began.addMSecs(toMs_));
   if (!trace_) {
-    for (QLineSeries* series : series_) series->clear();
+    lanePoints_.assign(signals_.size(), {});
     PlaceNames();
+    viewport()->update();
     return;
   }
   const LaundryTrace::Slice slice = trace_->Between(fromMs_, toMs_);
   // Each lane's points: a step at every change, from its value at the left edge (or
   // its first change, while it was not known) to the right edge.
-  std::vector<QList<QPointF>> points(signals_.size());
+  std::vector<QPolygonF> points(signals_.size());
   std::vector<int> laneOf(laundry::kSignals, -1);
   std::vector<uint8_t> value(laundry::kSignals);
   std::vector<bool> known(laundry::kSignals);
@@ -181,7 +219,7 @@ void TraceChartView::Redraw() {
     const int lane = laneOf[change.signal];
     if (lane < 0) continue;
     const double x = change.timeMs / 1000.0;
-    QList<QPointF>& lanePoints = points[static_cast<size_t>(lane)];
+    QPolygonF& lanePoints = points[static_cast<size_t>(lane)];
     if (known[change.signal])
       lanePoints.append(
           {x, Floor(static_cast<size_t>(lane)) + LaneValue(change.signal, value[change.signal])});
@@ -196,15 +234,16 @@ void TraceChartView::Redraw() {
     if (known[static_cast<size_t>(signal)])
       points[lane].append(
           {end, Floor(lane) + LaneValue(signal, value[static_cast<size_t>(signal)])});
-    series_[lane]->replace(points[lane]);
   }
+  lanePoints_ = std::move(points);
   PlaceNames();
+  viewport()->update();
 }
 
 double TraceChartView::TimeAt(const QPointF& viewPoint) const {
-  const QPointF scene = mapToScene(viewPoint.toPoint());
-  const QPointF inChart = chart()->mapFromScene(scene);
-  return chart()->mapToValue(inChart, series_.empty() ? nullptr : series_.front()).x();
+  const QPointF inChart = chart()->mapFromScene(mapToScene(viewPoint.toPoint()));
+  const QRectF plot = chart()->plotArea();
+  return fromMs_ / 1000.0 + (inChart.x() - plot.left()) / plot.width() * (toMs_ - fromMs_) / 1000.0;
 }
 
 void TraceChartView::wheelEvent(QWheelEvent* event) {
@@ -228,7 +267,8 @@ void TraceChartView::mouseMoveEvent(QMouseEvent* event) {
     if (viewMoved) viewMoved();
   }
   if (at >= fromMs_ / 1000.0 && at <= toMs_ / 1000.0) {
-    cursor_->replace({{at, 0.0}, {at, static_cast<double>(signals_.size())}});
+    cursorSeconds_ = at;
+    viewport()->update();
     if (cursorMoved) cursorMoved(static_cast<uint32_t>(std::max(0.0, at * 1000.0)));
   }
   event->accept();

@@ -5,9 +5,9 @@
 #pragma once
 
 #include <QChartView>
+#include <QDateTimeAxis>
 #include <QGraphicsSimpleTextItem>
-#include <QLineSeries>
-#include <QValueAxis>
+#include <QPolygonF>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -37,9 +37,10 @@ class TraceChartView : public QChartView {
   // Zooms by `factor` (below 1 in, above 1 out) round `centreMs`.
   void ZoomBy(double factor, uint32_t centreMs);
   void PanBy(int64_t ms);
-  // The lanes drawn, with the signal of each.
+  // The lanes drawn, with the signal of each, and each lane's points as drawn
+  // (seconds, height on the lane axis: lane 0 at the top).
   const std::vector<int>& LaneSignals() const { return signals_; }
-  const std::vector<QLineSeries*>& Lanes() const { return series_; }
+  const std::vector<QPolygonF>& LanePoints() const { return lanePoints_; }
 
   // Told the moment under the pointer, and that the technician moved the view (the
   // window stops following the newest).
@@ -51,6 +52,7 @@ class TraceChartView : public QChartView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void drawForeground(QPainter* painter, const QRectF& rect) override;
 
  private:
   double TimeAt(const QPointF& viewPoint) const;
@@ -58,12 +60,14 @@ class TraceChartView : public QChartView {
   double Floor(size_t lane) const;
   // Each lane's name beside its lane, left of the plot.
   void PlaceNames();
+  // A point of the lane axes in the chart's plot area.
+  QPointF ToPlot(const QPointF& value) const;
   void Redraw();
 
-  QValueAxis* timeAxis_;
-  QLineSeries* cursor_ = nullptr;
+  QDateTimeAxis* timeAxis_;
+  std::optional<double> cursorSeconds_;
   std::vector<int> signals_;
-  std::vector<QLineSeries*> series_;
+  std::vector<QPolygonF> lanePoints_;
   std::vector<QGraphicsSimpleTextItem*> names_;
   const LaundryTrace* trace_ = nullptr;
   uint32_t fromMs_ = 0;
