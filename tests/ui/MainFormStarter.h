@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTest>
 #include <functional>
 #include <memory>
 
@@ -14,6 +15,7 @@
 #include "core/simulation/SimulatedLine.h"
 #include "io/GatewaySocketAdapter.h"
 #include "io/SerialPortAdapter.h"
+#include "io/SimulatedPort.h"
 #include "ui/link/TCommunicationForm.h"
 #include "ui/main/TMainForm.h"
 
@@ -67,6 +69,18 @@ inline MainUnderTest StartedMain(const QStringList& arguments = {}) {
   main->show();
   if (activated.isEmpty() && !activated.wait(2000))
     qFatal("the main window did not finish its first activation");
+  return main;
+}
+
+// A main window on the demonstration's simulated controller (in real time), the
+// link up.
+inline MainUnderTest StartedDemoMain() {
+  TestUiScope scope;
+  TestUi().SetSerialPorts(
+      [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
+  MainUnderTest main = StartedMain();
+  for (int wait = 0; wait < 400 && !main->CurrentSession().LinkReady(); ++wait) QTest::qWait(10);
+  if (!main->CurrentSession().LinkReady()) qFatal("the demonstration's controller did not answer");
   return main;
 }
 

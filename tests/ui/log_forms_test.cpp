@@ -243,12 +243,8 @@ class LogFormsTest : public QObject {
   }
 
   void resetConfirmedByTheController() {
-    test::TestUiScope scope;
-    test::TestUi().SetSerialPorts(
-        [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
-    auto main = test::StartedMain();
+    auto main = test::StartedDemoMain();
     Session& session = main->CurrentSession();
-    QTRY_VERIFY_WITH_TIMEOUT(session.LinkReady(), 4000);
     TakeRead(session, [](ControllerImage& image) {
       PutNovemberAndFebruary(image);
       PutAlarms(image);

@@ -183,12 +183,8 @@ class OverviewFormTest : public QObject {
   // demonstration's laundry, its system in the editors as after a read.
   void screenshotOfARunningDemo() {
     if (qEnvironmentVariableIsEmpty("VOREL_SCREENSHOT_DIR")) QSKIP("no VOREL_SCREENSHOT_DIR");
-    test::TestUiScope scope;
-    test::TestUi().SetSerialPorts(
-        [] { return std::make_unique<SimulatedPort>(SimulatedPort::DemoMemory()); }, true);
-    auto main = test::StartedMain();
+    auto main = test::StartedDemoMain();
     Session& session = main->CurrentSession();
-    QTRY_VERIFY_WITH_TIMEOUT(session.LinkReady(), 4000);
     const ControllerImage demo = SimulatedPort::DemoMemory();
     QVERIFY(session.TakeImage(demo.bytes).taken);
     main->OverviewBtnClick();

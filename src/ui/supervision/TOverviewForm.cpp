@@ -255,12 +255,17 @@ void TOverviewForm::ExportCsvBtnClick() {
   const FileDialogRequest request{QStringLiteral("Export the trace"),
                                   QStringLiteral("CSV file (*.csv)|*.csv|Any file (*.*)|*.*"),
                                   QStringLiteral("csv"), QStringLiteral("Trace.csv")};
+  WriteChosenFile(request, QStringLiteral("export the trace"), TraceCsv(ShownTrace()));
+}
+
+void TOverviewForm::WriteChosenFile(const FileDialogRequest& request, const QString& what,
+                                    std::string_view bytes) {
   const QString fileName = env_.CurrentDialogs().SaveFileName(this, request);
   if (fileName.isEmpty()) return;
-  if (const Outcome written = WriteFileReplacing(fileName, TraceCsv(ShownTrace())); !written) {
+  if (const Outcome written = WriteFileReplacing(fileName, bytes); !written) {
     env_.ShowLoggedMessage(this,
-                           QString("Could not export the trace to %1:\n%2")
-                               .arg(fileName, QString::fromStdString(written.reason)),
+                           QString("Could not %1 to %2:\n%3")
+                               .arg(what, fileName, QString::fromStdString(written.reason)),
                            MsgType::Error, kMsgOk);
   }
 }
@@ -268,17 +273,9 @@ void TOverviewForm::ExportCsvBtnClick() {
 void TOverviewForm::SaveTraceBtnClick() {
   const FileDialogRequest request{QStringLiteral("Save the trace"), kTraceFilter,
                                   QStringLiteral("vtrace"), QStringLiteral("Trace.vtrace")};
-  const QString fileName = env_.CurrentDialogs().SaveFileName(this, request);
-  if (fileName.isEmpty()) return;
   const std::vector<uint8_t> bytes = SaveTraceFile(ShownTrace());
-  if (const Outcome written = WriteFileReplacing(
-          fileName, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-      !written) {
-    env_.ShowLoggedMessage(this,
-                           QString("Could not save the trace to %1:\n%2")
-                               .arg(fileName, QString::fromStdString(written.reason)),
-                           MsgType::Error, kMsgOk);
-  }
+  WriteChosenFile(request, QStringLiteral("save the trace"),
+                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void TOverviewForm::LoadTraceBtnClick() {

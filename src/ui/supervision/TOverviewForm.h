@@ -56,6 +56,10 @@ class TOverviewForm : public QWidget, private SessionObserver {
   void RebuildRows();
   void UpdateConnection();
   void UpdateSource();
+  // The save dialog, then `bytes` written there; a failure said in a box ("Could not
+  // `what` to FILE: reason").
+  void WriteChosenFile(const FileDialogRequest& request, const QString& what,
+                       std::string_view bytes);
 
   Session& session_;
   UiEnvironment& env_;
