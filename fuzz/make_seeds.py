@@ -360,12 +360,47 @@ def hex_seeds():
     return seeds
 
 
+def trace_seeds():
+    """Trace files as the overview saves them: magic, format 1, when the trace began,
+    the 81 signals' start state (values, then known flags), the count, then the
+    changes (time in ms, signal, value)."""
+    signals = 81
+
+    def trace(start_known, changes):
+        data = b"VORELTRC" + struct.pack("<H", 1)
+        data += struct.pack("<H", 2026) + bytes([12, 9, 10, 15, 3, 2])
+        data += struct.pack("<H", signals)
+        values = bytearray(signals)
+        known = bytearray(signals)
+        for signal, value in start_known:
+            values[signal] = value
+            known[signal] = 1
+        data += bytes(values) + bytes(known)
+        data += struct.pack("<I", len(changes))
+        for time_ms, signal, value in changes:
+            data += struct.pack("<IHB", time_ms, signal, value)
+        return data
+
+    seeds = {}
+    seeds["empty"] = trace([], [])
+    seeds["one_load"] = trace([], [(0x01020304, 80, 0x63)])
+    # A busy minute: pump 3 on and off, machine 1's line stepping, the connection.
+    busy = [(0, 10, 1)]
+    for second in range(60):
+        busy.append((second * 1000, 2, second % 2))
+        busy.append((second * 1000 + 500, 11 + 2, second % 24 + 1))
+    seeds["busy_minute"] = trace([(0, 1), (7, 0)], busy)
+    seeds["wrapped_start_state"] = trace([(s, s % 2) for s in range(signals)], [(5, 3, 1)])
+    return seeds
+
+
 TARGETS = {
     "frame_fuzz": frame_seeds,
     "gateway_fuzz": gateway_seeds,
     "system_file_fuzz": system_file_seeds,
     "image_fuzz": image_seeds,
     "hex_fuzz": hex_seeds,
+    "trace_fuzz": trace_seeds,
 }
 
 

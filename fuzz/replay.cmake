@@ -3,7 +3,7 @@
 # once stays fixed, under the sanitizers too when the build has them. Included from
 # tests/CMakeLists.txt; fuzz/CMakeLists.txt builds the same sources for fuzzing.
 set(VOREL_FUZZ_DIR ${PROJECT_SOURCE_DIR}/fuzz)
-foreach(target frame_fuzz gateway_fuzz system_file_fuzz image_fuzz hex_fuzz)
+foreach(target frame_fuzz gateway_fuzz system_file_fuzz image_fuzz hex_fuzz trace_fuzz)
   add_executable(${target}_replay ${VOREL_FUZZ_DIR}/${target}.cpp ${VOREL_FUZZ_DIR}/ReplayMain.cpp)
   target_link_libraries(${target}_replay PRIVATE vorel_core)
   set(inputs ${VOREL_FUZZ_DIR}/corpus/${target})

@@ -23,7 +23,7 @@ ROOT=$(cd "$HERE/.." && pwd)
 SECONDS_EACH=${FUZZ_SECONDS:-60}
 BUILD=${FUZZ_BUILD:-$ROOT/build-fuzz}
 JOBS=${FUZZ_JOBS:-2}
-ALL_TARGETS="frame_fuzz gateway_fuzz system_file_fuzz image_fuzz hex_fuzz"
+ALL_TARGETS="frame_fuzz gateway_fuzz system_file_fuzz image_fuzz hex_fuzz trace_fuzz"
 TARGETS=${*:-$ALL_TARGETS}
 
 # The longest input worth trying, per target.
@@ -34,6 +34,7 @@ max_len() {
     system_file_fuzz) echo 20000 ;; # the seed with both logs
     image_fuzz) echo 4096 ;;        # patches over the fixed image
     hex_fuzz) echo 8192 ;;
+    trace_fuzz) echo 4096 ;;       # a start state and a few hundred changes
     *) echo "unknown target: $1" >&2; exit 2 ;;
   esac
 }
