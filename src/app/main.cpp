@@ -14,6 +14,7 @@
 
 #include "core/app/AccessLevels.h"
 #include "io/ApplicationLog.h"
+#include "io/BackupLibrary.h"
 #include "io/FileAccess.h"
 #include "io/GatewaySocketAdapter.h"
 #include "io/QtSettingsStore.h"
@@ -83,7 +84,10 @@ int main(int argc, char* argv[]) {
   vorel::Session session(vorel::ParseAccessWords(words));
   const std::unique_ptr<vorel::SerialPort> port = environment.NewSerialPort();
   vorel::GatewaySocketAdapter socket;
-  vorel::ReadBackupFolder backups;
+  vorel::ReadBackupFolder backups({}, {}, [] {
+    vorel::QtSettingsStore store;
+    return vorel::KeptReadsPerController(store);
+  });
   const vorel::Attachment portAttached = session.AttachSerialPort(*port);
   const vorel::Attachment socketAttached = session.AttachGatewaySocket(socket);
   const vorel::Attachment backupsAttached = session.AttachReadBackup(backups);

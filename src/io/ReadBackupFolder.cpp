@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include "io/BackupLibrary.h"
 #include "io/FileAccess.h"
 
 namespace vorel {
@@ -13,8 +14,11 @@ namespace {
 constexpr const char* kFolderVariable = "VOREL_BACKUP_DIR";
 }  // namespace
 
-ReadBackupFolder::ReadBackupFolder(QString folder, std::function<LocalDateTime()> clock)
-    : folder_(std::move(folder)), clock_(clock ? std::move(clock) : LocalNow) {
+ReadBackupFolder::ReadBackupFolder(QString folder, std::function<LocalDateTime()> clock,
+                                   std::function<int()> keepNewest)
+    : folder_(std::move(folder)),
+      clock_(clock ? std::move(clock) : LocalNow),
+      keepNewest_(std::move(keepNewest)) {
   if (folder_.isEmpty()) folder_ = qEnvironmentVariable(kFolderVariable);
   if (folder_.isEmpty()) {
     // The same folder for the window and vorelctl, whatever the program's name.
@@ -51,6 +55,8 @@ ReadBackup::Kept ReadBackupFolder::Keep(uint32_t serialNumber, std::span<const u
     QFile::remove(imagePath);
     return Kept::Refused(filePath.toStdString() + ": " + written.reason);
   }
+  // Only the newest reads of each controller stay, when the technician said so.
+  if (keepNewest_) KeepNewestBackups(folder_, keepNewest_());
   return QDir::toNativeSeparators(imagePath).toStdString();
 }
 

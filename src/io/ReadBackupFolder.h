@@ -14,7 +14,10 @@ namespace vorel {
 class ReadBackupFolder final : public ReadBackup {
  public:
   // `folder` empty: the per-user data folder's "backups" (VOREL_BACKUP_DIR when set).
-  explicit ReadBackupFolder(QString folder = {}, std::function<LocalDateTime()> clock = {});
+  // `keepNewest`: how many reads of each controller stay after a new one is kept (0,
+  // or none given: all).
+  explicit ReadBackupFolder(QString folder = {}, std::function<LocalDateTime()> clock = {},
+                            std::function<int()> keepNewest = {});
   Kept Keep(uint32_t serialNumber, std::span<const uint8_t> image,
             std::string_view systemFile) override;
   const QString& Folder() const { return folder_; }
@@ -25,6 +28,7 @@ class ReadBackupFolder final : public ReadBackup {
  private:
   QString folder_;
   std::function<LocalDateTime()> clock_;
+  std::function<int()> keepNewest_;
 };
 
 }  // namespace vorel

@@ -12,8 +12,10 @@
 #include "Verbs.h"
 #include "core/base/Ansi.h"
 #include "core/base/Numbers.h"
+#include "io/BackupLibrary.h"
 #include "io/FileAccess.h"
 #include "io/HeadlessRunner.h"
+#include "io/QtSettingsStore.h"
 #include "io/ReadBackupFolder.h"
 #include "io/Terminal.h"
 
@@ -258,7 +260,10 @@ int Read(Arguments args, std::ostream& out, std::ostream& err) {
 
   vorel::HeadlessRunner headless;
   vorel::Session& session = headless.CurrentSession();
-  vorel::ReadBackupFolder backups;
+  vorel::ReadBackupFolder backups({}, {}, [] {
+    vorel::QtSettingsStore store;
+    return vorel::KeptReadsPerController(store);
+  });
   const vorel::Attachment keeping = session.AttachReadBackup(backups);
   HeadlessPrompts prompts(false, err);
   const vorel::Attachment answering = session.AttachTransferPrompts(prompts);

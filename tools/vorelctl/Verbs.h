@@ -60,6 +60,9 @@ int Hex(Arguments args, std::ostream& out, std::ostream& err);
 //   [--duration SECONDS] [--json]
 int Monitor(Arguments args, std::ostream& out, std::ostream& err);
 
+// vorelctl backups [--serial N]
+int Backups(Arguments args, std::ostream& out, std::ostream& err);
+
 // vorelctl ports [--all]
 int Ports(Arguments args, std::ostream& out, std::ostream& err);
 

@@ -22,7 +22,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 14> kVerbs = {{
+constexpr std::array<Verb, 15> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -66,6 +66,11 @@ constexpr std::array<Verb, 14> kVerbs = {{
      "--json one JSON object per status report (fields in the manual page); exit 0 when the "
      "duration ends or on Ctrl+C, 1 with the reason when the connection is lost",
      Monitor},
+    {"backups", "backups [--serial N]",
+     "the reads kept in the backup folder, grouped by controller and newest first, one a line: "
+     "serial, system name, date and time, firmware version (or \"damaged: \" and why), size "
+     "and the files' name, separated by tabs",
+     Backups},
     {"flash", "flash --port DEVICE FILE --target controller|trigger",
      "program an Intel HEX firmware file into the controller's or the trigger units' boot "
      "loader, as the firmware update window does; exit 0 on \"Completed, OK.\", 1 with the "

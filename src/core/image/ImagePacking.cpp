@@ -237,18 +237,6 @@ void ClearConfiguration(SystemConfiguration& config) {
   for (MachineSettings& machine : config.MachineData) ClearMachine(machine);
 }
 
-bool HeaderAccepted(const ControllerImage& image) {
-  const auto magic = image.bytes.begin() + kMagic;
-  return std::equal(kMagicText.begin(), kMagicText.end(), magic) &&
-         image.VersionMajor() == kFormatMajor;
-}
-
-std::string BadFormatText(const ControllerImage& image) {
-  char text[64];
-  std::snprintf(text, sizeof text, "Bad data format or version: %d.%d", image.VersionMajor(),
-                image.VersionMinor());
-  return text;
-}
 
 void UnpackMachine(const ControllerImage& image, size_t machineIndex, MachineSettings& machine) {
   const auto& bytes = image.bytes;
@@ -302,6 +290,19 @@ void UnpackTexts(const ControllerImage& image, size_t machineIndex, MachineSetti
 }
 
 }  // namespace
+
+std::string BadFormatText(const ControllerImage& image) {
+  char text[64];
+  std::snprintf(text, sizeof text, "Bad data format or version: %d.%d", image.VersionMajor(),
+                image.VersionMinor());
+  return text;
+}
+
+bool HeaderAccepted(const ControllerImage& image) {
+  const auto magic = image.bytes.begin() + kMagic;
+  return std::equal(kMagicText.begin(), kMagicText.end(), magic) &&
+         image.VersionMajor() == kFormatMajor;
+}
 
 uint8_t PackCalibration(std::string_view mlPerMinute) {
   const int32_t value = StrToIntDef(mlPerMinute, 0);

@@ -94,6 +94,12 @@ uint8_t PackCalibration(std::string_view mlPerMinute);
 std::string UnpackCalibration(uint8_t secondsPer100ml);
 
 ControllerInfo ReadControllerInfo(const ControllerImage& image);
+
+// The header names this tool's data format (its magic text and major version): an
+// image the editors can take.
+bool HeaderAccepted(const ControllerImage& image);
+// "Bad data format or version: %d.%d"
+std::string BadFormatText(const ControllerImage& image);
 // The controller's clock holds a real time: year byte up to 99, month 1..12, day
 // 1..31, hours up to 23, minutes and seconds up to 59.
 bool IsValidClock(const ControllerClock& clock);

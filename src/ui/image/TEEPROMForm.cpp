@@ -18,6 +18,7 @@
 #include "core/image/ImagePacking.h"
 #include "core/systemfile/Compare.h"
 #include "io/AnsiQt.h"
+#include "ui/common/DifferencesDialog.h"
 #include "ui/common/NumberValidators.h"
 #include "ui/common/StatusPanels.h"
 
@@ -33,8 +34,6 @@ constexpr const char* kWriteNewSystemQuestion =
 constexpr size_t kListedTexts = 20;
 constexpr std::array<int, 3> kPanelWidths = {180, 130, 160};
 constexpr int kButtonWidth = 110;
-constexpr int kCompareWidth = 720;
-constexpr int kCompareColumnMax = 320;
 // A serial number is the header's unsigned 32-bit field.
 constexpr NumberEditRule kSerialNumberRule{"SerialNumberEdit", 0,
                                            std::numeric_limits<uint32_t>::max()};
@@ -296,56 +295,14 @@ void TEEPROMForm::CompareBtnClick() {
   const std::vector<FieldDifference> differences =
       CompareWithController(session_.Configuration(), session_.Image().image, *read);
 
-  QDialog dialog(this);
-  dialog.setObjectName("CompareDialog");
-  dialog.setWindowTitle(QStringLiteral("Compare with the controller"));
-  auto* layout = new QVBoxLayout(&dialog);
-  if (differences.empty()) {
-    auto* same = new QLabel(
-        QStringLiteral("The editors hold what was last read from this controller."), &dialog);
-    same->setObjectName("CompareSameLabel");
-    layout->addWidget(same);
-  } else {
-    auto* summary = new QLabel(
-        differences.size() == 1
-            ? QStringLiteral("1 element differs from what was last read from the controller.")
-            : QStringLiteral("%1 elements differ from what was last read from the controller.")
-                  .arg(differences.size()),
-        &dialog);
-    summary->setObjectName("CompareSummaryLabel");
-    layout->addWidget(summary);
-    auto* table = new QTableWidget(static_cast<int>(differences.size()), 3, &dialog);
-    table->setObjectName("CompareTable");
-    table->setHorizontalHeaderLabels({QStringLiteral("Element"), QStringLiteral("In the editors"),
-                                      QStringLiteral("In the controller")});
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setAlternatingRowColors(true);
-    table->verticalHeader()->hide();
-    for (int row = 0; row < table->rowCount(); ++row) {
-      const FieldDifference& difference = differences[static_cast<size_t>(row)];
-      const std::array<const std::string*, 3> cells = {&difference.element, &difference.editors,
-                                                       &difference.controller};
-      for (int column = 0; column < 3; ++column) {
-        auto* item = new QTableWidgetItem(Ansi::toQString(*cells[static_cast<size_t>(column)]));
-        item->setToolTip(item->text());
-        table->setItem(row, column, item);
-      }
-    }
-    // Long values (trigger blocks) are cut at a column width; the tooltip holds them whole.
-    table->resizeColumnsToContents();
-    for (int column = 0; column < 3; ++column)
-      table->setColumnWidth(column, std::min(table->columnWidth(column), kCompareColumnMax));
-    table->horizontalHeader()->setStretchLastSection(true);
-    table->setMinimumWidth(kCompareWidth);
-    // As tall as the rows need; the dialog keeps within the screen and the table scrolls.
-    table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-    layout->addWidget(table, 1);
-  }
-  auto* close = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
-  connect(close, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  layout->addWidget(close);
-  dialog.exec();
+  ShowDifferences(
+      this, differences,
+      {QStringLiteral("Compare with the controller"),
+       QStringLiteral("The editors hold what was last read from this controller."),
+       QStringLiteral("1 element differs from what was last read from the controller."),
+       QStringLiteral("%1 elements differ from what was last read from the controller."),
+       {QStringLiteral("Element"), QStringLiteral("In the editors"),
+        QStringLiteral("In the controller")}});
 }
 
 void TEEPROMForm::StopBtnClick() {

@@ -15,8 +15,10 @@
 #include "core/systemfile/SystemFile.h"
 #include "io/AnsiQt.h"
 #include "io/FileAccess.h"
+#include "io/ReadBackupFolder.h"
 #include "ui/common/ScreenFit.h"
 #include "ui/firmware/TFirmwareUpdateForm.h"
+#include "ui/image/TBackupsForm.h"
 #include "ui/image/TEEPROMForm.h"
 #include "ui/link/TCommunicationForm.h"
 #include "ui/logs/TAlarmLogForm.h"
@@ -96,6 +98,13 @@ TMainForm::TMainForm(Session& session, const QStringList& arguments, UiEnvironme
   communicationForm_ = new TCommunicationForm(session_, env_, this);
   systemSetupForm_ = new TSystemSetupForm(session_, this);
   overviewForm_ = new TOverviewForm(session_, env_, this);
+  backupsForm_ = new TBackupsForm(
+      session_, env_, ReadBackupFolder().Folder(),
+      [this](const QString& path) {
+        // A backup is opened, never offered as the file to save over.
+        if (AskSaveChangedSystem()) LoadSystemFromFile(path, /*remember=*/false);
+      },
+      this);
   calibrationForm_ = new TCalibrationForm(session_, this);
   firmwareForm_ = new TFirmwareUpdateForm(
       session_, env_,
@@ -150,6 +159,7 @@ void TMainForm::BuildMenus() {
   addAction(file, "Login...", "LoginBtn", true, &TMainForm::LoginBtnClick);
   addAction(file, "New System...", "NewSystemBtn", true, &TMainForm::NewSystemBtnClick);
   addAction(file, "Load System...", "LoadSystemBtn", true, &TMainForm::LoadSystemBtnClick);
+  addAction(file, "Backups...", "BackupsBtn", true, &TMainForm::BackupsBtnClick);
   QAction* save = addAction(file, "Save System...", "SaveSystemBtn", true, nullptr);
   connect(save, &QAction::triggered, this, [this] { SaveSystemBtnClick(); });
   firmwareControllerAction_ =
@@ -384,6 +394,12 @@ void TMainForm::AlarmLogBtnClick() {
   alarmLogForm_->activateWindow();
 }
 
+void TMainForm::BackupsBtnClick() {
+  backupsForm_->show();
+  backupsForm_->raise();
+  backupsForm_->activateWindow();
+}
+
 void TMainForm::OverviewBtnClick() {
   overviewForm_->show();
   overviewForm_->raise();
@@ -477,8 +493,8 @@ void TMainForm::LoadSystemBtnClick() {
   LoadSystemFromFile(fileName);
 }
 
-void TMainForm::LoadSystemFromFile(const QString& fileName) {
-  settings_.lastSystemFileName = fileName.toStdString();
+void TMainForm::LoadSystemFromFile(const QString& fileName, bool remember) {
+  if (remember) settings_.lastSystemFileName = fileName.toStdString();
   const Loaded<std::string> read = ReadWholeFile(fileName, kSystemFileSizeLimit);
   const Session::FileLoad load =
       read ? session_.LoadFile(*read, env_.Now(), FileIdentity(fileName).toStdString())

@@ -29,6 +29,7 @@ class TLogDataForm;
 class TAlarmLogForm;
 class TSystemSetupForm;
 class TOverviewForm;
+class TBackupsForm;
 class TLoginForm;
 class TCopyMachineForm;
 class TMachineForm;
@@ -61,6 +62,7 @@ class TMainForm : public QMainWindow,
   TCommunicationForm* CommunicationWindow() const { return communicationForm_; }
   TSystemSetupForm* SystemSetupWindow() const { return systemSetupForm_; }
   TOverviewForm* OverviewWindow() const { return overviewForm_; }
+  TBackupsForm* BackupsWindow() const { return backupsForm_; }
   TEEPROMForm* ReadWriteWindow() const { return readWriteForm_; }
   TLogDataForm* LogDataWindow() const { return logDataForm_; }
   TAlarmLogForm* AlarmLogWindow() const { return alarmLogForm_; }
@@ -106,13 +108,15 @@ class TMainForm : public QMainWindow,
   void NewSystemBtnClick();
   void LoadSystemBtnClick();
   // Load without the dialog: the command line's file, and the dialog's choice.
-  void LoadSystemFromFile(const QString& fileName);
+  // `remember` false: the file is not kept as the one Save offers (a backup).
+  void LoadSystemFromFile(const QString& fileName, bool remember = true);
   // The Save command; true when the file was written.
   bool SaveSystemBtnClick();
   void CopyMachine1Click();
   void Communication1Click();
   void Systemsetup1Click();
   void OverviewBtnClick();
+  void BackupsBtnClick();
   void ReadWriteSystemDataBtnClick();
   void LogDataBtnClick();
   void AlarmLogBtnClick();
@@ -176,6 +180,7 @@ class TMainForm : public QMainWindow,
   TFirmwareUpdateForm* firmwareForm_ = nullptr;
   TSystemSetupForm* systemSetupForm_ = nullptr;
   TOverviewForm* overviewForm_ = nullptr;
+  TBackupsForm* backupsForm_ = nullptr;
   TEEPROMForm* readWriteForm_ = nullptr;
   TLogDataForm* logDataForm_ = nullptr;
   TAlarmLogForm* alarmLogForm_ = nullptr;

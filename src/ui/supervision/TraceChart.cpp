@@ -44,13 +44,14 @@ QString LaneName(int signal) {
 
 }  // namespace
 
-TraceChartView::TraceChartView(QWidget* parent) : QChartView(parent) {
+// The view is made with its chart: a chart set later would leave the view's first
+// one behind, undeleted.
+TraceChartView::TraceChartView(QWidget* parent) : QChartView(new QChart, parent) {
   setObjectName("TraceChart");
-  auto* chart = new QChart;
+  QChart* chart = this->chart();
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->legend()->hide();
   chart->setMargins(QMargins(4, 4, 4, 4));
-  setChart(chart);
   setRenderHint(QPainter::Antialiasing, false);
   setMouseTracking(true);
   timeAxis_ = new QDateTimeAxis;
