@@ -293,7 +293,7 @@ void TEEPROMForm::VerifyBtnClick() {
 void TEEPROMForm::CompareBtnClick() {
   const std::optional<ControllerImage>& read = session_.LastReadImage();
   if (!read) return;
-  const std::vector<FieldDifference> differences =
+  const std::vector<Difference> differences =
       CompareWithController(session_.Configuration(), session_.Image().image, *read);
 
   QDialog dialog(this);
@@ -308,31 +308,31 @@ void TEEPROMForm::CompareBtnClick() {
   } else {
     auto* summary = new QLabel(
         differences.size() == 1
-            ? QStringLiteral("1 element differs from what was last read from the controller.")
-            : QStringLiteral("%1 elements differ from what was last read from the controller.")
+            ? QStringLiteral("1 difference from what was last read from the controller.")
+            : QStringLiteral("%1 differences from what was last read from the controller.")
                   .arg(differences.size()),
         &dialog);
     summary->setObjectName("CompareSummaryLabel");
     layout->addWidget(summary);
     auto* table = new QTableWidget(static_cast<int>(differences.size()), 3, &dialog);
     table->setObjectName("CompareTable");
-    table->setHorizontalHeaderLabels({QStringLiteral("Element"), QStringLiteral("In the editors"),
+    table->setHorizontalHeaderLabels({QStringLiteral("Place"), QStringLiteral("In the editors"),
                                       QStringLiteral("In the controller")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setAlternatingRowColors(true);
     table->verticalHeader()->hide();
     for (int row = 0; row < table->rowCount(); ++row) {
-      const FieldDifference& difference = differences[static_cast<size_t>(row)];
-      const std::array<const std::string*, 3> cells = {&difference.element, &difference.editors,
-                                                       &difference.controller};
+      const Difference& difference = differences[static_cast<size_t>(row)];
+      const std::array<const std::string*, 3> cells = {&difference.place, &difference.a,
+                                                       &difference.b};
       for (int column = 0; column < 3; ++column) {
         auto* item = new QTableWidgetItem(Ansi::toQString(*cells[static_cast<size_t>(column)]));
         item->setToolTip(item->text());
         table->setItem(row, column, item);
       }
     }
-    // Long values (trigger blocks) are cut at a column width; the tooltip holds them whole.
+    // Long places and program lines are cut at a column width; the tooltip holds them whole.
     table->resizeColumnsToContents();
     for (int column = 0; column < 3; ++column)
       table->setColumnWidth(column, std::min(table->columnWidth(column), kCompareColumnMax));
