@@ -136,9 +136,11 @@ class EEPROMFormTest : public QObject {
       QVERIFY(dialog);
       auto* table = test::Find<QTableWidget>(dialog, "CompareTable");
       QCOMPARE(table->rowCount(), 1);
-      QCOMPARE(table->item(0, 0)->text(), QString("MainSetup/SystemName"));
-      QCOMPARE(table->item(0, 1)->text(), QString("Harbour laundry"));
-      QCOMPARE(table->item(0, 2)->text(), QString("Demonstration laundry"));
+      QCOMPARE(test::Find<QLabel>(dialog, "CompareSummaryLabel")->text(),
+               QString("1 difference from what was last read from the controller."));
+      QCOMPARE(table->item(0, 0)->text(), QString("System name"));
+      QCOMPARE(table->item(0, 1)->text(), QString("\"Harbour laundry\""));
+      QCOMPARE(table->item(0, 2)->text(), QString("\"Demonstration laundry\""));
       test::SaveScreenshot(dialog, "eeprom_compare");
       dialog->reject();
     });

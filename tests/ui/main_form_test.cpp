@@ -139,7 +139,8 @@ class MainFormTest : public QObject {
                                "Machine 8...", "Machine 9...", "Machine 10...", "Help"}));
     QCOMPARE(MenuCaptions(form->findChild<QMenu*>("FileMenu")),
              QStringList({"Login...", "New System...", "Load System...", "Save System...",
-                          "Firmware update, TL4200...", "Firmware update, Trigger...", "Exit"}));
+                          "Backups...", "Firmware update, TL4200...", "Firmware update, Trigger...",
+                          "Exit"}));
     QCOMPARE(MenuCaptions(form->findChild<QMenu*>("SystemMenu")),
              QStringList({"Read/write system data...", "System setup...", "Overview...",
                           "Communication...", "Log data...", "Alarm log...", "Copy Machine...",

@@ -34,6 +34,7 @@
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TLoginForm.h"
 #include "ui/program/TProgramForm.h"
+#include "ui/image/TBackupsForm.h"
 #include "ui/supervision/TOverviewForm.h"
 #include "ui/supervision/TSystemSetupForm.h"
 #include "ui/trigger/TTriggerForm.h"
@@ -187,6 +188,8 @@ class WindowFitTest : public QObject {
     VERIFY_INSIDE(main->FirmwareWindow());
     main->OverviewBtnClick();
     VERIFY_INSIDE(main->OverviewWindow());
+    main->BackupsBtnClick();
+    VERIFY_INSIDE(main->BackupsWindow());
 
     for (int machine : {0, 9}) {
       main->MachineBtnClick(machine + 1);

@@ -11,7 +11,8 @@ namespace vorelctl {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
-// check: the file loads, but some of its values do not reach the controller as written.
+// check: the file loads, but some of its values do not reach the controller as written;
+// diff: the two configurations differ.
 inline constexpr int kExitChanges = 3;
 
 using Arguments = std::span<const std::string_view>;
@@ -38,6 +39,9 @@ int Alarms(Arguments args, std::ostream& out, std::ostream& err);
 
 // vorelctl check FILE
 int Check(Arguments args, std::ostream& out, std::ostream& err);
+
+// vorelctl diff A B
+int Diff(Arguments args, std::ostream& out, std::ostream& err);
 
 // vorelctl info --port DEVICE [--timeout SECONDS]
 int Info(Arguments args, std::ostream& out, std::ostream& err);

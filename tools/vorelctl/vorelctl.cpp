@@ -22,7 +22,7 @@ struct Verb {
   int (*run)(Arguments, std::ostream&, std::ostream&);
 };
 
-constexpr std::array<Verb, 15> kVerbs = {{
+constexpr std::array<Verb, 16> kVerbs = {{
     {"convert", "convert INPUT OUTPUT [--clock \"YYYY-MM-DD HH:MM:SS\"] [--master-code CODE]",
      "take in a system file or a 32768-byte controller image as the tool does; write OUTPUT.xml "
      "as Save System does or OUTPUT.bin as the packed image (--clock: the PC time packing writes, "
@@ -33,6 +33,12 @@ constexpr std::array<Verb, 15> kVerbs = {{
      "list every value of a system file that does not reach the controller as written "
      "(exit 3 when there is one)",
      Check},
+    {"diff", "diff A B",
+     "compare two configurations, each a system file or a 32768-byte controller image, as the "
+     "read/write window's Compare does: one line per difference, \"place: A-value -> B-value\" "
+     "(\"Machine 3, pump 2 calibration: 400 ml/min -> 450 ml/min\"); values count as the "
+     "controller gets them, the logs are left out (exit 3 when they differ)",
+     Diff},
     {"info", "info --port DEVICE [--timeout SECONDS]",
      "wait for the controller on a serial port (default 5 s) and print its serial number, "
      "versions, data format, system name and clock",
@@ -122,7 +128,8 @@ void PrintUsage(std::ostream& stream) {
     stream << "  vorelctl " << verb.synopsis << "\n      " << verb.summary << '\n';
   }
   stream << "\nOptions take their value as --name VALUE or --name=VALUE.\n"
-            "Exit status: 0 done, 1 failed, 2 wrong command line, 3 (check) values change.\n"
+            "Exit status: 0 done, 1 failed, 2 wrong command line, 3 (check) values change or\n"
+            "(diff) the two differ.\n"
             "With --gateway the password comes from VOREL_GATEWAY_PASSWORD or is typed without "
             "echo.\n";
 }

@@ -18,7 +18,7 @@ constexpr int kCompareWidth = 720;
 constexpr int kCompareColumnMax = 320;
 }  // namespace
 
-void ShowDifferences(QWidget* parent, const std::vector<FieldDifference>& differences,
+void ShowDifferences(QWidget* parent, const std::vector<Difference>& differences,
                      const DifferencesWording& wording) {
   QDialog dialog(parent);
   dialog.setObjectName("CompareDialog");
@@ -42,16 +42,16 @@ void ShowDifferences(QWidget* parent, const std::vector<FieldDifference>& differ
     table->setAlternatingRowColors(true);
     table->verticalHeader()->hide();
     for (int row = 0; row < table->rowCount(); ++row) {
-      const FieldDifference& difference = differences[static_cast<size_t>(row)];
-      const std::array<const std::string*, 3> cells = {&difference.element, &difference.editors,
-                                                       &difference.controller};
+      const Difference& difference = differences[static_cast<size_t>(row)];
+      const std::array<const std::string*, 3> cells = {&difference.place, &difference.a,
+                                                       &difference.b};
       for (int column = 0; column < 3; ++column) {
         auto* item = new QTableWidgetItem(Ansi::toQString(*cells[static_cast<size_t>(column)]));
         item->setToolTip(item->text());
         table->setItem(row, column, item);
       }
     }
-    // Long values (trigger blocks) are cut at a column width; the tooltip holds them whole.
+    // Long places and program lines are cut at a column width; the tooltip holds them whole.
     table->resizeColumnsToContents();
     for (int column = 0; column < 3; ++column)
       table->setColumnWidth(column, std::min(table->columnWidth(column), kCompareColumnMax));

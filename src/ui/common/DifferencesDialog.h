@@ -21,7 +21,7 @@ struct DifferencesWording {
 };
 
 // Modal; the texts of the rows are Windows-1252.
-void ShowDifferences(QWidget* parent, const std::vector<FieldDifference>& differences,
+void ShowDifferences(QWidget* parent, const std::vector<Difference>& differences,
                      const DifferencesWording& wording);
 
 }  // namespace vorel

@@ -306,20 +306,20 @@ void TBackupsForm::CompareBtnClick() {
                                           loaded[0]->Image().image),
                     {QStringLiteral("Compare with the backup"),
                      QStringLiteral("The editors hold what the backup of %1 holds.").arg(first),
-                     QStringLiteral("1 value differs from the backup of %1.").arg(first),
-                     QStringLiteral("%1 values differ from the backup of %2.").arg("%1", first),
+                     QStringLiteral("1 difference from the backup of %1.").arg(first),
+                     QStringLiteral("%1 differences from the backup of %2.").arg("%1", first),
                      {QStringLiteral("Place"), QStringLiteral("In the editors"),
                       QStringLiteral("In the backup of %1").arg(first)}});
     return;
   }
   const QString second = QString::fromStdString(BackupTimeText(pair[1]->name.at));
   ShowDifferences(this,
-                  CompareWithController(loaded[0]->Configuration(), loaded[0]->Image().image,
-                                        loaded[1]->Image().image),
+                  CompareConfigurations(loaded[0]->Configuration(), loaded[0]->Image().image,
+                                        loaded[1]->Configuration(), loaded[1]->Image().image),
                   {QStringLiteral("Compare two backups"),
                    QStringLiteral("The backups of %1 and %2 hold the same.").arg(first, second),
-                   QStringLiteral("1 value differs between the two backups."),
-                   QStringLiteral("%1 values differ between the two backups."),
+                   QStringLiteral("1 difference between the two backups."),
+                   QStringLiteral("%1 differences between the two backups."),
                    {QStringLiteral("Place"), QStringLiteral("In %1").arg(first),
                     QStringLiteral("In %1").arg(second)}});
 }

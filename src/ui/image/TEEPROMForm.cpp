@@ -292,17 +292,16 @@ void TEEPROMForm::VerifyBtnClick() {
 void TEEPROMForm::CompareBtnClick() {
   const std::optional<ControllerImage>& read = session_.LastReadImage();
   if (!read) return;
-  const std::vector<FieldDifference> differences =
+  const std::vector<Difference> differences =
       CompareWithController(session_.Configuration(), session_.Image().image, *read);
 
-  ShowDifferences(
-      this, differences,
-      {QStringLiteral("Compare with the controller"),
-       QStringLiteral("The editors hold what was last read from this controller."),
-       QStringLiteral("1 element differs from what was last read from the controller."),
-       QStringLiteral("%1 elements differ from what was last read from the controller."),
-       {QStringLiteral("Element"), QStringLiteral("In the editors"),
-        QStringLiteral("In the controller")}});
+  ShowDifferences(this, differences,
+                  {QStringLiteral("Compare with the controller"),
+                   QStringLiteral("The editors hold what was last read from this controller."),
+                   QStringLiteral("1 difference from what was last read from the controller."),
+                   QStringLiteral("%1 differences from what was last read from the controller."),
+                   {QStringLiteral("Place"), QStringLiteral("In the editors"),
+                    QStringLiteral("In the controller")}});
 }
 
 void TEEPROMForm::StopBtnClick() {

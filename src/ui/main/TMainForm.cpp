@@ -159,9 +159,9 @@ void TMainForm::BuildMenus() {
   addAction(file, "Login...", "LoginBtn", true, &TMainForm::LoginBtnClick);
   addAction(file, "New System...", "NewSystemBtn", true, &TMainForm::NewSystemBtnClick);
   addAction(file, "Load System...", "LoadSystemBtn", true, &TMainForm::LoadSystemBtnClick);
-  addAction(file, "Backups...", "BackupsBtn", true, &TMainForm::BackupsBtnClick);
   QAction* save = addAction(file, "Save System...", "SaveSystemBtn", true, nullptr);
   connect(save, &QAction::triggered, this, [this] { SaveSystemBtnClick(); });
+  addAction(file, "Backups...", "BackupsBtn", true, &TMainForm::BackupsBtnClick);
   firmwareControllerAction_ =
       addAction(file, "Firmware update, TL4200...", "FirmwareUpdateMQ350Btn", true,
                 &TMainForm::FirmwareUpdateMQ350BtnClick);
