@@ -15,6 +15,7 @@
 #include "io/AnsiQt.h"
 #include "io/BackupLibrary.h"
 #include "io/FileAccess.h"
+#include "ui/common/ButtonRow.h"
 #include "ui/common/DifferencesDialog.h"
 
 namespace vorel {
@@ -105,11 +106,7 @@ TBackupsForm::TBackupsForm(Session& session, UiEnvironment& environment, QString
 
   auto* buttons = new QHBoxLayout;
   const auto button = [this, buttons](const QString& caption, const char* name, auto handler) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    connect(b, &QPushButton::clicked, this, handler);
-    buttons->addWidget(b);
-    return b;
+    return AddButton(buttons, this, caption, name, handler);
   };
   openBtn_ = button(QStringLiteral("&Open"), "OpenBtn", &TBackupsForm::OpenBtnClick);
   compareBtn_ = button(QStringLiteral("&Compare"), "CompareBtn", &TBackupsForm::CompareBtnClick);

@@ -9,6 +9,7 @@
 
 #include "io/AnsiQt.h"
 #include "io/FileAccess.h"
+#include "ui/common/ButtonRow.h"
 #include "ui/supervision/TraceChart.h"
 
 namespace vorel {
@@ -88,11 +89,7 @@ TOverviewForm::TOverviewForm(Session& session, UiEnvironment& environment, QWidg
 
   auto* buttons = new QHBoxLayout;
   const auto button = [this, buttons](const QString& caption, const char* name, auto handler) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    connect(b, &QPushButton::clicked, this, handler);
-    buttons->addWidget(b);
-    return b;
+    return AddButton(buttons, this, caption, name, handler);
   };
   auto* zoomIn = button(QStringLiteral("Zoom &in"), "ZoomInBtn",
                         [this] { chart_->ZoomBy(0.5, (chart_->FromMs() + chart_->ToMs()) / 2); });
