@@ -137,10 +137,10 @@ class MainFormTest : public QObject {
     QCOMPARE(bar, QStringList({"File", "System", "Machine 1...", "Machine 2...", "Machine 3...",
                                "Machine 4...", "Machine 5...", "Machine 6...", "Machine 7...",
                                "Machine 8...", "Machine 9...", "Machine 10...", "Help"}));
-    QCOMPARE(MenuCaptions(form->findChild<QMenu*>("FileMenu")),
-             QStringList({"Login...", "New System...", "Load System...", "Save System...",
-                          "Backups...", "Firmware update, TL4200...", "Firmware update, Trigger...",
-                          "Exit"}));
+    QCOMPARE(
+        MenuCaptions(form->findChild<QMenu*>("FileMenu")),
+        QStringList({"Login...", "New System...", "Load System...", "Save System...", "Backups...",
+                     "Firmware update, TL4200...", "Firmware update, Trigger...", "Exit"}));
     QCOMPARE(MenuCaptions(form->findChild<QMenu*>("SystemMenu")),
              QStringList({"Read/write system data...", "System setup...", "Overview...",
                           "Communication...", "Log data...", "Alarm log...", "Copy Machine...",

@@ -25,6 +25,7 @@
 #include "UiTestSupport.h"
 #include "support/MemorySettingsStore.h"
 #include "ui/firmware/TFirmwareUpdateForm.h"
+#include "ui/image/TBackupsForm.h"
 #include "ui/image/TEEPROMForm.h"
 #include "ui/link/TCommunicationForm.h"
 #include "ui/logs/TAlarmLogForm.h"
@@ -34,7 +35,6 @@
 #include "ui/machine/TMachineForm.h"
 #include "ui/main/TLoginForm.h"
 #include "ui/program/TProgramForm.h"
-#include "ui/image/TBackupsForm.h"
 #include "ui/supervision/TOverviewForm.h"
 #include "ui/supervision/TSystemSetupForm.h"
 #include "ui/trigger/TTriggerForm.h"
@@ -59,13 +59,25 @@ struct TestScreen {
 const TestScreen& Screen() {
   static const TestScreen screen = [] {
     TestScreen read;
-    const QList<QByteArray> sides = qgetenv("VOREL_TEST_SCREEN").split('x');
-    if (sides.size() == 2) {
-      read.width = sides[0].toInt();
-      read.height = sides[1].toInt();
+    // A value the run cannot use ends it at once: a test of another screen than the
+    // one named would pass for the wrong reason.
+    if (!qEnvironmentVariableIsEmpty("VOREL_TEST_SCREEN")) {
+      const QList<QByteArray> sides = qgetenv("VOREL_TEST_SCREEN").split('x');
+      bool wide = false;
+      bool high = false;
+      if (sides.size() == 2) {
+        read.width = sides[0].toInt(&wide);
+        read.height = sides[1].toInt(&high);
+      }
+      if (!wide || !high || read.width < 640 || read.height < 480)
+        qFatal("VOREL_TEST_SCREEN takes WIDTHxHEIGHT of at least 640x480");
     }
-    if (!qEnvironmentVariableIsEmpty("VOREL_TEST_SCALE"))
-      read.scale = qgetenv("VOREL_TEST_SCALE").toDouble();
+    if (!qEnvironmentVariableIsEmpty("VOREL_TEST_SCALE")) {
+      bool ok = false;
+      read.scale = qgetenv("VOREL_TEST_SCALE").toDouble(&ok);
+      if (!ok || read.scale < 1.0 || read.scale > 4.0)
+        qFatal("VOREL_TEST_SCALE takes the desktop's scaling, 1 to 4 (1.5 for 150 %%)");
+    }
     return read;
   }();
   return screen;

@@ -237,7 +237,6 @@ void ClearConfiguration(SystemConfiguration& config) {
   for (MachineSettings& machine : config.MachineData) ClearMachine(machine);
 }
 
-
 void UnpackMachine(const ControllerImage& image, size_t machineIndex, MachineSettings& machine) {
   const auto& bytes = image.bytes;
   const size_t block = MachineBlock(machineIndex);
