@@ -26,9 +26,10 @@ int main(int argc, char** argv) {
                          static_cast<qsizetype>(packed.image.bytes.size()));
   const QByteArray systemFile(4096, 'x');
   for (int read = 0; read < kReads; ++read) {
-    const QString base = ReadBackupFolder::BaseName(
-        static_cast<uint32_t>(4200 + read % 50),
-        {2026, 1 + read % 12, 1 + read % 28, read % 24, read % 60, (read / 60) % 60, 0});
+    const QString base = QString::fromStdString(BackupBaseName(
+        {static_cast<uint32_t>(4200 + read % 50),
+         {2026, 1 + read % 12, 1 + read % 28, read % 24, read % 60, (read / 60) % 60, 0},
+         1}));
     for (const auto& [extension, bytes] : {std::pair{".bin", &image}, {".xml", &systemFile}}) {
       QFile file(QDir(folder.path()).filePath(base + QString::fromLatin1(extension)));
       if (!file.open(QIODevice::WriteOnly)) return 1;

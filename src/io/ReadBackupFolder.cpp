@@ -27,23 +27,17 @@ ReadBackupFolder::ReadBackupFolder(QString folder, std::function<LocalDateTime()
   }
 }
 
-QString ReadBackupFolder::BaseName(uint32_t serialNumber, const LocalDateTime& at) {
-  return QString::asprintf("%u_%04d-%02d-%02d_%02d-%02d-%02d", serialNumber, at.year, at.month,
-                           at.day, at.hour, at.minute, at.second);
-}
-
 ReadBackup::Kept ReadBackupFolder::Keep(uint32_t serialNumber, std::span<const uint8_t> image,
                                         std::string_view systemFile) {
   if (!QDir().mkpath(folder_))
     return Kept::Refused("the folder " + folder_.toStdString() + " cannot be made");
   const QDir dir(folder_);
-  const QString base = BaseName(serialNumber, clock_());
   // Two reads within a second get a number; nothing earlier is ever replaced.
-  QString name = base;
-  for (int n = 2;
-       QFile::exists(dir.filePath(name + ".bin")) || QFile::exists(dir.filePath(name + ".xml"));
-       ++n) {
-    name = QStringLiteral("%1_%2").arg(base).arg(n);
+  BackupName read{serialNumber, clock_(), 1};
+  QString name = QString::fromStdString(BackupBaseName(read));
+  while (QFile::exists(dir.filePath(name + ".bin")) || QFile::exists(dir.filePath(name + ".xml"))) {
+    ++read.number;
+    name = QString::fromStdString(BackupBaseName(read));
   }
   const QString imagePath = dir.filePath(name + ".bin");
   const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());

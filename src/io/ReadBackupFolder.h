@@ -22,9 +22,6 @@ class ReadBackupFolder final : public ReadBackup {
             std::string_view systemFile) override;
   const QString& Folder() const { return folder_; }
 
-  // "4200_2026-12-08_09-15-02", as the files of a read are named.
-  static QString BaseName(uint32_t serialNumber, const LocalDateTime& at);
-
  private:
   QString folder_;
   std::function<LocalDateTime()> clock_;

@@ -13,6 +13,9 @@
 
 namespace vorelctl {
 
+// How long the verbs wait for the controller's first frames: 5 s.
+inline constexpr int kLinkTicks = 50;
+
 // Opens the port and waits for the controller (`ticks` 0: only opens): nothing when
 // it is there, otherwise the exit code after saying why.
 inline std::optional<int> ReachController(vorel::HeadlessRunner& runner, const std::string& port,

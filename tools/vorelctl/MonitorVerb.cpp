@@ -23,15 +23,7 @@ namespace vorelctl {
 
 namespace {
 
-constexpr int kLinkTicks = 50;  // 5 s for the controller's first frames
 constexpr int kLongestSeconds = 7 * 24 * 3600;
-
-// "12.300"
-std::string Seconds(uint32_t timeMs) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%u.%03u", timeMs / 1000, timeMs % 1000);
-  return text;
-}
 
 // One report as a JSON object; what the report does not carry is left out.
 QJsonObject ReportJson(uint32_t timeMs, const vorel::LaundryState& state) {
@@ -78,8 +70,8 @@ class Printer final : private vorel::SessionObserver {
     if (printed_ > trace.Size()) printed_ = 0;
     for (; printed_ < trace.Size(); ++printed_) {
       const vorel::TraceChange& change = trace.Change(printed_);
-      out_ << Seconds(change.timeMs) << ' ' << vorel::laundry::SignalName(change.signal) << ' '
-           << int(change.value) << '\n';
+      out_ << vorel::TraceSecondsText(change.timeMs) << ' '
+           << vorel::laundry::SignalName(change.signal) << ' ' << int(change.value) << '\n';
     }
     out_.flush();
   }

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "GatewayConnection.h"
+#include "Headless.h"
 #include "Input.h"
 #include "Options.h"
 #include "Verbs.h"
@@ -23,7 +24,6 @@ namespace vorelctl {
 
 namespace {
 
-constexpr int kLinkTicks = 50;  // 5 s for the controller's first frames
 constexpr int kGatewayReadyTicks = 100;
 // Only a backstop: every step of a job ends by its own limits long before.
 constexpr int kJobTicks = 36000;

@@ -29,6 +29,14 @@ auto Moment(const BackupEntry& entry) {
 
 }  // namespace
 
+std::string BackupBaseName(const BackupName& name) {
+  const LocalDateTime& at = name.at;
+  char text[48];
+  std::snprintf(text, sizeof text, "%u_%04d-%02d-%02d_%02d-%02d-%02d", name.serial, at.year,
+                at.month, at.day, at.hour, at.minute, at.second);
+  return name.number > 1 ? std::string(text) + "_" + std::to_string(name.number) : text;
+}
+
 std::optional<BackupName> ParseBackupName(std::string_view baseName) {
   // SERIAL _ YYYY-MM-DD _ HH-MM-SS [_ N]
   const size_t first = baseName.find('_');
@@ -103,8 +111,12 @@ BackupEntry DescribeBackup(const BackupName& name, std::string baseName,
 void SortBackups(std::vector<BackupEntry>& entries) {
   std::stable_sort(entries.begin(), entries.end(), [](const BackupEntry& a, const BackupEntry& b) {
     if (a.name.serial != b.name.serial) return a.name.serial < b.name.serial;
-    return Moment(a) > Moment(b);
+    return ReadEarlier(b, a);
   });
+}
+
+bool ReadEarlier(const BackupEntry& a, const BackupEntry& b) {
+  return Moment(a) < Moment(b);
 }
 
 std::vector<BackupEntry> BackupsBeyond(const std::vector<BackupEntry>& entries, int keep) {

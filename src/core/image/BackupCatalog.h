@@ -24,6 +24,8 @@ struct BackupName {
 };
 // The name without its extension; nothing for any other file name.
 std::optional<BackupName> ParseBackupName(std::string_view baseName);
+// "4200_2026-12-08_09-15-02" (number 1), "4200_2026-12-08_09-15-02_2", ...
+std::string BackupBaseName(const BackupName& name);
 
 struct BackupEntry {
   std::string baseName;  // "4200_2026-12-08_09-15-02"
@@ -46,6 +48,8 @@ BackupEntry DescribeBackup(const BackupName& name, std::string baseName,
 
 // Grouped by controller (serial ascending), each controller's newest first.
 void SortBackups(std::vector<BackupEntry>& entries);
+// Read before `b` (the time in the names, then the number within a second).
+bool ReadEarlier(const BackupEntry& a, const BackupEntry& b);
 
 // The entries beyond the newest `keep` of each controller (`keep` 0: keep all).
 std::vector<BackupEntry> BackupsBeyond(const std::vector<BackupEntry>& entries, int keep);

@@ -225,13 +225,16 @@ LaundryTrace::Slice LaundryTrace::Between(uint32_t fromMs, uint32_t toMs) const 
   return slice;
 }
 
+std::string TraceSecondsText(uint32_t timeMs) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%u.%03u", timeMs / 1000, timeMs % 1000);
+  return text;
+}
+
 std::string TraceCsv(const LaundryTrace& trace) {
   std::string csv = "seconds,signal,value\n";
   const auto row = [&csv](uint32_t timeMs, int signal, int value) {
-    char time[24];
-    std::snprintf(time, sizeof time, "%u.%03u", timeMs / 1000, timeMs % 1000);
-    csv += time;
-    csv += ',' + SignalName(signal) + ',' + std::to_string(value) + '\n';
+    csv += TraceSecondsText(timeMs) + ',' + SignalName(signal) + ',' + std::to_string(value) + '\n';
   };
   // What a trace that dropped its oldest changes started from, at its first moment.
   const uint32_t firstMs = trace.Size() > 0 ? trace.Change(0).timeMs : 0;

@@ -169,6 +169,9 @@ class LaundryTrace {
   LocalDateTime startedAt_{};
 };
 
+// "12.300": a trace's time in seconds since it began, as the CSV and vorelctl write it.
+std::string TraceSecondsText(uint32_t timeMs);
+
 // "seconds,signal,value" then one row per change kept, oldest first, the time in
 // seconds since the trace began with three decimals ("12.300,machine 4 line,5"). A
 // trace that dropped its oldest changes first gives the values it starts from, at

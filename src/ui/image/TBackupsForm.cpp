@@ -281,9 +281,8 @@ void TBackupsForm::CompareBtnClick() {
   if (selected.empty() || selected.size() > 2) return;
   // The older of two on the left; one backup is set against the editors.
   std::vector<const BackupEntry*> pair = selected;
-  std::sort(pair.begin(), pair.end(), [](const BackupEntry* a, const BackupEntry* b) {
-    return a->baseName.substr(a->baseName.find('_')) < b->baseName.substr(b->baseName.find('_'));
-  });
+  std::sort(pair.begin(), pair.end(),
+            [](const BackupEntry* a, const BackupEntry* b) { return ReadEarlier(*a, *b); });
   std::vector<std::unique_ptr<Session>> loaded;
   for (const BackupEntry* entry : pair) {
     QString why;

@@ -127,10 +127,7 @@ TOverviewForm::TOverviewForm(Session& session, UiEnvironment& environment, QWidg
       values << QString::fromStdString(laundry::SignalName(signal)) +
                     (isSwitch ? QString() : QStringLiteral(" %1").arg(state.Get(signal)));
     }
-    const LocalDateTime& at = ShownTrace().StartedAt();
-    const QDateTime moment =
-        QDateTime(QDate(at.year, at.month, at.day), QTime(at.hour, at.minute, at.second))
-            .addMSecs(timeMs);
+    const QDateTime moment = TraceMoment(ShownTrace(), timeMs);
     cursorLabel_->setText(QStringLiteral("%1: %2").arg(
         moment.toString(QStringLiteral("hh:mm:ss.z")),
         values.isEmpty() ? QStringLiteral("all off") : values.join(", ")));
@@ -153,7 +150,7 @@ void TOverviewForm::RebuildRows() {
   }
   machinesGrid_->setRowCount(static_cast<int>(rowMachines_.size()));
   chart_->SetMachines(rowMachines_);
-  ShowState(last_);
+  ShowState(Current());
   RedrawChart();
 }
 
@@ -180,32 +177,23 @@ void TOverviewForm::ShowState(const LaundryState& state) {
   }
 }
 
-void TOverviewForm::Report(const LaundryState& state) {
-  // A report says only what it carries: the rest stays as it was.
-  for (size_t s = 0; s < static_cast<size_t>(laundry::kSignals); ++s) {
-    if (!state.known[s]) continue;
-    last_.value[s] = state.value[s];
-    last_.known.set(s);
-  }
+void TOverviewForm::Report() {
   if (!isVisible()) return;
-  ShowState(last_);
+  ShowState(Current());
   if (!loaded_ && followBtn_->isChecked() && session_.TraceMs() - drawnAtMs_ >= kRedrawEveryMs) {
     RedrawChart();
   }
 }
 
-void TOverviewForm::StatusReportReceived(const StatusReport& report) {
-  Report(LaundryStateOf(report));
-}
-
-void TOverviewForm::GatewayStatusReceived(const GatewayStatus& status) {
-  Report(LaundryStateOf(status));
+LaundryState TOverviewForm::Current() const {
+  // Each report's signals as the session's trace keeps them: what a report does not
+  // carry stays as the last one said. Nothing without a connection.
+  return session_.LinkReady() ? session_.Trace().Latest() : LaundryState{};
 }
 
 void TOverviewForm::LinkStateChanged() {
-  if (!session_.LinkReady()) last_ = LaundryState{};
   UpdateConnection();
-  ShowState(last_);
+  ShowState(Current());
 }
 
 void TOverviewForm::UpdateConnection() {
@@ -316,7 +304,7 @@ void TOverviewForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (event->spontaneous()) return;
   UpdateConnection();
-  ShowState(last_);
+  ShowState(Current());
   RedrawChart();
 }
 

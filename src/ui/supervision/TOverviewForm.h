@@ -46,13 +46,14 @@ class TOverviewForm : public QWidget, private SessionObserver {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void StatusReportReceived(const StatusReport& report) override;
-  void GatewayStatusReceived(const GatewayStatus& status) override;
+  void StatusReportReceived(const StatusReport&) override { Report(); }
+  void GatewayStatusReceived(const GatewayStatus&) override { Report(); }
   void LinkStateChanged() override;
   void ConfigurationCleared() override { RebuildRows(); }
   void ConfigurationReplaced() override { RebuildRows(); }
   void ConfigurationEdited() override { RebuildRows(); }
-  void Report(const LaundryState& state);
+  void Report();
+  LaundryState Current() const;
   void RebuildRows();
   void UpdateConnection();
   void UpdateSource();
@@ -76,7 +77,6 @@ class TOverviewForm : public QWidget, private SessionObserver {
   QPushButton* clearBtn_;
   std::optional<LaundryTrace> loaded_;
   uint32_t drawnAtMs_ = 0;
-  LaundryState last_;
 };
 
 }  // namespace vorel

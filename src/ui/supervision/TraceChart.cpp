@@ -15,11 +15,6 @@ namespace vorel {
 
 namespace {
 
-QDateTime Began(const LaundryTrace& trace) {
-  const LocalDateTime& at = trace.StartedAt();
-  return QDateTime(QDate(at.year, at.month, at.day), QTime(at.hour, at.minute, at.second));
-}
-
 // A lane is one unit high: a value is drawn from 0.15 above its floor (off, line 0)
 // up to 0.85 (on, line 24).
 constexpr double kLaneFloor = 0.15;
@@ -43,6 +38,12 @@ QString LaneName(int signal) {
 }
 
 }  // namespace
+
+QDateTime TraceMoment(const LaundryTrace& trace, uint32_t timeMs) {
+  const LocalDateTime& at = trace.StartedAt();
+  return QDateTime(QDate(at.year, at.month, at.day), QTime(at.hour, at.minute, at.second))
+      .addMSecs(timeMs);
+}
 
 // The view is made with its chart: a chart set later would leave the view's first
 // one behind, undeleted.
@@ -190,7 +191,8 @@ double TraceChartView::Floor(size_t lane) const {
 
 void TraceChartView::Redraw() {
   // The clock of the day the trace began, as the technician's watch reads it.
-  const QDateTime began = trace_ ? Began(*trace_) : QDateTime(QDate(2000, 1, 1), QTime(0, 0));
+  const QDateTime began =
+      trace_ ? TraceMoment(*trace_, 0) : QDateTime(QDate(2000, 1, 1), QTime(0, 0));
   timeAxis_->setFormat(toMs_ - fromMs_ <= 2u * 3600u * 1000u ? QStringLiteral("hh:mm:ss")
                                                              : QStringLiteral("dd.MM. hh:mm"));
   timeAxis_->setRange(began.addMSecs(fromMs_), began.addMSecs(toMs_));

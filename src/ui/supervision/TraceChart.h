@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QChartView>
+#include <QDateTime>
 #include <QDateTimeAxis>
 #include <QGraphicsSimpleTextItem>
 #include <QPolygonF>
@@ -15,6 +16,9 @@
 #include "core/supervision/LaundryTrace.h"
 
 namespace vorel {
+
+// The wall clock at `timeMs` of `trace`: the time it began plus that.
+QDateTime TraceMoment(const LaundryTrace& trace, uint32_t timeMs);
 
 class TraceChartView : public QChartView {
   Q_OBJECT
